@@ -37,6 +37,10 @@ private:
     int m_language = German;
 };
 
+// Marks a string number that reaches Tr() through a table or variable, so the catalogue
+// check finds it: kCaptions[] = {StringId(310), StringId(311)}.
+constexpr int StringId(int id) { return id; }
+
 // The text of string id in the current catalogue.
 QString Tr(int id);
 // The text of string id with %1, %2, ... replaced by args in one pass (a value

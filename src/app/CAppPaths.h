@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Where the program keeps its files. KORVALIS_HOME moves the per-user profile and the data
+// folder into one directory, so demos and tests never touch the user's real settings.
+#pragma once
+
+#include <QString>
+
+class QSettings;
+
+class CAppPaths {
+public:
+    // The per-user profile (INI): sections "Settings", "Dimmcurves", "SerialPorts".
+    static QString UserSettingsFile();
+    // The machine-wide settings that name the parameter-list folder ("BinDir").
+    static QString SystemSettingsFile();
+    // Application-data folder + "KorvalisControl" (not created here).
+    static QString DataFolder();
+    // "BinDir" from the machine-wide settings, else the installed parameter-list folder.
+    static QString ListFolder();
+    // The folder of the shipped data (catalogues, parameter lists) next to the programs.
+    static QString ShareFolder();
+};

@@ -1,0 +1,475 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/CKorvalisControlApp.h"
+
+#include <QDir>
+#include <QSettings>
+#include <algorithm>
+
+#include "app/CAppPaths.h"
+#include "app/CEnableProgressTicking.h"
+#include "app/CTimerStop.h"
+#include "app/CUserInteraction.h"
+#include "app/ModelInfo.h"
+#include "app/SensorTypeInfo.h"
+#include "lang/CLanguage.h"
+#include "link/CFrameCodec.h"
+#include "link/CMyAsyncSocket.h"
+#include "link/CSWMBus.h"
+#include "link/CSerialComm.h"
+#include "link/CSerialPortMap.h"
+
+namespace {
+CKorvalisControlApp* g_instance = nullptr;
+
+constexpr uint16_t kDefaultCurveWords[16] = {0, 0, 255, 0, 65280, 0, 0, 255, 32896, 0, 0, 128, 128, 255, 16448, 64};
+constexpr uint32_t kSimulatedSerial = 1005092007u;
+constexpr int kSimulatedProductCode = 3;
+
+QString CurveKey(int curve, int word)
+{
+    return QStringLiteral("Dimmcurves/d%1%2").arg(curve).arg(word);
+}
+}  // namespace
+
+CKorvalisControlApp::CKorvalisControlApp()
+{
+    g_instance = this;
+    std::copy(std::begin(kDefaultCurveWords), std::end(kDefaultCurveWords), dimmingCurveWords.begin());
+    for (int i = 0; i < 8; ++i)
+        sensors[i].index = i;
+}
+
+CKorvalisControlApp::~CKorvalisControlApp()
+{
+    m_bus.reset();
+    m_channel.reset();
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CKorvalisControlApp& CKorvalisControlApp::Instance()
+{
+    Q_ASSERT(g_instance);
+    return *g_instance;
+}
+
+bool CKorvalisControlApp::HasInstance()
+{
+    return g_instance != nullptr;
+}
+
+// --- start-up and exit ---------------------------------------------------------------------
+
+bool CKorvalisControlApp::IsServiceModeWord(const QString& argument)
+{
+    return argument.compare(QLatin1String("wqz"), Qt::CaseInsensitive) == 0;
+}
+
+bool CKorvalisControlApp::LoadSettings()
+{
+    listFolder = CAppPaths::ListFolder();
+    dataFolder = CAppPaths::DataFolder();
+    QSettings s(CAppPaths::UserSettingsFile(), QSettings::IniFormat);
+    bool ok = false;
+    language = s.value(QStringLiteral("Settings/Language"), -1).toInt(&ok);
+    if (!ok)
+        language = -1;
+    automaticConnect = s.value(QStringLiteral("Settings/AutoConnect"), 0).toInt() != 0;
+    for (int c = 0; c < 8; ++c) {
+        for (int w = 0; w < 2; ++w) {
+            const int idx = 2 * c + w;
+            dimmingCurveWords[idx] = static_cast<uint16_t>(
+                s.value(CurveKey(c, w), kDefaultCurveWords[idx]).toUInt());
+        }
+    }
+    viewState = static_cast<uint8_t>(s.value(QStringLiteral("Dimmcurves/ViewState"), 255).toUInt());
+    const bool firstStart = language == -1;
+    if (firstStart)
+        language = 0;
+    return firstStart;
+}
+
+void CKorvalisControlApp::SaveSettings() const
+{
+    QSettings s(CAppPaths::UserSettingsFile(), QSettings::IniFormat);
+    s.setValue(QStringLiteral("Settings/Language"), language);
+    s.setValue(QStringLiteral("Settings/AutoConnect"), automaticConnect ? 1 : 0);
+    for (int c = 0; c < 8; ++c)
+        for (int w = 0; w < 2; ++w)
+            s.setValue(CurveKey(c, w), dimmingCurveWords[2 * c + w]);
+    s.setValue(QStringLiteral("Dimmcurves/ViewState"), viewState);
+    s.sync();
+}
+
+bool CKorvalisControlApp::LoadLanguage(int lang)
+{
+    const QString path = CLanguage::FindCatalogue(lang);
+    if (path.isEmpty())
+        return false;
+    CLanguage& current = CLanguage::Current();
+    if (!current.Load(path))
+        return false;
+    current.SetLanguage(lang);
+    return true;
+}
+
+bool CKorvalisControlApp::CreateDataFolder()
+{
+    if (dataFolder.isEmpty())
+        dataFolder = CAppPaths::DataFolder();
+    return QDir().mkpath(dataFolder);
+}
+
+uint32_t CKorvalisControlApp::DimmingCurveColour(int curve) const
+{
+    if (curve < 0 || curve > 7)
+        return 0;
+    return (static_cast<uint32_t>(dimmingCurveWords[2 * curve + 1]) << 16) | dimmingCurveWords[2 * curve];
+}
+
+void CKorvalisControlApp::SetDimmingCurveColour(int curve, uint32_t rgb)
+{
+    if (curve < 0 || curve > 7)
+        return;
+    dimmingCurveWords[2 * curve] = static_cast<uint16_t>(rgb & 0xFFFF);
+    dimmingCurveWords[2 * curve + 1] = static_cast<uint16_t>(rgb >> 16);
+}
+
+// --- connect and disconnect ------------------------------------------------------------------
+
+bool CKorvalisControlApp::IsConnected() const
+{
+    return m_bus != nullptr || (simulationMode && simulatedConnectionUp);
+}
+
+void CKorvalisControlApp::Disconnect()
+{
+    if (model && onDisconnecting)
+        onDisconnecting(*this);
+    m_bus.reset();
+    m_channel.reset();
+    model = nullptr;
+    simulatedConnectionUp = false;
+}
+
+bool CKorvalisControlApp::Fail()
+{
+    Disconnect();
+    UpdateTitle();
+    return false;
+}
+
+bool CKorvalisControlApp::OpenChannel()
+{
+    m_lastChannelError.clear();
+    const CConnection& c = currentConnection;
+    if (m_channelFactory) {
+        m_channel = m_channelFactory(c);
+        return m_channel && m_channel->IsUsable();
+    }
+    if (c.type == CConnection::Tcp) {
+        auto socket = std::make_unique<CMyAsyncSocket>();
+        socket->SetConnectTimeout(c.EffectiveTimeout());
+        const bool ok = socket->ConnectTo(c.networkAddress, static_cast<uint16_t>(c.tcpPort), false);
+        m_channel = std::move(socket);
+        return ok;
+    }
+    const QString path = CSerialPortMap::DevicePath(c.comPort);
+    auto port = std::make_unique<CSerialComm>(path.isEmpty() ? QStringLiteral("COM%1").arg(c.comPort) : path);
+    if (!port->Open()) {
+        m_lastChannelError = port->LastError();
+        return false;
+    }
+    CSerialCommState state;
+    state.baudRate = c.baudRate;
+    port->SetState(state);
+    m_channel = std::move(port);
+    return true;
+}
+
+bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstAnswer)
+{
+    CEnableProgressTicking ticking(20);
+    CTimerStop timerStop;
+
+    Disconnect();
+    parameter8 = 0;
+    smsModulePresent = false;
+    for (int i = 0; i < 8; ++i) {
+        sensors[i] = CSensor();
+        sensors[i].index = i;
+    }
+    if (connection)
+        currentConnection = *connection;
+
+    if (simulationMode) {
+        model = ModelInfo::Find(kSimulatedProductCode);
+        QString version = Tr(125);
+        version.remove(QLatin1Char('.')).remove(QLatin1Char(';'));
+        int digits = 0;
+        while (digits < version.size() && version[digits].isDigit())
+            ++digits;
+        firmwareVersion = static_cast<int16_t>(version.left(digits).toInt());
+        serialNumber = kSimulatedSerial;
+        simulatedConnectionUp = true;
+        sensors[0].type = SensorTypeInfo::PH;
+        sensors[1].type = SensorTypeInfo::Temperature;
+        sensors[2].type = SensorTypeInfo::Redox;
+        sensors[3].type = SensorTypeInfo::CondSea;
+        smsModulePresent = currentConnection.smsModule;
+    } else {
+        const bool tcp = currentConnection.type == CConnection::Tcp && !m_channelFactory;
+        if (tcp && currentConnection.networkAddress.trimmed() == QLatin1String("0.0.0.0")) {
+            const QString found = CMyAsyncSocket::Discover(takeFirstAnswer);
+            if (found == QLatin1String("0.0.0.0") || found.isEmpty())
+                return false;
+            currentConnection.networkAddress = found;
+        }
+        if (!OpenChannel()) {
+            // A TCP connection that cannot be started returns at once, as the sheet expects.
+            if (tcp)
+                return false;
+            return Fail();
+        }
+        m_bus = std::make_unique<CSWMBus>(m_channel.get(), currentConnection.EffectiveTimeout());
+        m_bus->SetFramePause(m_framePauseMs);
+        if (!Identify() || !ReadSensorInputs())
+            return Fail();
+        if (currentConnection.smsModule) {
+            if (ReadParameter(2, true) == 0 && GetLastValue() == ModelInfo::SmsModuleProductCode)
+                smsModulePresent = true;
+        }
+    }
+    TitleSensors();
+    if (onConnected)
+        onConnected(*this);
+    UpdateTitle();
+    return true;
+}
+
+bool CKorvalisControlApp::Identify()
+{
+    if (ReadParameter(2) != 0)
+        return false;
+    const int productCode = static_cast<int>(static_cast<int64_t>(GetLastValue()) & 0xFF);
+    model = ModelInfo::Find(productCode);
+    if (!model) {
+        if (m_ui)
+            m_ui->ShowMessage(126, CUserInteraction::Icon::Stop, CUserInteraction::Buttons::Ok);
+        return false;
+    }
+    if (ReadParameter(0) != 0)
+        return false;
+    firmwareVersion = static_cast<int16_t>(static_cast<int64_t>(GetLastValue()) & 0xFFFF);
+    if (firmwareVersion < 400) {
+        if (m_ui)
+            m_ui->ShowMessage(334, CUserInteraction::Icon::Stop, CUserInteraction::Buttons::Ok);
+        return false;
+    }
+    if (ReadParameter(6) != 0)
+        return false;
+    serialNumber = static_cast<uint32_t>(static_cast<int64_t>(GetLastValue()) & 0xFFFFFFFF);
+    if (ReadParameter(489) != 0)
+        return false;
+    password = static_cast<int32_t>(static_cast<int64_t>(GetLastValue()));
+    if (!loggedIn && password != 0) {
+        if (!m_ui || !m_ui->Login(static_cast<uint16_t>(password & 0xFFFF)))
+            return false;
+        loggedIn = true;
+    }
+    if (firmwareVersion >= 401) {
+        if (ReadParameter(8) != 0)
+            return false;
+        parameter8 = static_cast<uint8_t>(static_cast<int64_t>(GetLastValue()) & 0xFF);
+        if (parameter8 != 0 && m_ui &&
+            m_ui->ShowMessage(335, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::YesNo) ==
+                CUserInteraction::IdYes) {
+            if (WriteParameter(8, 0) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+bool CKorvalisControlApp::ReadSensorInputs()
+{
+    for (int i = 0; i < 8; ++i) {
+        CSensor& s = sensors[i];
+        if (ReadParameter(25 + 20 * i) != 0)
+            return false;
+        s.type = static_cast<uint8_t>(static_cast<int64_t>(GetLastValue()) & 0xFF);
+        if (s.type == 0)
+            continue;
+        if (ReadParameter(27 + 20 * i) != 0)
+            return false;
+        s.displayMode = static_cast<uint8_t>(static_cast<int64_t>(GetLastValue()) & 0xFF);
+        if (s.type == SensorTypeInfo::CondSea) {
+            if (ReadParameter(950 + 4 * i) != 0)
+                return false;
+            s.densityCorrection = GetLastSignedValue() / 10000.0;
+        }
+    }
+    return true;
+}
+
+void CKorvalisControlApp::TitleSensors()
+{
+    // Only kinds with a row in the type table are counted and titled; a device reporting an
+    // unknown kind must not index past the counters.
+    std::array<int, SensorTypeInfo::MaxCode + 1> counters{};
+    for (int i = 0; i < 8; ++i) {
+        CSensor& s = sensors[i];
+        s.title.clear();
+        s.bitMask = 0;
+        if (s.type == 0 || !SensorTypeInfo::Find(s.type))
+            continue;
+        ++counters[s.type];
+        s.title = CSensor::TypeName(s.type) + QLatin1Char(' ') + QChar(u'0' + counters[s.type]);
+        s.bitMask = static_cast<uint8_t>(1u << i);
+    }
+}
+
+QString CKorvalisControlApp::GetModelName() const
+{
+    return model ? QString::fromLatin1(model->displayName) : Tr(127);
+}
+
+QString CKorvalisControlApp::WindowTitle() const
+{
+    return Tr(simulationMode ? 347 : 348) + GetModelName();
+}
+
+void CKorvalisControlApp::UpdateTitle()
+{
+    if (m_ui)
+        m_ui->SetTitle(WindowTitle());
+}
+
+bool CKorvalisControlApp::GetControllerFolder(QString& path) const
+{
+    if (!IsConnected())
+        return false;
+    path = dataFolder + QDir::separator() + QString::number(static_cast<int32_t>(serialNumber));
+    QDir().mkpath(path);
+    return true;
+}
+
+bool CKorvalisControlApp::ToggleSimulation()
+{
+    if (IsConnected() && !simulationMode)
+        return false;
+    if (IsConnected())
+        return false;
+    simulationMode = !simulationMode;
+    UpdateTitle();
+    return true;
+}
+
+void CKorvalisControlApp::SetFramePause(int msecs)
+{
+    m_framePauseMs = msecs;
+    if (m_bus)
+        m_bus->SetFramePause(msecs);
+}
+
+// --- single-parameter access -----------------------------------------------------------------
+
+bool CKorvalisControlApp::PrepareTransfer(bool toSmsModule)
+{
+    const uint32_t address = toSmsModule ? BusByte::SmsModuleAddress : currentConnection.deviceAddress;
+    // An address the engine refuses must not leave the previous device addressed.
+    return address <= BusByte::MaxDeviceAddress && m_bus->SetDeviceAddress(static_cast<uint8_t>(address));
+}
+
+void CKorvalisControlApp::StepProgress()
+{
+    if (m_progressTicking && m_ui)
+        m_ui->SetProgressPos(m_ui->GetProgressPos() + 1);
+}
+
+uint16_t CKorvalisControlApp::ReadParameter(int number, bool toSmsModule)
+{
+    if (!IsConnected())
+        return CSWMBus::NoChannel;
+    if (simulationMode)
+        return CSWMBus::Ok;
+    if (!m_bus || !PrepareTransfer(toSmsModule))
+        return CSWMBus::NoChannel;
+    const uint16_t status = m_bus->Read(static_cast<int16_t>(number));
+    StepProgress();
+    return status;
+}
+
+double CKorvalisControlApp::GetLastValue() const
+{
+    if (simulationMode)
+        return 0.0;
+    return m_bus ? m_bus->GetUnsignedValue() : 80.0;
+}
+
+double CKorvalisControlApp::GetLastSignedValue() const
+{
+    if (simulationMode)
+        return 0.0;
+    return m_bus ? m_bus->GetSignedValue() : 80.0;
+}
+
+QByteArray CKorvalisControlApp::GetLastText() const
+{
+    // Simulation has no engine: text values read as empty.
+    if (simulationMode || !m_bus)
+        return {};
+    return m_bus->GetTextValue();
+}
+
+uint16_t CKorvalisControlApp::WriteParameter(int number, double value, bool toSmsModule)
+{
+    if (!IsConnected())
+        return CSWMBus::NoChannel;
+    if (simulationMode)
+        return CSWMBus::Ok;
+    if (!m_bus || !PrepareTransfer(toSmsModule))
+        return CSWMBus::NoChannel;
+    uint16_t status = m_bus->WriteValue(static_cast<int16_t>(number), value);
+    StepProgress();
+    uint8_t code = 0;
+    if (status == CSWMBus::Ok && !m_bus->GetAcknowledge(code))
+        status = CSWMBus::NotAcknowledged;
+    return status;
+}
+
+uint16_t CKorvalisControlApp::WriteTextParameter(int number, const QByteArray& bytes, bool toSmsModule)
+{
+    if (!IsConnected())
+        return CSWMBus::NoChannel;
+    if (simulationMode)
+        return CSWMBus::Ok;
+    if (!m_bus || !PrepareTransfer(toSmsModule))
+        return CSWMBus::NoChannel;
+    uint16_t status = m_bus->WriteBytes(static_cast<int16_t>(number), bytes);
+    StepProgress();
+    uint8_t code = 0;
+    if (status == CSWMBus::Ok && !m_bus->GetAcknowledge(code))
+        status = CSWMBus::NotAcknowledged;
+    if (status != CSWMBus::Ok)
+        Disconnect();
+    return status;
+}
+
+// --- progress ticking ------------------------------------------------------------------------
+
+void CKorvalisControlApp::EnableProgressTicking(int steps)
+{
+    m_progressTicking = true;
+    if (m_ui) {
+        m_ui->SetProgressRange(std::clamp(steps, 0, 65535));
+        m_ui->SetProgressPos(0);
+    }
+}
+
+void CKorvalisControlApp::DisableProgressTicking()
+{
+    m_progressTicking = false;
+    if (m_ui)
+        m_ui->SetProgressPos(0);
+}
