@@ -174,7 +174,7 @@ bool CKorvalisControlApp::OpenChannel()
         m_channel = std::move(socket);
         return ok;
     }
-    const QString path = CSerialPortMap::DevicePath(c.comPort);
+    const QString path = serialDeviceOverride.isEmpty() ? CSerialPortMap::DevicePath(c.comPort) : serialDeviceOverride;
     auto port = std::make_unique<CSerialComm>(path.isEmpty() ? QStringLiteral("COM%1").arg(c.comPort) : path);
     if (!port->Open()) {
         m_lastChannelError = port->LastError();

@@ -99,6 +99,8 @@ public:
     bool simulatedConnectionUp = false;
     uint8_t parameter8 = 0;
     CConnection currentConnection;
+    // A serial device path that takes the place of the port-number mapping (command line).
+    QString serialDeviceOverride;
     QString listFolder;
     QString dataFolder;
     std::array<QStringList, 4> descriptionLists;  // illumination, timer, level, digital input

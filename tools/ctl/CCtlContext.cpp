@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CCtlContext.h"
+
+#include <QTextStream>
+#include <cstdio>
+
+#include "lang/CLanguage.h"
+#include "link/CSWMBus.h"
+
+namespace {
+QHash<QString, bool>& DeclaredOptions()
+{
+    static QHash<QString, bool> options = {
+        {QStringLiteral("--tcp"), true},      {QStringLiteral("--serial"), true},
+        {QStringLiteral("--baud"), true},     {QStringLiteral("--address"), true},
+        {QStringLiteral("--timeout"), true},  {QStringLiteral("--password"), true},
+        {QStringLiteral("--sms"), false},     {QStringLiteral("--yes"), false},
+    };
+    return options;
+}
+
+void Err(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+}  // namespace
+
+CCtlContext::CCtlContext() : m_app(std::make_unique<CKorvalisControlApp>())
+{
+    m_app->SetUserInteraction(this);
+    m_app->language = CLanguage::English;
+    m_app->LoadLanguage(CLanguage::English);
+    m_app->dataFolder.clear();
+    m_app->CreateDataFolder();
+    m_connection = CConnection();
+}
+
+void CCtlContext::DeclareOption(const QString& name, bool takesValue)
+{
+    DeclaredOptions().insert(name, takesValue);
+}
+
+bool CCtlContext::ParseCommonOptions(QStringList& args, QString& error)
+{
+    QStringList rest;
+    for (int i = 0; i < args.size(); ++i) {
+        QString arg = args[i];
+        QString value;
+        const qsizetype eq = arg.indexOf(QLatin1Char('='));
+        if (arg.startsWith(QLatin1String("--")) && eq > 0) {
+            value = arg.mid(eq + 1);
+            arg = arg.left(eq);
+        }
+        const auto it = DeclaredOptions().constFind(arg);
+        if (it == DeclaredOptions().constEnd()) {
+            if (arg.startsWith(QLatin1String("--"))) {
+                error = QStringLiteral("unknown option %1").arg(arg);
+                return false;
+            }
+            rest << args[i];
+            continue;
+        }
+        if (it.value() && eq <= 0) {
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("option %1 needs a value").arg(arg);
+                return false;
+            }
+            value = args[++i];
+        }
+        m_options.insert(arg, value);
+    }
+    args = rest;
+
+    bool ok = true;
+    const auto number = [&](const QString& name, uint32_t& target, uint32_t lo, uint32_t hi) {
+        if (!HasOption(name))
+            return;
+        bool good = false;
+        const uint32_t v = Option(name).toUInt(&good);
+        if (!good || v < lo || v > hi) {
+            error = QStringLiteral("%1 must be a number from %2 to %3").arg(name).arg(lo).arg(hi);
+            ok = false;
+            return;
+        }
+        target = v;
+    };
+    if (HasOption(QStringLiteral("--tcp"))) {
+        m_connection.type = CConnection::Tcp;
+        const QString where = Option(QStringLiteral("--tcp"));
+        const qsizetype colon = where.lastIndexOf(QLatin1Char(':'));
+        m_connection.networkAddress = colon > 0 ? where.left(colon) : where;
+        if (colon > 0) {
+            bool good = false;
+            const uint port = where.mid(colon + 1).toUInt(&good);
+            if (!good || port == 0 || port > 65535) {
+                error = QStringLiteral("--tcp: bad port in %1").arg(where);
+                return false;
+            }
+            m_connection.tcpPort = port;
+        }
+    } else if (HasOption(QStringLiteral("--serial"))) {
+        m_connection.type = CConnection::Serial;
+        m_app->serialDeviceOverride = Option(QStringLiteral("--serial"));
+    }
+    number(QStringLiteral("--baud"), m_connection.baudRate, 300, 4000000);
+    number(QStringLiteral("--address"), m_connection.deviceAddress, 0, 34);
+    number(QStringLiteral("--timeout"), m_connection.replyTimeout, 1, 600000);
+    m_connection.smsModule = HasOption(QStringLiteral("--sms"));
+    return ok;
+}
+
+bool CCtlContext::ConnectDevice()
+{
+    if (!m_app->Connect(&m_connection, true)) {
+        QString why = m_app->LastChannelError();
+        if (why.isEmpty())
+            why = QStringLiteral("the device did not answer the identification (check the connection options)");
+        Err(QStringLiteral("error: cannot connect: %1").arg(why));
+        return false;
+    }
+    return true;
+}
+
+void CCtlContext::PrintStatusError(const QString& what, uint16_t status) const
+{
+    Err(QStringLiteral("error: %1: status %2 (%3)").arg(what).arg(status).arg(QLatin1String(CSWMBus::StatusText(status))));
+}
+
+int CCtlContext::ShowMessage(int stringId, Icon icon, Buttons buttons, const QStringList& args)
+{
+    QString text = TrArg(stringId, args);
+    if (text.isEmpty())
+        text = QStringLiteral("message %1").arg(stringId);
+    return ShowText(text.remove(QLatin1Char('&')), icon, buttons);
+}
+
+int CCtlContext::ShowText(const QString& text, Icon icon, Buttons buttons)
+{
+    const bool yes = HasOption(QStringLiteral("--yes"));
+    const char* prefix = icon == Icon::Stop ? "error: " : icon == Icon::Warning ? "warning: " : "";
+    Err(QString::fromLatin1(prefix) + text);
+    switch (buttons) {
+    case Buttons::Ok: return IdOk;
+    case Buttons::OkCancel: return yes ? IdOk : IdCancel;
+    case Buttons::YesNo: return yes ? IdYes : IdNo;
+    case Buttons::YesNoCancel: return yes ? IdYes : IdCancel;
+    case Buttons::AbortRetryIgnore: return IdAbort;
+    }
+    return IdCancel;
+}
+
+bool CCtlContext::Login(uint16_t expected)
+{
+    if (!HasOption(QStringLiteral("--password"))) {
+        Err(QStringLiteral("error: the controller is protected by a password; give it with --password N"));
+        return false;
+    }
+    bool ok = false;
+    const int typed = Option(QStringLiteral("--password")).toInt(&ok);
+    if (ok && static_cast<uint16_t>(typed) == expected)
+        return true;
+    ShowMessage(114, Icon::Stop, Buttons::Ok);
+    return false;
+}

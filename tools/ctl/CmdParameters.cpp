@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// identify, get, set, set-text
+#include <QTextStream>
+#include <cstdio>
+
+#include "CCtlContext.h"
+#include "CtlCommand.h"
+#include "app/ModelInfo.h"
+
+namespace {
+void Out(const QString& line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+}
+
+bool ParseNumber(const QString& text, int& number)
+{
+    bool ok = false;
+    number = text.toInt(&ok);
+    return ok && number >= 0 && number <= 0xFFFF;
+}
+
+QString Printable(const QByteArray& bytes)
+{
+    QString out;
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && b != '\\')
+            out += QLatin1Char(c);
+        else
+            out += QStringLiteral("\\x%1").arg(b, 2, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
+int Identify(CCtlContext& ctx, const QStringList& args)
+{
+    if (!args.isEmpty())
+        return CtlUsage;
+    if (!ctx.ConnectDevice())
+        return CtlFailed;
+    CKorvalisControlApp& app = ctx.App();
+    Out(QStringLiteral("model: %1").arg(app.GetModelName()));
+    Out(QStringLiteral("product-code: %1").arg(app.model->productCode));
+    Out(QStringLiteral("firmware: %1").arg(app.firmwareVersion));
+    Out(QStringLiteral("serial: %1").arg(app.serialNumber));
+    for (const CSensor& s : app.sensors)
+        if (s.type != 0)
+            Out(QStringLiteral("sensor%1: %2 %3").arg(s.index + 1).arg(s.type).arg(s.title));
+    Out(QStringLiteral("sms-module: %1").arg(app.smsModulePresent ? "yes" : "no"));
+    return CtlOk;
+}
+
+int Get(CCtlContext& ctx, const QStringList& args)
+{
+    int number = 0;
+    if (args.size() != 1 || !ParseNumber(args[0], number)) {
+        std::fprintf(stderr, "usage: korvalisctl get N [--signed|--text]\n");
+        return CtlUsage;
+    }
+    if (!ctx.ConnectDevice())
+        return CtlFailed;
+    CKorvalisControlApp& app = ctx.App();
+    const uint16_t status = app.ReadParameter(number, ctx.ToSmsModule());
+    if (status != 0) {
+        ctx.PrintStatusError(QStringLiteral("reading parameter %1").arg(number), status);
+        return CtlFailed;
+    }
+    if (ctx.HasOption(QStringLiteral("--text")))
+        Out(Printable(app.GetLastText()));
+    else if (ctx.HasOption(QStringLiteral("--signed")))
+        Out(QString::number(static_cast<qint64>(app.GetLastSignedValue())));
+    else
+        Out(QString::number(static_cast<quint64>(app.GetLastValue())));
+    return CtlOk;
+}
+
+int Set(CCtlContext& ctx, const QStringList& args)
+{
+    int number = 0;
+    bool ok = false;
+    const double value = args.size() == 2 ? args[1].toDouble(&ok) : 0.0;
+    if (args.size() != 2 || !ParseNumber(args[0], number) || !ok) {
+        std::fprintf(stderr, "usage: korvalisctl set N VALUE\n");
+        return CtlUsage;
+    }
+    if (!ctx.ConnectDevice())
+        return CtlFailed;
+    const uint16_t status = ctx.App().WriteParameter(number, value, ctx.ToSmsModule());
+    if (status != 0) {
+        ctx.PrintStatusError(QStringLiteral("writing parameter %1").arg(number), status);
+        return CtlFailed;
+    }
+    return CtlOk;
+}
+
+int SetText(CCtlContext& ctx, const QStringList& args)
+{
+    int number = 0;
+    if (args.size() != 2 || !ParseNumber(args[0], number)) {
+        std::fprintf(stderr, "usage: korvalisctl set-text N TEXT\n");
+        return CtlUsage;
+    }
+    const QByteArray bytes = args[1].toLatin1();
+    if (bytes.size() > 255) {
+        std::fprintf(stderr, "error: the text is longer than 255 bytes\n");
+        return CtlUsage;
+    }
+    if (!ctx.ConnectDevice())
+        return CtlFailed;
+    const uint16_t status = ctx.App().WriteTextParameter(number, bytes, ctx.ToSmsModule());
+    if (status != 0) {
+        ctx.PrintStatusError(QStringLiteral("writing text parameter %1").arg(number), status);
+        return CtlFailed;
+    }
+    return CtlOk;
+}
+
+const bool kDeclared = [] {
+    CCtlContext::DeclareOption(QStringLiteral("--signed"), false);
+    CCtlContext::DeclareOption(QStringLiteral("--text"), false);
+    return true;
+}();
+
+CtlRegistrar r1({QStringLiteral("identify"), QStringLiteral("identify                 model, firmware, serial number, sensors, SMS module"), Identify});
+CtlRegistrar r2({QStringLiteral("get"), QStringLiteral("get N [--signed|--text]  print a parameter's value"), Get});
+CtlRegistrar r3({QStringLiteral("set"), QStringLiteral("set N VALUE              write a numeric parameter"), Set});
+CtlRegistrar r4({QStringLiteral("set-text"), QStringLiteral("set-text N TEXT          write a byte-string parameter"), SetText});
+}  // namespace
