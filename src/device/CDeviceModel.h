@@ -46,7 +46,8 @@ public:
         bool operator==(const Access&) const = default;
     };
 
-    explicit CDeviceModel(const Options& options = Options());
+    CDeviceModel();
+    explicit CDeviceModel(const Options& options);
     virtual ~CDeviceModel();
 
     CBusDevice& Controller() { return *m_controller; }

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "device/CBusDevice.h"
+
+CBusDevice::CBusDevice(uint8_t address, int productCode) : m_address(address)
+{
+    SetValue(2, productCode);
+}
+
+void CBusDevice::SetValue(int number, int64_t value)
+{
+    Cell& c = m_cells[number];
+    c.value = static_cast<int32_t>(static_cast<uint32_t>(value & 0xFFFFFFFF));
+    c.isText = false;
+    c.text.clear();
+}
+
+void CBusDevice::SetText(int number, const QByteArray& text)
+{
+    Cell& c = m_cells[number];
+    c.text = text.left(255);
+    c.isText = true;
+    c.value = 0;
+}
+
+void CBusDevice::SetReadOnly(int number, bool readOnly)
+{
+    if (readOnly)
+        m_readOnly.insert(number);
+    else
+        m_readOnly.remove(number);
+}
+
+uint8_t CBusDevice::ApplyWrite(int number, int64_t value)
+{
+    if (IsReadOnly(number))
+        return kRefusalReadOnly;
+    SetValue(number, value);
+    if (afterWrite)
+        afterWrite(*this, number);
+    return 0;
+}
+
+uint8_t CBusDevice::ApplyTextWrite(int number, const QByteArray& text)
+{
+    if (IsReadOnly(number))
+        return kRefusalReadOnly;
+    SetText(number, text);
+    if (afterWrite)
+        afterWrite(*this, number);
+    return 0;
+}

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/CScriptedUserInteraction.h"
+
+#include "lang/CLanguage.h"
+
+QList<int> CScriptedUserInteraction::MessageIds() const
+{
+    QList<int> ids;
+    for (const Shown& s : shown)
+        ids << s.stringId;
+    return ids;
+}
+
+int CScriptedUserInteraction::Answer(Buttons buttons)
+{
+    if (!m_answers.isEmpty())
+        return m_answers.takeFirst();
+    if (m_default >= 0)
+        return m_default;
+    switch (buttons) {
+    case Buttons::Ok: return IdOk;
+    case Buttons::OkCancel: return IdCancel;
+    case Buttons::YesNo: return IdNo;
+    case Buttons::YesNoCancel: return IdCancel;
+    case Buttons::AbortRetryIgnore: return IdAbort;
+    }
+    return IdCancel;
+}
+
+int CScriptedUserInteraction::ShowMessage(int stringId, Icon icon, Buttons buttons, const QStringList& args)
+{
+    shown.append({stringId, TrArg(stringId, args), icon, buttons});
+    return Answer(buttons);
+}
+
+int CScriptedUserInteraction::ShowText(const QString& text, Icon icon, Buttons buttons)
+{
+    shown.append({0, text, icon, buttons});
+    return Answer(buttons);
+}
+
+bool CScriptedUserInteraction::Login(uint16_t expected)
+{
+    ++loginCalls;
+    const int typed = m_logins.isEmpty() ? 0 : m_logins.takeFirst();
+    if (static_cast<uint16_t>(typed) == expected)
+        return true;
+    ShowMessage(114, Icon::Stop, Buttons::Ok);
+    return false;
+}
