@@ -17,6 +17,7 @@
 #include "link/CSWMBus.h"
 #include "link/CSerialComm.h"
 #include "link/CSerialPortMap.h"
+#include "params/CDescriptionLists.h"
 
 namespace {
 CKorvalisControlApp* g_instance = nullptr;
@@ -144,8 +145,15 @@ bool CKorvalisControlApp::IsConnected() const
 
 void CKorvalisControlApp::Disconnect()
 {
-    if (model && onDisconnecting)
-        onDisconnecting(*this);
+    if (model) {
+        // The hook runs first so that edits still held by pages reach the lists saved here.
+        if (onDisconnecting)
+            onDisconnecting(*this);
+        CDescriptionLists::SaveDescriptions(*this);
+    }
+    for (QStringList& names : descriptionLists)
+        names.clear();
+    descriptionsLoaded = false;
     m_bus.reset();
     m_channel.reset();
     model = nullptr;
@@ -241,6 +249,7 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
         }
     }
     TitleSensors();
+    CDescriptionLists::LoadDescriptions(*this);
     if (onConnected)
         onConnected(*this);
     UpdateTitle();

@@ -104,6 +104,7 @@ public:
     QString listFolder;
     QString dataFolder;
     std::array<QStringList, 4> descriptionLists;  // illumination, timer, level, digital input
+    bool descriptionsLoaded = false;               // the lists belong to the connected controller
     std::array<uint16_t, 16> dimmingCurveWords{};
     uint8_t viewState = 255;
 
