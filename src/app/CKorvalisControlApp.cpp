@@ -356,7 +356,9 @@ void CKorvalisControlApp::UpdateTitle()
 
 bool CKorvalisControlApp::GetControllerFolder(QString& path) const
 {
-    if (!IsConnected())
+    // Without a data folder (start-up not run, as in tests) there is no place for the
+    // controller's files; a relative or root path must not be made up.
+    if (!IsConnected() || dataFolder.isEmpty())
         return false;
     path = dataFolder + QDir::separator() + QString::number(static_cast<int32_t>(serialNumber));
     QDir().mkpath(path);

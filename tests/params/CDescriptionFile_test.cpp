@@ -9,6 +9,8 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/ModelInfo.h"
+#include "device/CDeviceModel.h"
+#include "device/CMemoryChannel.h"
 #include "params/CDescriptionFile.h"
 #include "params/CDescriptionLists.h"
 
@@ -105,6 +107,74 @@ private Q_SLOTS:
         QCOMPARE(app.descriptionLists[CDescriptionLists::Timer][1], QStringLiteral("Futter"));
         QCOMPARE(app.descriptionLists[CDescriptionLists::DigitalInput][3], QStringLiteral("T\u00fcr"));
         app.Disconnect();
+    }
+
+    void listsSurviveReconnectAndStaySeparatePerController()
+    {
+        QTemporaryDir dir;
+        CDeviceModel::Options o;
+        o.productCode = 4;  // three level channels
+        o.serial = 4000000001u;  // above the signed range: the folder name is negative
+        CDeviceModel first(o);
+        o.productCode = 2;  // no level channels
+        o.serial = 77;
+        CDeviceModel second(o);
+        CDeviceModel* device = &first;
+
+        CKorvalisControlApp app;
+        app.dataFolder = dir.path();
+        app.SetFramePause(0);
+        app.SetChannelFactory([&](const CConnection&) { return std::make_unique<CMemoryChannel>(*device); });
+        CConnection conn;
+        conn.replyTimeout = 100;
+
+        QVERIFY(app.Connect(&conn, false));
+        QCOMPARE(app.descriptionLists[CDescriptionLists::Level], (QStringList{{}, {}, {}}));
+        app.descriptionLists[CDescriptionLists::Level][2] = QStringLiteral("Sump");
+        app.descriptionLists[CDescriptionLists::Illumination][0] = QStringLiteral("Blue");
+
+        // Another controller over the same connection: Connect saves the first one's names.
+        device = &second;
+        QVERIFY(app.Connect(&conn, false));
+        QCOMPARE(app.descriptionLists[CDescriptionLists::Illumination][0], QString());
+        QVERIFY(app.descriptionLists[CDescriptionLists::Level].isEmpty());
+        app.descriptionLists[CDescriptionLists::Illumination][0] = QStringLiteral("White");
+        app.Disconnect();
+        QCOMPARE(ReadAll(dir.filePath(QStringLiteral("77/LevelDescriptions.dat"))), QByteArray());
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("77/LevelDescriptions.dat"))));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("-294967295/LevelDescriptions.dat"))));
+
+        device = &first;
+        QVERIFY(app.Connect(&conn, false));
+        QCOMPARE(app.descriptionLists[CDescriptionLists::Level][2], QStringLiteral("Sump"));
+        QCOMPARE(app.descriptionLists[CDescriptionLists::Illumination][0], QStringLiteral("Blue"));
+        app.Disconnect();
+    }
+
+    void failedConnectDoesNotBlankAnotherControllersFile()
+    {
+        // The first controller has level names; a connect to a model without level channels
+        // that fails before the serial number is read must not overwrite them.
+        QTemporaryDir dir;
+        CDeviceModel::Options o;
+        o.serial = 5;
+        CDeviceModel first(o);
+        o.productCode = 2;
+        o.firmware = 399;  // refused after the model row is set
+        CDeviceModel old(o);
+        CDeviceModel* device = &first;
+        CKorvalisControlApp app;
+        app.dataFolder = dir.path();
+        app.SetFramePause(0);
+        app.SetChannelFactory([&](const CConnection&) { return std::make_unique<CMemoryChannel>(*device); });
+        CConnection conn;
+        conn.replyTimeout = 100;
+        QVERIFY(app.Connect(&conn, false));
+        app.descriptionLists[CDescriptionLists::Level][0] = QStringLiteral("Tank");
+        app.Disconnect();
+        device = &old;
+        QVERIFY(!app.Connect(&conn, false));
+        QCOMPARE(ReadAll(dir.filePath(QStringLiteral("5/LevelDescriptions.dat"))), QByteArray("Tank\r\n\r\n\r\n"));
     }
 
     void listNotFittingTheModelIsNotWritten()
