@@ -96,6 +96,11 @@ QByteArray CDeviceModel::Feed(const QByteArray& incoming)
 {
     if (m_linkClosed)
         return {};
+    if (m_rawHandler) {
+        QByteArray answer;
+        if (m_rawHandler(incoming, answer))
+            return answer;
+    }
     m_input.append(incoming);
     QByteArray out;
     for (;;) {

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QVector>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -59,6 +60,12 @@ public:
     // until the rest arrives; noise between frames is skipped. The input buffer is bounded.
     QByteArray Feed(const QByteArray& incoming);
 
+    // Bytes outside the bus protocol (the boot loader's exchange): while a handler is set
+    // and returns true, Feed hands the incoming bytes to it and sends what it answers
+    // instead of parsing frames. CBootLoader installs itself here.
+    using RawHandler = std::function<bool(const QByteArray& incoming, QByteArray& answer)>;
+    void SetRawHandler(RawHandler handler) { m_rawHandler = std::move(handler); }
+
     void SetFaults(const Faults& faults);
     const Faults& GetFaults() const { return m_faults; }
     bool LinkClosed() const { return m_linkClosed; }
@@ -99,4 +106,5 @@ private:
     int m_answeredFrames = 0;
     bool m_linkClosed = false;
     QVector<Access> m_log;
+    RawHandler m_rawHandler;
 };
