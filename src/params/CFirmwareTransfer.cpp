@@ -1,0 +1,237 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "params/CFirmwareTransfer.h"
+
+#include <functional>
+
+#include "app/CKorvalisControlApp.h"
+#include "app/CTimerStop.h"
+#include "app/CUserInteraction.h"
+#include "lang/CLanguage.h"
+#include "link/CByteChannel.h"
+#include "link/CSerialComm.h"
+#include "params/CTransferProgress.h"
+
+using Icon = CUserInteraction::Icon;
+using Buttons = CUserInteraction::Buttons;
+
+void CFirmwareTransferUi::DisconnectAfterTransfer(CKorvalisControlApp& app)
+{
+    app.Disconnect();
+    app.UpdateTitle();
+}
+
+namespace {
+// Puts the line back to the connection's baud rate and reply timeout on every way out of
+// the boot-loader exchange, whatever ended it.
+class CLineRestore {
+public:
+    explicit CLineRestore(std::function<void()> restore) : m_restore(std::move(restore)) {}
+    ~CLineRestore() { m_restore(); }
+    CLineRestore(const CLineRestore&) = delete;
+    CLineRestore& operator=(const CLineRestore&) = delete;
+
+private:
+    std::function<void()> m_restore;
+};
+}  // namespace
+
+CFirmwareTransfer::CFirmwareTransfer(CKorvalisControlApp& app, CFirmwareTransferUi& ui) : m_app(app), m_ui(ui) {}
+
+qint64 CFirmwareTransfer::ProgressDivisor(qint64 fileSize)
+{
+    // Sixteen bytes per step as long as the range fits in 16 bits; larger files get
+    // coarser steps instead of a range that wraps.
+    const qint64 fit = (fileSize + 65534) / 65535;
+    return qMax<qint64>(16, fit);
+}
+
+void CFirmwareTransfer::Pump()
+{
+    if (CUserInteraction* ui = m_app.UserInteraction())
+        ui->PumpPendingMessages();
+}
+
+CFirmwareTransfer::Outcome CFirmwareTransfer::TransferFirmware()
+{
+    if (!m_app.IsConnected())
+        return Outcome::NotConnected;
+    CTimerStop timerStop;
+    CUserInteraction* ui = m_app.UserInteraction();
+    if (m_app.currentConnection.IsTcp() && !m_app.simulationMode &&
+        (!ui || ui->ShowMessage(192, Icon::Warning, Buttons::YesNoCancel) != CUserInteraction::IdYes))
+        return Outcome::Declined;
+    if (!m_ui.ConfirmDownloadWarning())
+        return Outcome::Declined;
+    const QString path = m_ui.ChooseFirmwareFile();
+    if (path.isEmpty())
+        return Outcome::Declined;
+    return TransferFile(path);
+}
+
+CFirmwareTransfer::Outcome CFirmwareTransfer::TransferFile(const QString& path)
+{
+    m_failedRecord = -1;
+    m_retries = 0;
+    if (!m_app.IsConnected())
+        return Outcome::NotConnected;
+    if (m_app.simulationMode)
+        return Outcome::Simulation;
+    CTimerStop timerStop;
+    CUserInteraction* ui = m_app.UserInteraction();
+    const auto message = [ui](int id, Icon icon, Buttons buttons, const QStringList& args = {}) {
+        return ui ? ui->ShowMessage(id, icon, buttons, args) : int(CUserInteraction::IdCancel);
+    };
+
+    std::unique_ptr<CTransferProgress> progress = m_ui.OpenProgress();
+
+    // Checking pass: the file is read and decoded once; the sending pass works from memory,
+    // so a file changed or removed meanwhile cannot stop the transfer half-way.
+    progress->SetItemText(Tr(352));
+    progress->SetCaption(Tr(352));
+    if (!m_file.Load(path)) {
+        progress.reset();
+        if (m_file.GetError() == CSRecordFile::Unreadable)
+            message(351, Icon::Stop, Buttons::Ok, {path});
+        else
+            message(130, Icon::Stop, Buttons::Ok);
+        return m_file.GetError() == CSRecordFile::Unreadable ? Outcome::FileUnreadable : Outcome::FileInvalid;
+    }
+    const qint64 divisor = ProgressDivisor(m_file.FileSize());
+    const int range = static_cast<int>((m_file.FileSize() + divisor - 1) / divisor);
+    progress->SetRange(range);
+    qint64 running = 0;
+    int lastPos = -1;
+    const QVector<CSRecord>& records = m_file.Records();
+    for (int i = 0; i < records.size(); ++i) {
+        running += records[i].dataBytes;
+        // Checking takes no time; showing every record would only slow it down.
+        const int pos = static_cast<int>(records[i].fileOffset / divisor);
+        if (pos != lastPos || i + 1 == records.size()) {
+            lastPos = pos;
+            progress->SetPos(pos);
+            progress->SetItemText(CSRecordFile::ProgressText(records[i], running));
+            Pump();
+        }
+    }
+    progress->SetPos(range);
+    return Send(*progress, divisor);
+}
+
+CFirmwareTransfer::Outcome CFirmwareTransfer::Send(CTransferProgress& progress, qint64 divisor)
+{
+    CUserInteraction* ui = m_app.UserInteraction();
+    progress.SetCaption(Tr(353));
+    progress.SetItemText(Tr(353));
+    progress.SetPos(0);
+    Pump();
+    if (m_app.WriteParameter(kBootLoaderParameter, 0) != 0) {
+        if (ui)
+            ui->ShowMessage(131, Icon::Stop, Buttons::Ok);
+        return Outcome::BootLoaderRefused;
+    }
+    if (!ui || ui->ShowMessage(129, Icon::Warning, Buttons::OkCancel) != CUserInteraction::IdOk) {
+        m_app.ReadParameter(0);
+        return Outcome::Cancelled;
+    }
+
+    Outcome outcome = Outcome::Done;
+    {
+        CLineRestore restore([this] { RestoreLine(); });
+        SetLineBaud(kBootLoaderBaud);
+        progress.SetItemText(Tr(134));
+        Pump();
+        CByteChannel* channel = m_app.Channel();
+        if (channel) {
+            channel->PurgeReceive();
+            channel->SetReadTimeout(kHandshakeTimeoutMs);
+        }
+        if (!channel || !Handshake()) {
+            outcome = Outcome::HandshakeFailed;
+        } else {
+            progress.SetItemText(Tr(133));
+            Pump();
+            channel->SetReadTimeout(m_app.currentConnection.EffectiveTimeout());
+            const QVector<CSRecord>& records = m_file.Records();
+            const qint64 total = m_file.TotalDataBytes();
+            qint64 running = 0;
+            for (int i = 0; i < records.size(); ++i) {
+                const CSRecord& r = records[i];
+                progress.SetPos(static_cast<int>(r.fileOffset / divisor));
+                running += r.dataBytes;
+                progress.SetItemText(CSRecordFile::ProgressText(r, running, total));
+                Pump();
+                if (!SendRecord(r.bytes)) {
+                    m_failedRecord = i;
+                    outcome = Outcome::RecordFailed;
+                    break;
+                }
+            }
+        }
+    }
+    if (outcome != Outcome::Done) {
+        if (ui)
+            ui->ShowMessage(131, Icon::Stop, Buttons::Ok);
+        return outcome;
+    }
+    m_ui.DisconnectAfterTransfer(m_app);
+    if (ui)
+        ui->ShowMessage(132, Icon::Warning, Buttons::Ok);
+    return Outcome::Done;
+}
+
+bool CFirmwareTransfer::ReadByte(char expected)
+{
+    CByteChannel* channel = m_app.Channel();
+    QByteArray got;
+    return channel && channel->ReceiveString(got, 1, 0, false) == 1 && got.size() == 1 && got[0] == expected;
+}
+
+bool CFirmwareTransfer::Handshake()
+{
+    CByteChannel* channel = m_app.Channel();
+    static const QByteArray kHandshake("ABCDE");
+    if (!channel || channel->SendAll(kHandshake) != kHandshake.size())
+        return false;
+    for (char expected : kHandshake)
+        if (!ReadByte(expected))
+            return false;
+    return true;
+}
+
+bool CFirmwareTransfer::SendRecord(const QByteArray& bytes)
+{
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        CByteChannel* channel = m_app.Channel();
+        if (!channel)
+            return false;
+        if (attempt > 0) {
+            ++m_retries;
+            // What is left of a wrong answer must not be taken for the next one.
+            channel->PurgeReceive();
+        }
+        if (channel->SendAll(bytes) != bytes.size())
+            continue;
+        if (ReadByte('Z') && ReadByte('W'))
+            return true;
+    }
+    return false;
+}
+
+void CFirmwareTransfer::SetLineBaud(uint32_t baud)
+{
+    // Only a serial port has a line speed; over TCP the network module keeps its own.
+    auto* serial = dynamic_cast<CSerialComm*>(m_app.Channel());
+    if (!serial)
+        return;
+    CSerialCommState state;
+    serial->GetState(state);
+    state.baudRate = baud;
+    serial->SetState(state);
+}
+
+void CFirmwareTransfer::RestoreLine()
+{
+    if (CByteChannel* channel = m_app.Channel())
+        channel->SetReadTimeout(m_app.currentConnection.EffectiveTimeout());
+    SetLineBaud(m_app.currentConnection.baudRate);
+}
