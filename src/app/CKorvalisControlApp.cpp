@@ -345,7 +345,7 @@ QString CKorvalisControlApp::GetModelName() const
 
 QString CKorvalisControlApp::WindowTitle() const
 {
-    return Tr(simulationMode ? 347 : 348) + GetModelName();
+    return (simulationMode ? Tr(347) : Tr(348)) + GetModelName();
 }
 
 void CKorvalisControlApp::UpdateTitle()

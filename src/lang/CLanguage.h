@@ -38,7 +38,7 @@ private:
 };
 
 // Marks a string number that reaches Tr() through a table or variable, so the catalogue
-// check finds it: kCaptions[] = {StringId(310), StringId(311)}.
+// check finds it: kCaptions[] = {StringId(n), ...} with literal numbers.
 constexpr int StringId(int id) { return id; }
 
 // The text of string id in the current catalogue.

@@ -44,12 +44,14 @@ bool CMyAsyncSocket::ConnectTo(const QString& address, uint16_t port, bool takeF
     if (m_socket)
         m_socket->abort();
     m_socket = std::make_unique<QTcpSocket>();
-    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket->connectToHost(target, port);
     if (!m_socket->waitForConnected(m_connectTimeout)) {
         m_socket->abort();
         return false;
     }
+    // Request and poll are separate small writes; with Nagle's algorithm the poll would wait
+    // for the device's delayed acknowledgement of the request (about 40 ms per transaction).
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_connected = true;
     return true;
 }
