@@ -47,6 +47,7 @@ void CDeviceModel::Seed(const Options& o)
         c.SetValue(950 + 4 * i, 0);
         c.SetValue(1000 + 4 * i, 0);
         c.SetReadOnly(1000 + 4 * i);
+        c.SetText(1228 + i, {});  // user name of the input: a byte-string parameter
     }
     for (int n : {0, 2, 6})
         c.SetReadOnly(n);

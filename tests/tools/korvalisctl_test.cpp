@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// korvalisctl as a process, over loopback TCP and over a socat pseudo-terminal pair, with
+// the device model answering from a thread of the test.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "device/CDeviceModel.h"
+#include "support/CDeviceModelServer.h"
+#include "support/CSocatPair.h"
+#include "support/TestPaths.h"
+
+namespace {
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run Ctl(const QStringList& args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    static QTemporaryDir home;
+    env.insert(QStringLiteral("KORVALIS_HOME"), home.path());
+    p.setProcessEnvironment(env);
+    p.start(TestPaths::Program("korvalisctl"), args);
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+}  // namespace
+
+class KorvalisctlTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void identifyOverTcp()
+    {
+        CDeviceModel::Options o;
+        o.productCode = 4;
+        o.serial = 777;
+        o.sensors = {2, 1, 5, 3, 0, 0, 0, 2};
+        o.sms = true;
+        CDeviceModel model(o);
+        CDeviceModelServer server(model);
+        const QString where = QStringLiteral("127.0.0.1:%1").arg(server.ServeTcp());
+        const Run r = Ctl({QStringLiteral("--tcp"), where, QStringLiteral("--sms"), QStringLiteral("identify")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("model: Korvalis D\nproduct-code: 4\nfirmware: 408\nserial: 777\n"
+                                       "sensor1: 2 pH-value 1\nsensor2: 1 Temperature 1\nsensor3: 5 Conductivity 1\n"
+                                       "sensor4: 3 Redox 1\nsensor8: 2 pH-value 2\nsms-module: yes\n"));
+    }
+
+    void getSetAndText()
+    {
+        CDeviceModel model;
+        CDeviceModelServer server(model);
+        const QString where = QStringLiteral("127.0.0.1:%1").arg(server.ServeTcp());
+        QCOMPARE(Ctl({QStringLiteral("--tcp"), where, QStringLiteral("set"), QStringLiteral("300"), QStringLiteral("-2")}).exitCode, 0);
+        QCOMPARE(Ctl({QStringLiteral("--tcp"), where, QStringLiteral("get"), QStringLiteral("300"), QStringLiteral("--signed")}).out,
+                 QStringLiteral("-2\n"));
+        QCOMPARE(Ctl({QStringLiteral("--tcp"), where, QStringLiteral("get"), QStringLiteral("300")}).out,
+                 QStringLiteral("4294967294\n"));
+        QCOMPARE(Ctl({QStringLiteral("--tcp"), where, QStringLiteral("set-text"), QStringLiteral("1228"), QStringLiteral("Tank")}).exitCode, 0);
+        QCOMPARE(model.Controller().Text(1228), QByteArray("Tank"));
+        model.Controller().SetText(1229, QByteArray("a\x01\\", 3));
+        QCOMPARE(Ctl({QStringLiteral("--tcp"), where, QStringLiteral("get"), QStringLiteral("1229"), QStringLiteral("--text")}).out,
+                 QStringLiteral("a\\x01\\x5c\n"));
+
+        // A refused write names the status and fails.
+        const Run refused = Ctl({QStringLiteral("--tcp"), where, QStringLiteral("set"), QStringLiteral("2"), QStringLiteral("1")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("status 64")), qPrintable(refused.err));
+    }
+
+    void identifyOverPseudoTerminal()
+    {
+        CSocatPair pair;
+        QVERIFY(pair.Start());
+        CDeviceModel::Options o;
+        o.productCode = 7;
+        CDeviceModel model(o);
+        CDeviceModelServer server(model);
+        QVERIFY(server.ServeTty(pair.EndB()));
+        const Run r = Ctl({QStringLiteral("--serial"), pair.EndA(), QStringLiteral("--baud"), QStringLiteral("9600"), QStringLiteral("identify")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.startsWith(QStringLiteral("model: Korvalis F\nproduct-code: 7\n")), qPrintable(r.out));
+    }
+
+    void errorsAndPasswords()
+    {
+        QCOMPARE(Ctl({QStringLiteral("frobnicate")}).exitCode, 2);
+        QCOMPARE(Ctl({QStringLiteral("--address"), QStringLiteral("40"), QStringLiteral("identify")}).exitCode, 2);
+        CDeviceModel::Options o;
+        o.password = 4711;
+        CDeviceModel model(o);
+        CDeviceModelServer server(model);
+        const QString where = QStringLiteral("127.0.0.1:%1").arg(server.ServeTcp());
+        const Run noPassword = Ctl({QStringLiteral("--tcp"), where, QStringLiteral("identify")});
+        QCOMPARE(noPassword.exitCode, 1);
+        QVERIFY(noPassword.err.contains(QStringLiteral("--password")));
+        QCOMPARE(Ctl({QStringLiteral("--tcp"), where, QStringLiteral("--password"), QStringLiteral("4711"), QStringLiteral("identify")}).exitCode, 0);
+        // Nobody listening: a one-line error and a non-zero status.
+        const Run nobody = Ctl({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:1"), QStringLiteral("get"), QStringLiteral("0")});
+        QCOMPARE(nobody.exitCode, 1);
+        QCOMPARE(nobody.err.count(QLatin1Char('\n')), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(KorvalisctlTest)
+#include "korvalisctl_test.moc"
