@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/sheet/CEditSpin.h"
+
+#include <QLineEdit>
+#include <cmath>
+
+#include "ui/sheet/PageConversions.h"
+
+namespace {
+int DecimalsOf(double factor)
+{
+    int decimals = 0;
+    double f = factor;
+    while (f > 1.5 && decimals < 6) {
+        f /= 10.0;
+        ++decimals;
+    }
+    return decimals;
+}
+}  // namespace
+
+CEditSpin::CEditSpin(int editId, double factor, double minimum, double maximum, QWidget* parent)
+    : QDoubleSpinBox(parent), m_editId(editId), m_factor(factor > 0 ? factor : 1.0), m_ownMaximum(maximum),
+      m_ownMinimum(minimum)
+{
+    const QString name = QString::number(editId);
+    setObjectName(name);
+    lineEdit()->setObjectName(name);
+    setDecimals(DecimalsOf(m_factor));
+    setSingleStep(1.0 / m_factor);
+    setRange(minimum, maximum);
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    setKeyboardTracking(false);
+    setAccelerated(true);
+    setAlignment(Qt::AlignRight);
+    connect(this, &QDoubleSpinBox::valueChanged, this, &CEditSpin::OnValueChanged);
+}
+
+int64_t CEditSpin::Position() const
+{
+    return PageConversions::DisplayToDevice(value(), m_factor);
+}
+
+void CEditSpin::SetPosition(int64_t position)
+{
+    SetValueQuietly(static_cast<double>(position) / m_factor);
+}
+
+void CEditSpin::SetValueQuietly(double v)
+{
+    ++m_quiet;
+    setValue(v);
+    --m_quiet;
+    // The quiet path still moves coupled limits.
+    if (m_upper)
+        m_upper->setMinimum(std::max(m_upper->m_ownMinimum, value()));
+    if (m_lower)
+        m_lower->setMaximum(std::min(m_lower->m_ownMaximum, value()));
+}
+
+void CEditSpin::CoupleBelow(CEditSpin* upper)
+{
+    if (!upper)
+        return;
+    m_upper = upper;
+    upper->m_lower = this;
+    setMaximum(std::min(m_ownMaximum, upper->value()));
+    upper->setMinimum(std::max(upper->m_ownMinimum, value()));
+}
+
+void CEditSpin::focusOutEvent(QFocusEvent* event)
+{
+    // Commits and clamps whatever was typed before the focus moves on.
+    interpretText();
+    QDoubleSpinBox::focusOutEvent(event);
+}
+
+void CEditSpin::OnValueChanged(double v)
+{
+    if (m_upper) {
+        ++m_upper->m_quiet;
+        m_upper->setMinimum(std::max(m_upper->m_ownMinimum, v));
+        --m_upper->m_quiet;
+    }
+    if (m_lower) {
+        ++m_lower->m_quiet;
+        m_lower->setMaximum(std::min(m_lower->m_ownMaximum, v));
+        --m_lower->m_quiet;
+    }
+    if (m_quiet == 0)
+        Q_EMIT valueEdited(v);
+}

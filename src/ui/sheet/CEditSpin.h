@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A real-valued edit with its spin buttons. The value is kept in display units; the spin
+// position is value x factor (factor 1, 10 or 100 gives 0, 1 or 2 decimals). Typed values
+// outside the range are clamped when the field loses the focus. The control's objectName
+// is the edit's identifier; its line edit carries the same name, so tests find either.
+#pragma once
+
+#include <QDoubleSpinBox>
+#include <QPointer>
+
+class CEditSpin : public QDoubleSpinBox {
+    Q_OBJECT
+public:
+    CEditSpin(int editId, double factor, double minimum, double maximum, QWidget* parent = nullptr);
+
+    int EditId() const { return m_editId; }
+    double Factor() const { return m_factor; }
+    // The spin position: value x factor as the controller's integer.
+    int64_t Position() const;
+    void SetPosition(int64_t position);
+    // Sets the value without announcing a user edit.
+    void SetValueQuietly(double value);
+
+    // Coupled ranges: this control's maximum follows the other's value (and the other's
+    // minimum follows this one's), e.g. a "from" field that may not pass its "to" field.
+    void CoupleBelow(CEditSpin* upper);
+
+Q_SIGNALS:
+    // The user changed the value (typing, spin buttons, wheel); not emitted by
+    // SetValueQuietly or range changes.
+    void valueEdited(double value);
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void OnValueChanged(double value);
+
+    int m_editId;
+    double m_factor;
+    int m_quiet = 0;
+    QPointer<CEditSpin> m_upper;
+    QPointer<CEditSpin> m_lower;
+    double m_ownMaximum;
+    double m_ownMinimum;
+};
