@@ -2,6 +2,47 @@
 #include "support/CScriptedUserInteraction.h"
 
 #include "lang/CLanguage.h"
+#include "ui/sheet/CFileDialogService.h"
+#include "ui/sheet/CMessageService.h"
+
+CScriptedUserInteraction::CScriptedUserInteraction()
+{
+    CMessageService::SetHandler([this](const CMessageService::Shown& m) {
+        shown.append({m.stringId, m.text, m.icon, m.buttons});
+        return Answer(m.buttons);
+    });
+    CFileDialogService::SetHandler([this](const CFileDialogService::Request& r) {
+        fileDialogTitles.append(r.title);
+        return m_fileNames.isEmpty() ? QString() : m_fileNames.takeFirst();
+    });
+}
+
+CScriptedUserInteraction::~CScriptedUserInteraction()
+{
+    CMessageService::SetHandler({});
+    CFileDialogService::SetHandler({});
+}
+
+void CScriptedUserInteraction::SetProgressRange(int maximum)
+{
+    progressMax = maximum;
+    if (m_window)
+        m_window->SetProgressRange(maximum);
+}
+
+void CScriptedUserInteraction::SetProgressPos(int pos)
+{
+    progressPos = pos;
+    if (m_window)
+        m_window->SetProgressPos(pos);
+}
+
+void CScriptedUserInteraction::SetTitle(const QString& t)
+{
+    title = t;
+    if (m_window)
+        m_window->SetTitle(t);
+}
 
 QList<int> CScriptedUserInteraction::MessageIds() const
 {

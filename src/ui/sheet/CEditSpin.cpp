@@ -2,6 +2,8 @@
 #include "ui/sheet/CEditSpin.h"
 
 #include <QLineEdit>
+#include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 #include "ui/sheet/PageConversions.h"
@@ -66,6 +68,48 @@ void CEditSpin::CoupleBelow(CEditSpin* upper)
     upper->m_lower = this;
     setMaximum(std::min(m_ownMaximum, upper->value()));
     upper->setMinimum(std::max(upper->m_ownMinimum, value()));
+}
+
+namespace {
+bool ParseNumber(const QLocale& locale, QString text, int decimals, double& out)
+{
+    text = text.trimmed();
+    bool ok = false;
+    out = locale.toDouble(text, &ok);
+    if (!ok)
+        out = text.toDouble(&ok);
+    if (!ok)
+        return false;
+    // No more decimals than the field shows.
+    const qsizetype sep = std::max(text.lastIndexOf(locale.decimalPoint()), text.lastIndexOf(QLatin1Char('.')));
+    return sep < 0 || text.size() - sep - 1 <= decimals;
+}
+}  // namespace
+
+QValidator::State CEditSpin::validate(QString& text, int& pos) const
+{
+    const QValidator::State state = QDoubleSpinBox::validate(text, pos);
+    if (state != QValidator::Invalid)
+        return state;
+    double v = 0;
+    return ParseNumber(locale(), text, decimals(), v) ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void CEditSpin::fixup(QString& text) const
+{
+    double v = 0;
+    if (ParseNumber(locale(), text, decimals(), v))
+        text = textFromValue(std::clamp(v, minimum(), maximum()));
+    else
+        QDoubleSpinBox::fixup(text);
+}
+
+double CEditSpin::valueFromText(const QString& text) const
+{
+    double v = 0;
+    if (ParseNumber(locale(), text, decimals(), v))
+        return std::clamp(v, minimum(), maximum());
+    return QDoubleSpinBox::valueFromText(text);
 }
 
 void CEditSpin::focusOutEvent(QFocusEvent* event)

@@ -25,6 +25,11 @@ public:
     // minimum follows this one's), e.g. a "from" field that may not pass its "to" field.
     void CoupleBelow(CEditSpin* upper);
 
+    // Numbers outside the range may be typed; they are clamped when the field is left.
+    QValidator::State validate(QString& text, int& pos) const override;
+    void fixup(QString& text) const override;
+    double valueFromText(const QString& text) const override;
+
 Q_SIGNALS:
     // The user changed the value (typing, spin buttons, wheel); not emitted by
     // SetValueQuietly or range changes.

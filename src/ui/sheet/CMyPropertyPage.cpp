@@ -23,7 +23,7 @@
 CMyPropertyPage::CMyPropertyPage(QWidget* parent) : QWidget(parent)
 {
     m_refreshTimer.setInterval(100);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &CMyPropertyPage::OnRefreshTimer);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &CMyPropertyPage::RefreshTick);
 }
 
 CMyPropertyPage::~CMyPropertyPage() = default;
@@ -160,7 +160,7 @@ void CMyPropertyPage::UpdateSheetButtons()
 
 // --- refresh tick ------------------------------------------------------------------------------
 
-void CMyPropertyPage::OnRefreshTimer()
+void CMyPropertyPage::RefreshTick()
 {
     // A message shown from inside a tick runs its own event loop, which would deliver the
     // next tick into the unfinished one.

@@ -87,6 +87,9 @@ public:
     // Stores the flag and tells the sheet (Send button). False clears every change flag.
     virtual void MarkModified(bool modified);
     void UpdateSheetButtons();
+    // One refresh tick (the 100 ms timer calls it): nothing in simulation mode, during a
+    // transfer or when re-entered; else OnRefreshTick and the bus's idle count.
+    void RefreshTick();
 
     // --- framework part: the sheet calls these ------------------------------------------------
     // Creates the controls on the first activation (dialog initialisation).
@@ -178,7 +181,6 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    void OnRefreshTimer();
     void AccessFailed(bool quiet);
 
     struct Binding {
