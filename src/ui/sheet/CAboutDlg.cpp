@@ -13,7 +13,7 @@
 CAboutDlg::CAboutDlg(bool splash, QWidget* parent) : QDialog(parent), m_splash(splash)
 {
     setObjectName(QStringLiteral("100"));
-    setWindowTitle(Tr(31118));
+    setWindowTitle(Tr(10001));
     auto* layout = new QVBoxLayout(this);
     auto* banner = new CBanner(this);
     banner->setMinimumWidth(420);

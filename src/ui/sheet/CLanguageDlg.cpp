@@ -20,10 +20,10 @@ const char* const kNames[3] = {"Deutsch", "English", "Fran\u00e7ais"};
 CLanguageDlg::CLanguageDlg(int language, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("221"));
-    QString title = Tr(31116);
+    QString title = Tr(22101);
     setWindowTitle(title.isEmpty() ? QStringLiteral("Language / Sprache / Langue") : title);
     auto* layout = new QVBoxLayout(this);
-    QString prompt = Tr(31117);
+    QString prompt = Tr(22102);
     auto* label = new QLabel(prompt.isEmpty() ? QStringLiteral("Language / Sprache / Langue") : prompt, this);
     layout->addWidget(label);
     m_group = new QButtonGroup(this);

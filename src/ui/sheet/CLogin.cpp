@@ -14,9 +14,9 @@
 CLogin::CLogin(uint16_t expected, QWidget* parent) : QDialog(parent), m_expected(expected)
 {
     setObjectName(QStringLiteral("147"));
-    setWindowTitle(Tr(31113));
+    setWindowTitle(Tr(14701));
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(Tr(31114), this);
+    auto* label = new QLabel(Tr(14702), this);
     label->setWordWrap(true);
     layout->addWidget(label);
     m_edit = new QLineEdit(QStringLiteral("0"), this);
