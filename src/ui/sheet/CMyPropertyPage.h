@@ -97,6 +97,9 @@ public:
     // Activation and deactivation as the sheet drives them.
     virtual bool OnSetActive();
     virtual bool OnKillActive();
+    // Before the sheet switches to this page (the dimming-curves page collects the
+    // illumination pages here, CMyPropertySheet::CollectPages).
+    virtual void OnBeforeActivate() {}
     // Just before the sheet removes the page (disconnect, rebuild): pages that switched the
     // controller into a test mode switch it off here.
     virtual void OnRemoving() {}

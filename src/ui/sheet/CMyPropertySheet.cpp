@@ -218,6 +218,7 @@ CMyPropertySheet::CMyPropertySheet(QWidget* parent) : QDialog(parent)
     m_general = CPageRegistry::Create(QLatin1String(CPageTable::kGeneralClass));
     if (!m_general)
         m_general = new CMyPropertyPage;
+    m_general->SetClassName(QLatin1String(CPageTable::kGeneralClass));
     m_general->SetCaption(Tr(CPageTable::kGeneralCaption));
     m_general->SetSheet(this);
     m_pages.append(m_general);
@@ -471,6 +472,11 @@ bool CMyPropertySheet::ActivatePage(int index)
 bool CMyPropertySheet::ActivatePage(CMyPropertyPage* page)
 {
     if (!page || PageIndex(page) < 0)
+        return false;
+    if (page == m_active)
+        return true;
+    page->OnBeforeActivate();
+    if (PageIndex(page) < 0)
         return false;
     if (page == m_active)
         return true;
