@@ -16,6 +16,8 @@ public:
     // Rebuilds the items for the pages, in order (group items in order of their first page).
     void Build(const QList<CMyPropertyPage*>& pages);
     void Clear();
+    // Width the items need, indentation included.
+    int ContentWidth() const { return sizeHintForColumn(0); }
     // The item whose text is exactly the given text among the top-level items, or nullptr.
     QTreeWidgetItem* FindTopLevel(const QString& text) const;
 

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QUrl>
@@ -555,6 +556,15 @@ void CMyPropertySheet::BuildPageSet()
 void CMyPropertySheet::BuildTree()
 {
     m_tree->Build(m_pages);
+    // Widen the tree pane (within reason) so that no caption is cut off.
+    QList<int> sizes = m_splitter->sizes();
+    const int wanted = m_tree->ContentWidth() + 2 * m_tree->frameWidth() + 24 +
+                       m_tree->verticalScrollBar()->sizeHint().width() + 8;
+    if (sizes.size() == 2 && wanted > sizes[0] && sizes[0] + sizes[1] > 0) {
+        const int left = std::min(wanted, 360);
+        sizes = {left, std::max(0, sizes[0] + sizes[1] - left)};
+        m_splitter->setSizes(sizes);
+    }
 }
 
 void CMyPropertySheet::InvalidatePages()
