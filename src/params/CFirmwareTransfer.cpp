@@ -45,6 +45,20 @@ qint64 CFirmwareTransfer::ProgressDivisor(qint64 fileSize)
     return qMax<qint64>(16, fit);
 }
 
+QString CFirmwareTransfer::DownloadWarningText()
+{
+    static constexpr int kParts[] = {
+        StringId(199), StringId(200), StringId(201), StringId(202), StringId(203), StringId(204), StringId(205),
+        StringId(206), StringId(207), StringId(208), StringId(209), StringId(210), StringId(211), StringId(212),
+        StringId(213), StringId(214), StringId(215), StringId(216), StringId(217), StringId(218), StringId(219),
+        StringId(220), StringId(221), StringId(222), StringId(223),
+    };
+    QString text;
+    for (int id : kParts)
+        text += Tr(id);
+    return text;
+}
+
 void CFirmwareTransfer::Pump()
 {
     if (CUserInteraction* ui = m_app.UserInteraction())

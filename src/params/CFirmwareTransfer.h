@@ -61,6 +61,9 @@ public:
     // Records sent more than once because the first acknowledgement was wrong.
     int Retries() const { return m_retries; }
 
+    // The download warning: strings 199 to 223, one after another.
+    static QString DownloadWarningText();
+
     // File offsets map onto a progress range of at most 65535 steps: divide by this.
     static qint64 ProgressDivisor(qint64 fileSize);
 

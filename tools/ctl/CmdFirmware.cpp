@@ -61,10 +61,7 @@ public:
     {
         if (m_ctx.HasOption(QStringLiteral("--yes")))
             return true;
-        QString warning;
-        for (int id = 199; id <= 223; ++id)
-            warning += Tr(id);
-        Err(warning);
+        Err(CFirmwareTransfer::DownloadWarningText());
         Err(QStringLiteral("error: give --yes to accept this warning and transfer the firmware"));
         return false;
     }
