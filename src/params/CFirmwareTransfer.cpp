@@ -182,6 +182,8 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::Send(CTransferProgress& progress, 
             }
         }
     }
+    if (outcome == Outcome::Done)
+        progress.SetPos(static_cast<int>((m_file.FileSize() + divisor - 1) / divisor));
     if (outcome != Outcome::Done) {
         if (ui)
             ui->ShowMessage(131, Icon::Stop, Buttons::Ok);

@@ -30,7 +30,15 @@ void Err(const QString& text)
 class CStderrProgress : public CTransferProgress {
 public:
     void SetRange(int maximum) override { m_max = maximum; }
-    void SetPos(int pos) override { m_pos = pos; }
+    void SetPos(int pos) override
+    {
+        m_pos = pos;
+        // The last record sits before the end of the file; the end of a pass is shown here.
+        if (m_max > 0 && pos >= m_max && m_lastTenth != 10 && !m_lastRecord.isEmpty()) {
+            m_lastTenth = 10;
+            Err(QStringLiteral("  100%  %1").arg(m_lastRecord));
+        }
+    }
     void SetCaption(const QString&) override {}
     void SetItemText(const QString& text) override
     {
@@ -38,8 +46,10 @@ public:
         if (!isRecord) {
             Err(text);
             m_lastTenth = -1;
+            m_lastRecord.clear();
             return;
         }
+        m_lastRecord = text;
         const int tenth = m_max > 0 ? static_cast<int>(10LL * m_pos / m_max) : 0;
         if (tenth != m_lastTenth) {
             m_lastTenth = tenth;
@@ -52,6 +62,7 @@ private:
     int m_max = 0;
     int m_pos = 0;
     int m_lastTenth = -1;
+    QString m_lastRecord;
 };
 
 class CCtlFirmwareUi : public CFirmwareTransferUi {
