@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/CAppPaths.h"
+#include "app/CEmailAlerts.h"
 #include "app/CEnableProgressTicking.h"
 #include "app/CTimerStop.h"
 #include "app/CUserInteraction.h"
@@ -18,6 +19,7 @@
 #include "link/CSerialComm.h"
 #include "link/CSerialPortMap.h"
 #include "params/CDescriptionLists.h"
+#include "params/CEmailSettings.h"
 
 namespace {
 CKorvalisControlApp* g_instance = nullptr;
@@ -32,7 +34,7 @@ QString CurveKey(int curve, int word)
 }
 }  // namespace
 
-CKorvalisControlApp::CKorvalisControlApp()
+CKorvalisControlApp::CKorvalisControlApp() : m_emailSettings(std::make_unique<CEmailSettings>())
 {
     g_instance = this;
     std::copy(std::begin(kDefaultCurveWords), std::end(kDefaultCurveWords), dimmingCurveWords.begin());
@@ -42,6 +44,7 @@ CKorvalisControlApp::CKorvalisControlApp()
 
 CKorvalisControlApp::~CKorvalisControlApp()
 {
+    m_emailAlerts.reset();
     m_bus.reset();
     m_channel.reset();
     if (g_instance == this)
@@ -118,7 +121,22 @@ bool CKorvalisControlApp::CreateDataFolder()
 {
     if (dataFolder.isEmpty())
         dataFolder = CAppPaths::DataFolder();
-    return QDir().mkpath(dataFolder);
+    const bool created = QDir().mkpath(dataFolder);
+    LoadEmailSettings();
+    return created;
+}
+
+bool CKorvalisControlApp::LoadEmailSettings()
+{
+    m_emailSettings->SetFilePath(QDir(dataFolder).filePath(CEmailSettings::FileName()));
+    return m_emailSettings->Load();
+}
+
+CEmailAlerts& CKorvalisControlApp::EmailAlerts()
+{
+    if (!m_emailAlerts)
+        m_emailAlerts = std::make_unique<CEmailAlerts>(*this, *m_emailSettings);
+    return *m_emailAlerts;
 }
 
 uint32_t CKorvalisControlApp::DimmingCurveColour(int curve) const

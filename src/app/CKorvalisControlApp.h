@@ -16,6 +16,8 @@
 #include "app/CSensor.h"
 
 class CByteChannel;
+class CEmailAlerts;
+class CEmailSettings;
 class CSWMBus;
 struct ModelInfo;
 class CUserInteraction;
@@ -82,6 +84,14 @@ public:
     // Toggles simulation mode while not connected; false when refused.
     bool ToggleSimulation();
 
+    // --- e-mail alerts ---------------------------------------------------------------------
+    // The rules and server settings ("EmailSettings.dat" in the data folder).
+    CEmailSettings& EmailSettings() { return *m_emailSettings; }
+    // The alert cycle and the mail program; created on first use.
+    CEmailAlerts& EmailAlerts();
+    // Reads "EmailSettings.dat" from the data folder (done by CreateDataFolder at start).
+    bool LoadEmailSettings();
+
     // --- state learned at connect, settings -------------------------------------------------
     int language = 0;
     bool automaticConnect = false;
@@ -134,4 +144,6 @@ private:
     bool m_transferInProgress = false;
     int m_framePauseMs = 10;
     QString m_lastChannelError;
+    std::unique_ptr<CEmailSettings> m_emailSettings;
+    std::unique_ptr<CEmailAlerts> m_emailAlerts;
 };

@@ -1,0 +1,363 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The alert e-mail path end to end: CEmailAlerts writes the message file and starts
+// korvalis-mailsend, which delivers to a real SMTP server on loopback.
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "support/TestPaths.h"
+#include "app/CEmailAlerts.h"
+#include "app/CKorvalisControlApp.h"
+#include "lang/CLanguage.h"
+
+namespace {
+
+QString Python()
+{
+    return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+}
+
+// The test's own SMTP server (tests/mail/smtp_server.py); it ends when its input closes.
+class SmtpServer {
+public:
+    explicit SmtpServer(const QStringList& options)
+    {
+        m_process.setProgram(Python());
+        m_process.setArguments(QStringList{TestPaths::SourceDir() + "/tests/mail/smtp_server.py"} + options);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        m_process.start();
+        while (m_port == 0 && m_process.waitForReadyRead(20000)) {
+            Collect();
+        }
+    }
+    ~SmtpServer()
+    {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    int Port() const { return m_port; }
+    QString Errors() { return QString::fromUtf8(m_process.readAllStandardError()); }
+
+    // The next message received, waiting at most msecs.
+    QJsonObject TakeMessage(int msecs = 20000)
+    {
+        QDeadlineTimer deadline(msecs);
+        Collect();  // what arrived while the test ran the event loop
+        while (m_messages.isEmpty() && !deadline.hasExpired() &&
+               m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            Collect();
+        return m_messages.isEmpty() ? QJsonObject() : m_messages.takeFirst();
+    }
+    int Pending()
+    {
+        Collect();
+        return static_cast<int>(m_messages.size());
+    }
+
+private:
+    void Collect()
+    {
+        m_buffer += m_process.readAllStandardOutput();
+        qsizetype nl;
+        while ((nl = m_buffer.indexOf('\n')) >= 0) {
+            const QByteArray line = m_buffer.left(nl).trimmed();
+            m_buffer.remove(0, nl + 1);
+            if (line.startsWith("PORT "))
+                m_port = line.mid(5).toInt();
+            else if (line.startsWith('{'))
+                m_messages.append(QJsonDocument::fromJson(line).object());
+        }
+    }
+
+    QProcess m_process;
+    QByteArray m_buffer;
+    QList<QJsonObject> m_messages;
+    int m_port = 0;
+};
+
+QStringList Strings(const QJsonValue& v)
+{
+    QStringList out;
+    for (const QJsonValue& x : v.toArray())
+        out.append(x.toString());
+    return out;
+}
+
+}  // namespace
+
+class MailSendTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_cert, m_key;
+
+    CEmail Alert(const QString& subject) const
+    {
+        CEmail rule;
+        rule.recipients = {"keeper@example.org", "second@example.net"};
+        rule.subject = subject;
+        rule.text = QString::fromLatin1("Tank report\nTemperature [SENSOR1], alarm: [ALARM]\n\xc4rger");
+        rule.type = CEmail::TestOnly;
+        return rule;
+    }
+
+    void UseServer(CKorvalisControlApp& app, int port)
+    {
+        CEmailSettings& s = app.EmailSettings();
+        s.smtpServer = "127.0.0.1";
+        s.port = static_cast<uint16_t>(port);
+        s.senderAddress = "tank@example.org";
+        app.dataFolder = m_dir.path();
+        app.EmailAlerts().SetMailerProgram(TestPaths::Program("korvalis-mailsend"));
+    }
+
+    static bool Send(CKorvalisControlApp& app, const CEmail& rule)
+    {
+        CEmailAlerts& alerts = app.EmailAlerts();
+        alerts.SendTestMail(rule);
+        return alerts.WaitForIdle(90000);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(CLanguage::Current().Load(TestPaths::ShareDir() + "/lang/English.lang"));
+        QProcess probe;
+        probe.start(Python(), {"-c", "import aiosmtpd"});
+        QVERIFY(probe.waitForFinished(30000));
+        QVERIFY2(probe.exitCode() == 0, "python3-aiosmtpd is needed (scripts/install-deps)");
+        QVERIFY(QFile::exists(TestPaths::Program("korvalis-mailsend")));
+    }
+
+    void argumentVectorKeepsEveryFieldWhole()
+    {
+        CEmailSettings s;
+        s.senderAddress = "tank@example.org";
+        s.smtpServer = "mail.example.org";
+        s.port = 587;
+        CEmail rule;
+        rule.recipients = {"a@b.example", "c@d.example"};
+        rule.subject = "\"; touch /tmp/x; \" $(id)";
+        const QStringList plain = CEmailAlerts::MailerArguments(s, rule, "/data/My Mail.txt");
+        QCOMPARE(plain, (QStringList{"-v", "-starttls", "+cc", "+bc", "-q", "-f", "tank@example.org", "-smtp",
+                                     "mail.example.org", "-port", "587", "-t", "a@b.example,c@d.example", "-sub",
+                                     "\"; touch /tmp/x; \" $(id)", "-M", "", "-attach", "/data/My Mail.txt"}));
+        s.authentication = true;
+        s.userName = "tank user";
+        s.password = "se cret\"";
+        const QStringList auth = CEmailAlerts::MailerArguments(s, rule, "/m");
+        QCOMPARE(auth.mid(plain.size()), (QStringList{"-auth", "-user", "tank user", "-pass-stdin"}));
+        QVERIFY(!auth.join(' ').contains("se cret"));
+    }
+
+    void unsafeFieldsAreRefusedBeforeAnythingStarts()
+    {
+        CEmailSettings s;
+        s.senderAddress = "tank@example.org";
+        s.smtpServer = "mail.example.org";
+        CEmail rule;
+        rule.recipients = {"a@b.example"};
+        QVERIFY(CEmailAlerts::CheckSendable(s, rule));
+        CEmail r = rule;
+        r.subject = "Alarm\r\nBcc: victim@example.org";
+        QVERIFY(!CEmailAlerts::CheckSendable(s, r));
+        r = rule;
+        r.recipients = {"a@b.example", "-oProxyCommand=x@y"};
+        QVERIFY(!CEmailAlerts::CheckSendable(s, r));
+        r.recipients = {};
+        QVERIFY(!CEmailAlerts::CheckSendable(s, r));
+        CEmailSettings bad = s;
+        bad.smtpServer = "host/../x?y";
+        QVERIFY(!CEmailAlerts::CheckSendable(bad, rule));
+        bad = s;
+        bad.authentication = true;
+        bad.password = "pw\nQUIT";
+        QVERIFY(!CEmailAlerts::CheckSendable(bad, rule));
+        bad = s;
+        bad.senderAddress = "tank";
+        QVERIFY(!CEmailAlerts::CheckSendable(bad, rule));
+
+        // Refused at once: recorded, nothing started.
+        CKorvalisControlApp app;
+        app.EmailSettings() = s;
+        app.dataFolder = m_dir.path();
+        r = rule;
+        r.subject = "a\nb";
+        QVERIFY(!app.EmailAlerts().SendAlertMail(r));
+        QVERIFY(!app.EmailAlerts().IsBusy());
+        QVERIFY(app.EmailAlerts().LastResult().valid);
+        QVERIFY(!app.EmailAlerts().LastResult().ok);
+    }
+
+    void plainServerReceivesTheAlertVerbatim()
+    {
+        SmtpServer server({});
+        QVERIFY2(server.Port() > 0, qPrintable(server.Errors()));
+        CKorvalisControlApp app;
+        UseServer(app, server.Port());
+        const QString marker = m_dir.filePath("x");
+        const QString subject = QStringLiteral("\"; touch %1; \" $(touch %1) `touch %1`").arg(marker);
+        QVERIFY(Send(app, Alert(subject)));
+        QVERIFY2(app.EmailAlerts().LastResult().ok, qPrintable(app.EmailAlerts().LastResult().reason));
+
+        const QJsonObject m = server.TakeMessage();
+        QCOMPARE(m["from"].toString(), QStringLiteral("tank@example.org"));
+        QCOMPARE(Strings(m["to"]), (QStringList{"keeper@example.org", "second@example.net"}));
+        QCOMPARE(m["subject"].toString(), subject);
+        QCOMPARE(m["header_to"].toString(), QStringLiteral("keeper@example.org, second@example.net"));
+        QVERIFY(!m["tls"].toBool());
+        // Not connected: the placeholders stay; the letters arrive as they were written.
+        QCOMPARE(m["body"].toString(),
+                 QString::fromLatin1("Tank report\nTemperature [SENSOR1], alarm: [ALARM]\n\xc4rger\n"));
+        QVERIFY(!QFile::exists(marker));
+
+        // The message file: CR LF line ends, one byte per letter.
+        QFile f(m_dir.filePath("MyMail.txt"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("Tank report\r\nTemperature [SENSOR1], alarm: [ALARM]\r\n\xc4rger"));
+    }
+
+    void startTlsWithLogin()
+    {
+        if (QStandardPaths::findExecutable("openssl").isEmpty())
+            QSKIP("openssl is not installed: no certificate for the TLS server");
+        m_cert = m_dir.filePath("cert.pem");
+        m_key = m_dir.filePath("key.pem");
+        QProcess openssl;
+        openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                                  "-nodes", "-keyout", m_key, "-out", m_cert, "-days", "2", "-subj", "/CN=localhost",
+                                  "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost"});
+        QVERIFY(openssl.waitForFinished(60000));
+        QCOMPARE(openssl.exitCode(), 0);
+
+        const QString password = QStringLiteral("p\u00e4ss; \"$(id)\" -x");
+        SmtpServer server({"--cert", m_cert, "--key", m_key, "--user", "tank", "--password", password});
+        QVERIFY2(server.Port() > 0, qPrintable(server.Errors()));
+        CKorvalisControlApp app;
+        UseServer(app, server.Port());
+        app.EmailSettings().authentication = true;
+        app.EmailSettings().userName = "tank";
+        app.EmailSettings().password = password;
+        app.EmailAlerts().SetExtraArguments({"-cafile", m_cert});
+        QVERIFY(Send(app, Alert("Encrypted")));
+        QVERIFY2(app.EmailAlerts().LastResult().ok, qPrintable(app.EmailAlerts().LastResult().reason));
+        const QJsonObject m = server.TakeMessage();
+        QVERIFY(m["tls"].toBool());
+        QCOMPARE(m["login"].toString(), QStringLiteral("tank"));
+        QCOMPARE(m["subject"].toString(), QStringLiteral("Encrypted"));
+
+        // A wrong password is a recorded failure with the server's answer.
+        app.EmailSettings().password = "wrong";
+        QVERIFY(Send(app, Alert("Wrong")));
+        QVERIFY(!app.EmailAlerts().LastResult().ok);
+        QVERIFY2(app.EmailAlerts().LastResult().reason.contains("535"),
+                 qPrintable(app.EmailAlerts().LastResult().reason));
+
+        // Without the test's certificate the server is not trusted.
+        app.EmailSettings().password = password;
+        app.EmailAlerts().SetExtraArguments({});
+        QVERIFY(Send(app, Alert("Untrusted")));
+        QVERIFY(!app.EmailAlerts().LastResult().ok);
+        QCOMPARE(server.Pending(), 0);
+    }
+
+    void startTlsIsUsedWhenOfferedWithoutLogin()
+    {
+        if (m_cert.isEmpty())
+            QSKIP("no certificate (see startTlsWithLogin)");
+        SmtpServer server({"--cert", m_cert, "--key", m_key});
+        CKorvalisControlApp app;
+        UseServer(app, server.Port());
+        app.EmailAlerts().SetExtraArguments({"-cafile", m_cert});
+        QVERIFY(Send(app, Alert("Opportunistic")));
+        QVERIFY2(app.EmailAlerts().LastResult().ok, qPrintable(app.EmailAlerts().LastResult().reason));
+        const QJsonObject m = server.TakeMessage();
+        QVERIFY(m["tls"].toBool());
+        QVERIFY(m["login"].isNull());
+    }
+
+    void passwordIsNeverSentInClear()
+    {
+        SmtpServer server({"--user", "tank", "--password", "pw"});
+        CKorvalisControlApp app;
+        UseServer(app, server.Port());
+        app.EmailSettings().authentication = true;
+        app.EmailSettings().userName = "tank";
+        app.EmailSettings().password = "pw";
+        QVERIFY(Send(app, Alert("Clear")));
+        QVERIFY(!app.EmailAlerts().LastResult().ok);
+        QVERIFY2(app.EmailAlerts().LastResult().reason.contains("STARTTLS"),
+                 qPrintable(app.EmailAlerts().LastResult().reason));
+        QCOMPARE(server.Pending(), 0);
+    }
+
+    void refusingServerGivesARecordedFailure()
+    {
+        SmtpServer server({"--refuse"});
+        CKorvalisControlApp app;
+        UseServer(app, server.Port());
+        const QDateTime fixed(QDate(2024, 5, 6), QTime(7, 8));
+        app.EmailAlerts().SetClock([fixed] { return fixed; });
+        QVERIFY(Send(app, Alert("Refused")));
+        const CEmailAlerts::SendResult& r = app.EmailAlerts().LastResult();
+        QVERIFY(r.valid);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.time, fixed);
+        QVERIFY2(r.reason.contains("550"), qPrintable(r.reason));
+        QCOMPARE(r.subject, QStringLiteral("Refused"));
+    }
+
+    void closedPortAndMissingProgramAreFailures()
+    {
+        int port = 0;
+        {
+            SmtpServer server({});
+            port = server.Port();
+        }
+        CKorvalisControlApp app;
+        UseServer(app, port);
+        QVERIFY(Send(app, Alert("Nobody listens")));
+        QVERIFY(!app.EmailAlerts().LastResult().ok);
+        QVERIFY(!app.EmailAlerts().LastResult().reason.isEmpty());
+
+        app.EmailAlerts().SetMailerProgram(m_dir.filePath("no-such-mailer"));
+        QVERIFY(Send(app, Alert("No program")));
+        QVERIFY(!app.EmailAlerts().LastResult().ok);
+        QVERIFY(app.EmailAlerts().LastResult().reason.contains("no-such-mailer"));
+    }
+
+    void hangingMailerIsStoppedAtTheTimeLimit()
+    {
+        const QString script = m_dir.filePath("hang.sh");
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nexec sleep 600\n");
+        f.close();
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        CKorvalisControlApp app;
+        UseServer(app, 25);
+        app.EmailAlerts().SetMailerProgram(script);
+        app.EmailAlerts().SetTimeLimit(1000);
+        // Two queued behind each other: each gets its own limit, both are recorded.
+        QSignalSpy finished(&app.EmailAlerts(), &CEmailAlerts::SendFinished);
+        app.EmailAlerts().SendTestMail(Alert("first"));
+        app.EmailAlerts().SendTestMail(Alert("second"));
+        QVERIFY(app.EmailAlerts().WaitForIdle(60000));
+        QCOMPARE(finished.size(), 2);
+        QVERIFY(!app.EmailAlerts().LastResult().ok);
+        QCOMPARE(app.EmailAlerts().LastResult().subject, QStringLiteral("second"));
+        QVERIFY(app.EmailAlerts().LastResult().reason.contains("1"));
+    }
+};
+
+QTEST_GUILESS_MAIN(MailSendTest)
+#include "MailSend_test.moc"
