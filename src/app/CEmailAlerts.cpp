@@ -322,6 +322,7 @@ bool CEmailAlerts::SendAlertMail(const CEmail& rule)
         return false;
     }
     m_queue.append(job);
+    Q_EMIT MailQueued(rule.subject);
     StartNext();
     return true;
 }

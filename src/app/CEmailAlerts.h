@@ -91,6 +91,8 @@ public:
     bool WaitForIdle(int msecs);
 
 Q_SIGNALS:
+    // An e-mail was accepted for sending (composed, checked, queued).
+    void MailQueued(const QString& subject);
     // A send ended (or was refused); LastResult() holds the outcome.
     void SendFinished(bool ok);
 
