@@ -249,22 +249,22 @@ bool CEmailAlerts::CheckSendable(const CEmailSettings& s, const CEmail& rule, QS
         return false;
     };
     if (rule.recipients.isEmpty())
-        return refuse(Tr(9300));
+        return refuse(Tr(42300));
     for (const QString& r : rule.recipients)
         if (!CEmail::LooksLikeAddress(r))
-            return refuse(TrArg(9301, {r}));
+            return refuse(TrArg(42301, {r}));
     if (!CEmail::LooksLikeAddress(s.senderAddress))
-        return refuse(TrArg(9302, {s.senderAddress}));
+        return refuse(TrArg(42302, {s.senderAddress}));
     if (s.smtpServer.isEmpty())
-        return refuse(Tr(9303));
+        return refuse(Tr(42303));
     if (!LooksLikeServer(s.smtpServer))
-        return refuse(TrArg(9317, {s.smtpServer}));
+        return refuse(TrArg(42317, {s.smtpServer}));
     if (s.port == 0)
-        return refuse(Tr(9318));
+        return refuse(Tr(42318));
     if (!CEmail::IsSafeField(rule.subject))
-        return refuse(Tr(9304));
+        return refuse(Tr(42304));
     if (s.authentication && (!CEmail::IsSafeField(s.userName) || !CEmail::IsSafeField(s.password)))
-        return refuse(Tr(9305));
+        return refuse(Tr(42305));
     return true;
 }
 
@@ -318,7 +318,7 @@ bool CEmailAlerts::SendAlertMail(const CEmail& rule)
         return false;
     }
     if (m_queue.size() >= MaxQueued) {
-        Record(job, false, Tr(9310));
+        Record(job, false, Tr(42310));
         return false;
     }
     m_queue.append(job);
@@ -339,12 +339,12 @@ void CEmailAlerts::StartNext()
             ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
         written = written && file.write(bytes) == bytes.size() && file.commit();
         if (!written) {
-            Record(m_current, false, TrArg(9306, {path, file.errorString()}));
+            Record(m_current, false, TrArg(42306, {path, file.errorString()}));
             continue;
         }
         const QString program = MailerProgram();
         if (!QFile::exists(program)) {
-            Record(m_current, false, TrArg(9307, {program, QStringLiteral("not found")}));
+            Record(m_current, false, TrArg(42307, {program, QStringLiteral("not found")}));
             continue;
         }
         m_process = new QProcess(this);
@@ -398,7 +398,7 @@ void CEmailAlerts::OnProcessFinished(int exitCode, int exitStatus)
     }
     QString reason = LastLine(err);
     if (reason.isEmpty())
-        reason = TrArg(9309, {QString::number(exitCode)});
+        reason = TrArg(42309, {QString::number(exitCode)});
     Finish(false, reason);
 }
 
@@ -406,7 +406,7 @@ void CEmailAlerts::OnProcessError(int error)
 {
     if (!m_process || error != QProcess::FailedToStart)
         return;  // crashes and the like arrive through finished()
-    Finish(false, TrArg(9307, {m_process->program(), m_process->errorString()}));
+    Finish(false, TrArg(42307, {m_process->program(), m_process->errorString()}));
 }
 
 void CEmailAlerts::OnTimeout()
@@ -416,7 +416,7 @@ void CEmailAlerts::OnTimeout()
     m_process->disconnect(this);
     m_process->kill();
     m_process->waitForFinished(5000);
-    Finish(false, TrArg(9308, {QString::number(m_timeLimitMs / 1000)}));
+    Finish(false, TrArg(42308, {QString::number(m_timeLimitMs / 1000)}));
 }
 
 void CEmailAlerts::Record(const Job& job, bool ok, const QString& reason)

@@ -226,6 +226,21 @@ private Q_SLOTS:
         QCOMPARE(f.readAll(), QByteArray("Tank report\r\nTemperature [SENSOR1], alarm: [ALARM]\r\n\xc4rger"));
     }
 
+    void longLinesAndForeignLettersSurvive()
+    {
+        SmtpServer server({});
+        CKorvalisControlApp app;
+        UseServer(app, server.Port());
+        CEmail rule = Alert(QStringLiteral("Gr\u00fc\u00dfe aus dem Becken \U0001F41F ") + QString(80, 'x'));
+        const QString longLine = QString(1500, QLatin1Char('a')) + QString::fromLatin1(" \xe9t\xe9 .end");
+        rule.text = longLine + "\n.\n..dots";
+        QVERIFY(Send(app, rule));
+        QVERIFY2(app.EmailAlerts().LastResult().ok, qPrintable(app.EmailAlerts().LastResult().reason));
+        const QJsonObject m = server.TakeMessage();
+        QCOMPARE(m["subject"].toString(), rule.subject);
+        QCOMPARE(m["body"].toString(), longLine + "\n.\n..dots\n");
+    }
+
     void startTlsWithLogin()
     {
         if (QStandardPaths::findExecutable("openssl").isEmpty())
