@@ -36,11 +36,32 @@ public:
     void SetReadOnly(int number, bool readOnly = true);
     bool IsReadOnly(int number) const { return m_readOnly.contains(number); }
     static constexpr uint8_t kRefusalReadOnly = 0x31;
+    // A value the parameter cannot take (out of range, or not allowed in this state).
+    static constexpr uint8_t kRefusalValue = 0x33;
 
     // Called for every parameter about to be read (live values update here) and after
     // every accepted write (commands, address changes). Behaviours of the emulator hook in.
+    using Hook = std::function<void(CBusDevice&, int number)>;
     std::function<void(CBusDevice&, int number)> beforeRead;
     std::function<void(CBusDevice&, int number)> afterWrite;
+    // Asked before a numeric write is stored: 0 accepts, anything else is the refusal code.
+    using WriteCheck = std::function<uint8_t(CBusDevice&, int number, int64_t value)>;
+    WriteCheck writeCheck;
+    // While this returns true the device ignores the bus (restarting, in its boot loader).
+    std::function<bool(const CBusDevice&)> silent;
+
+    // Several behaviours share one device: these add a hook after the ones already there.
+    void AddBeforeRead(Hook hook);
+    void AddAfterWrite(Hook hook);
+    void AddWriteCheck(WriteCheck check);
+    void AddSilence(std::function<bool(const CBusDevice&)> isSilent);
+    bool IsSilent() const { return silent && silent(*this); }
+    // Brings a live parameter up to date without a bus read (one behaviour asking another).
+    void Refresh(int number)
+    {
+        if (beforeRead)
+            beforeRead(*this, number);
+    }
 
     // Applies a write from the bus; returns 0 when accepted, else the refusal code.
     virtual uint8_t ApplyWrite(int number, int64_t value);

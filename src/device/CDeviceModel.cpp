@@ -52,9 +52,9 @@ void CDeviceModel::Seed(const Options& o)
     for (int n : {0, 2, 6})
         c.SetReadOnly(n);
     // The bus address follows parameter 5 once the write has been acknowledged.
-    c.afterWrite = [](CBusDevice& d, int number) {
+    c.afterWrite = [this](CBusDevice& d, int number) {
         if (number == 5 && d.Value(5) >= 0 && d.Value(5) <= MaxDeviceAddress)
-            d.SetAddress(static_cast<uint8_t>(d.Value(5)));
+            m_addressChange = static_cast<int>(d.Value(5));
     };
     if (o.sms) {
         m_sms = std::make_unique<CBusDevice>(SmsModuleAddress, ModelInfo::SmsModuleProductCode);
@@ -82,6 +82,35 @@ void CDeviceModel::SetFaults(const Faults& faults)
     m_random.seed(faults.seed);
     m_answeredFrames = 0;
     m_linkClosed = false;
+}
+
+void CDeviceModel::ResetLink()
+{
+    ApplyAddressChange();
+    m_input.clear();
+    for (Pending& p : m_pending)
+        p = Pending();
+    m_answeredFrames = 0;
+    m_linkClosed = false;
+}
+
+void CDeviceModel::ApplyAddressChange()
+{
+    if (m_addressChange < 0)
+        return;
+    const auto address = static_cast<uint8_t>(m_addressChange);
+    m_addressChange = -1;
+    // The SMS module keeps its fixed address; the controller cannot take it over.
+    if (!(m_sms && address == m_sms->Address()))
+        m_controller->SetAddress(address);
+}
+
+void CDeviceModel::Record(const Access& access)
+{
+    if (m_logEnabled)
+        m_log.append(access);
+    if (onAccess)
+        onAccess(access);
 }
 
 QVector<QPair<int, int64_t>> CDeviceModel::Writes() const
@@ -135,12 +164,18 @@ QByteArray CDeviceModel::HandleFrame(const QByteArray& f)
         return {};
     const uint8_t address = at(1) - AddressBase;
     CBusDevice* device = DeviceAt(address);
-    if (!device)
+    if (!device || device->IsSilent())
         return {};
     Pending& pending = m_pending[address <= MaxDeviceAddress ? address : 0];
 
     if (f.size() == 5 && at(4) == static_cast<uint8_t>(EOT))
         return AnswerPoll(*device);
+    // A new request: an address change whose acknowledgement nobody fetched is due now.
+    if (m_addressChange >= 0) {
+        ApplyAddressChange();
+        if (DeviceAt(address) != device)
+            return {};
+    }
 
     // Request: STX, number nibbles, ENQ or value nibbles, ETX, checksum, EOT.
     if (at(4) != static_cast<uint8_t>(STX) || f.size() < 9)
@@ -165,10 +200,31 @@ QByteArray CDeviceModel::HandleFrame(const QByteArray& f)
             ++i;
         if (i != etx || i == start)
             return {};
-        p.valueField = f.mid(start, i - start);
+        p.answer = ApplyWriteRequest(*device, p.number, f.mid(start, i - start));
     }
     pending = p;
     return {};
+}
+
+QByteArray CDeviceModel::ApplyWriteRequest(CBusDevice& device, int number, const QByteArray& valueField)
+{
+    const uint8_t address = device.Address();
+    // A value field of more than eight nibbles can only be a byte string.
+    const bool text = device.IsText(number) || valueField.size() > 8;
+    const QByteArray bytes = text ? CFrameCodec::DecodeBytes(valueField) : QByteArray();
+    const auto value = static_cast<int32_t>(CFrameCodec::DecodeNibblesRaw(valueField));
+    if (text)
+        Record({Access::WriteText, address, number, 0, bytes});
+    else
+        Record({Access::Write, address, number, value, {}});
+    uint8_t refusal = 0;
+    if (m_faults.refuse.contains(number))
+        refusal = kRefusalRefused;
+    else if (text)
+        refusal = device.ApplyTextWrite(number, bytes);
+    else
+        refusal = device.ApplyWrite(number, value);
+    return refusal ? RefusalFrame(address, refusal) : AckFrame(address);
 }
 
 QByteArray CDeviceModel::AnswerPoll(CBusDevice& device)
@@ -191,29 +247,14 @@ QByteArray CDeviceModel::AnswerPoll(CBusDevice& device)
         } else {
             field = ValueField(request.number, device.Value(request.number));
         }
-        m_log.append({Access::Read, address, request.number, device.Value(request.number), device.Text(request.number)});
+        Record({Access::Read, address, request.number, device.Value(request.number), device.Text(request.number)});
         answer = ReadAnswer(address, request.number, field);
     } else {
-        // A value field of more than eight nibbles can only be a byte string.
-        const bool text = device.IsText(request.number) || request.valueField.size() > 8;
-        uint8_t refusal = 0;
-        if (m_faults.refuse.contains(request.number)) {
-            refusal = kRefusalRefused;
-        } else if (text) {
-            refusal = device.ApplyTextWrite(request.number, CFrameCodec::DecodeBytes(request.valueField));
-        } else {
-            const auto v = static_cast<int32_t>(CFrameCodec::DecodeNibblesRaw(request.valueField));
-            refusal = device.ApplyWrite(request.number, v);
-        }
-        if (text) {
-            m_log.append({Access::WriteText, address, request.number, 0, CFrameCodec::DecodeBytes(request.valueField)});
-        } else {
-            m_log.append({Access::Write, address, request.number,
-                          static_cast<int32_t>(CFrameCodec::DecodeNibblesRaw(request.valueField)), {}});
-        }
-        answer = refusal ? RefusalFrame(address, refusal) : AckFrame(address);
+        answer = request.answer;
     }
-    return ApplyFaults(answer);
+    answer = ApplyFaults(answer);
+    ApplyAddressChange();
+    return answer;
 }
 
 QByteArray CDeviceModel::ApplyFaults(QByteArray answer)

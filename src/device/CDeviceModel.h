@@ -69,6 +69,14 @@ public:
     void SetFaults(const Faults& faults);
     const Faults& GetFaults() const { return m_faults; }
     bool LinkClosed() const { return m_linkClosed; }
+    // A new link (the next TCP client, a reopened line): partial frames, pending requests and
+    // the close-after count start afresh; faults and parameters stay.
+    void ResetLink();
+
+    // A long-running emulator turns the log off so memory stays flat; the observer still
+    // sees every access.
+    void SetLogEnabled(bool on) { m_logEnabled = on; }
+    std::function<void(const Access&)> onAccess;
 
     const QVector<Access>& Log() const { return m_log; }
     void ClearLog() { m_log.clear(); }
@@ -86,20 +94,25 @@ public:
 private:
     QByteArray HandleFrame(const QByteArray& frame);
     QByteArray AnswerPoll(CBusDevice& device);
+    QByteArray ApplyWriteRequest(CBusDevice& device, int number, const QByteArray& valueField);
     QByteArray ApplyFaults(QByteArray answer);
     void Seed(const Options& options);
+    void Record(const Access& access);
 
     Options m_options;
     std::unique_ptr<CBusDevice> m_controller;
     std::unique_ptr<CBusDevice> m_sms;
     QByteArray m_input;
     // The request each device received last, answered by the next poll to it.
+    // A write is carried out when its request arrives (a PC that does not wait for the
+    // acknowledgement sends no poll); the poll only fetches the answer prepared for it.
     struct Pending {
         bool valid = false;
         bool isRead = false;
         int number = 0;
-        QByteArray valueField;
+        QByteArray answer;
     };
+    void ApplyAddressChange();
     Pending m_pending[35];
     Faults m_faults;
     std::mt19937 m_random;
@@ -107,4 +120,7 @@ private:
     bool m_linkClosed = false;
     QVector<Access> m_log;
     RawHandler m_rawHandler;
+    bool m_logEnabled = true;
+    // A new bus address takes effect once the acknowledgement has gone out from the old one.
+    int m_addressChange = -1;
 };

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Built-in starting values for a virtual controller whose parameter list gives none: a
+// plausible setpoint for every sensor input, a location for the sun-dependent functions.
+#pragma once
+
+class CBusDevice;
+
+class CControllerDefaults {
+public:
+    // Fills only the parameters the device does not hold yet.
+    static void Apply(CBusDevice& device);
+    // The setpoint a sensor type starts with, in raw units.
+    static int Setpoint(int type);
+};

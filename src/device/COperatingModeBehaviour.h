@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The controller's operating mode (1101: 0 normal, 3 dimming simulation, 4 maintenance,
+// 5 socket test, 6 light-scene test) and its one-shot commands (1058, low byte = command,
+// high byte = argument): 1 maintenance on/off, 3 thunderstorm for a duration, 0 the level
+// function of the two-channel level modes. 1058 reads back as 0.
+#pragma once
+
+#include <cstdint>
+
+#include "device/CDeviceBehaviour.h"
+
+class CDeviceClock;
+
+class COperatingModeBehaviour : public CDeviceBehaviour {
+public:
+    static constexpr int kModeParameter = 1101;
+    static constexpr int kCommandParameter = 1058;
+    enum Mode { Normal = 0, DimmingSimulation = 3, Maintenance = 4, SocketTest = 5, LightSceneTest = 6 };
+
+    explicit COperatingModeBehaviour(CDeviceClock& clock);
+
+    void Attach(CBusDevice& device) override;
+    void Restart(CBusDevice& device) override;
+    bool IsVolatile(int number) const override;
+
+    // 0 off, 1 on, 2 on from the older level page's command.
+    int LevelFunction() const { return m_levelFunction; }
+    bool ThunderstormActive() const;
+
+private:
+    CDeviceClock& m_clock;
+    int m_levelFunction = 0;
+    int64_t m_thunderstormUntilMs = -1;
+};
