@@ -51,6 +51,13 @@ void CDeviceModel::Seed(const Options& o)
     }
     for (int n : {0, 2, 6})
         c.SetReadOnly(n);
+    // A bus address the bus cannot carry, or the SMS module's, is refused.
+    c.writeCheck = [this](CBusDevice&, int number, int64_t value) -> uint8_t {
+        if (number != 5)
+            return 0;
+        const bool taken = m_sms && value == m_sms->Address();
+        return value < 0 || value > MaxDeviceAddress || taken ? CBusDevice::kRefusalValue : 0;
+    };
     // The bus address follows parameter 5 once the write has been acknowledged.
     c.afterWrite = [this](CBusDevice& d, int number) {
         if (number == 5 && d.Value(5) >= 0 && d.Value(5) <= MaxDeviceAddress)

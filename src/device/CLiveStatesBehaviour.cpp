@@ -134,7 +134,7 @@ void CLiveStatesBehaviour::Attach(CBusDevice& device)
         if (n == kSocketsParameter || n == kAlarmParameter || (n >= kLevelParameter && n <= kLevelParameter + 2))
             Update(d);
     });
-    device.AddWriteCheck([this](CBusDevice& d, int n, int64_t v) -> uint8_t {
+    device.AddWriteCheck([](CBusDevice& d, int n, int64_t v) -> uint8_t {
         // The sockets follow the PC only in socket test mode.
         if (n == kSocketsParameter &&
             d.Value(COperatingModeBehaviour::kModeParameter) != COperatingModeBehaviour::SocketTest)

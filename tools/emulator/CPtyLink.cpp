@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -30,7 +31,11 @@ int BaudOf(speed_t s)
 }
 }  // namespace
 
-CPtyLink::CPtyLink(QObject* parent) : CEmulatorLink(parent) {}
+CPtyLink::CPtyLink(QObject* parent) : CEmulatorLink(parent)
+{
+    m_drainTimer.setInterval(10);
+    connect(&m_drainTimer, &QTimer::timeout, this, [this]() { FinishClose(); });
+}
 
 CPtyLink::~CPtyLink()
 {
@@ -97,7 +102,10 @@ void CPtyLink::OnReadable()
             return;
         // The terminal went away under us (it cannot while we hold its other side).
         Shut();
-        Q_EMIT Closed();
+        if (!m_closedSignalled) {
+            m_closedSignalled = true;
+            Q_EMIT Closed();
+        }
         return;
     }
 }
@@ -126,8 +134,27 @@ void CPtyLink::OnWritable()
     }
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(!m_pending.isEmpty());
-    if (m_pending.isEmpty() && m_closing) {
-        Shut();
+    if (m_pending.isEmpty() && m_closing && !m_drainTimer.isActive()) {
+        m_drainClock.start();
+        m_drainTimer.start();
+        FinishClose();
+    }
+}
+
+void CPtyLink::FinishClose()
+{
+    // Closing the terminal discards what the PC has not read yet: the last answer must get
+    // there first (bounded, for a PC that never reads).
+    // The terminal hands written bytes on to its reading side a little later, so an empty
+    // queue counts only after a short while.
+    int waiting = 0;
+    const bool queued = m_slave >= 0 && ioctl(m_slave, TIOCINQ, &waiting) == 0 && waiting > 0;
+    if ((queued || m_drainClock.elapsed() < 100) && m_drainClock.elapsed() < 2000)
+        return;
+    m_drainTimer.stop();
+    Shut();
+    if (!m_closedSignalled) {
+        m_closedSignalled = true;
         Q_EMIT Closed();
     }
 }

@@ -4,6 +4,9 @@
 // never sees a hang-up.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include "CEmulatorLink.h"
 
 class QSocketNotifier;
@@ -27,6 +30,7 @@ private:
     void OnReadable();
     void OnWritable();
     void Shut();
+    void FinishClose();
 
     int m_master = -1;
     int m_slave = -1;
@@ -35,4 +39,7 @@ private:
     QSocketNotifier* m_writeNotifier = nullptr;
     QByteArray m_pending;
     bool m_closing = false;
+    bool m_closedSignalled = false;
+    QTimer m_drainTimer;
+    QElapsedTimer m_drainClock;
 };
