@@ -85,7 +85,7 @@ QByteArray CLiveValuesBehaviour::FormatValue(int type, int64_t raw)
 bool CLiveValuesBehaviour::IsVolatile(int number) const
 {
     for (int i = 0; i < 8; ++i)
-        if (number == ValueParameter(i) || number == TextParameter(i))
+        if (number == ValueParameter(i))
             return true;
     return false;
 }
@@ -96,8 +96,6 @@ void CLiveValuesBehaviour::Attach(CBusDevice& device)
         m_hoursBase[i] = device.Value(OperatingTimeParameter(i));
         m_hoursSetAtMs[i] = m_clock.ElapsedMs();
         device.SetReadOnly(ValueParameter(i));
-        device.SetReadOnly(TextParameter(i));
-        device.SetText(TextParameter(i), QByteArrayLiteral("---"));
     }
     device.AddBeforeRead([this](CBusDevice& d, int n) {
         if (n >= 1000 && n < 1032) {
@@ -109,11 +107,6 @@ void CLiveValuesBehaviour::Attach(CBusDevice& device)
                 const int64_t minutes = (m_clock.ElapsedMs() - m_hoursSetAtMs[i]) / CDeviceClock::kMsPerMinute;
                 d.SetValue(n, m_hoursBase[i] + minutes);
             }
-        } else if (n >= TextParameter(0) && n <= TextParameter(7)) {
-            const int i = n - TextParameter(0);
-            const int type = static_cast<int>(d.Value(TypeParameter(i)) & 0xFF);
-            d.Refresh(ValueParameter(i));
-            d.SetText(n, FormatValue(type, d.Value(ValueParameter(i))));
         }
     });
     device.AddAfterWrite([this](CBusDevice& d, int n) {

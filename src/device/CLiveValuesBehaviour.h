@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The measured values of the eight sensor inputs: each drifts slowly and plausibly around
-// its setpoint (parameter 20i+15) and is read as 1000+4i; its text form (1228+i) follows.
-// The operating-time counters (1002+4i, minutes) run and can be set or reset.
+// its setpoint (parameter 20i+15) and is read as 1000+4i. The operating-time counters
+// (1002+4i, minutes) run and can be set or reset.
 #pragma once
 
 #include <QByteArray>
@@ -23,7 +23,6 @@ public:
     static int OperatingTimeParameter(int input) { return 1002 + 4 * input; }
     static int SetpointParameter(int input) { return 20 * input + 15; }
     static int TypeParameter(int input) { return 25 + 20 * input; }
-    static int TextParameter(int input) { return 1228 + input; }
 
     // How far a value of this sensor type strays from its setpoint, in raw units.
     static int Amplitude(int type);

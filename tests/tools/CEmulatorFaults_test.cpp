@@ -5,6 +5,7 @@
 // that closes in the middle gives a clean error.
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -78,6 +79,10 @@ struct CtlResult {
 CtlResult Ctl(const QStringList& args)
 {
     QProcess p;
+    static QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVALIS_HOME"), home.path());
+    p.setProcessEnvironment(env);
     QElapsedTimer t;
     t.start();
     p.start(TestPaths::Program("korvalisctl"), args);

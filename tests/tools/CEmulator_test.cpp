@@ -30,6 +30,11 @@ struct CtlResult {
 CtlResult Ctl(const QStringList& args)
 {
     QProcess p;
+    // korvalisctl keeps a data folder: a scratch one, never the user's.
+    static QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVALIS_HOME"), home.path());
+    p.setProcessEnvironment(env);
     p.start(TestPaths::Program("korvalisctl"), args);
     CtlResult r;
     if (!p.waitForFinished(60000)) {
@@ -55,6 +60,31 @@ QByteArray ReadRequest(int number)
     QByteArray poll = CFrameCodec::Header(0x51, 0x70);
     poll.append("\x04\xFF\xFF");
     return f + poll;
+}
+
+QByteArray WriteRequest(int number, uint32_t value)
+{
+    QByteArray f = CFrameCodec::Header(0x51, 0x70);
+    f.append('\x02');
+    f.append(CFrameCodec::EncodeNibbles(static_cast<uint32_t>(number), 0x40));
+    f.append(CFrameCodec::EncodeNibbles(value, 0x30));
+    CFrameCodec::CloseFrame(f);
+    f.append("\xFF\xFF");
+    QByteArray poll = CFrameCodec::Header(0x51, 0x70);
+    poll.append("\x04\xFF\xFF");
+    return f + poll;
+}
+
+QByteArray ReadExactly(QTcpSocket& s, int count, int boundMs = 10000)
+{
+    QByteArray got;
+    QElapsedTimer t;
+    t.start();
+    while (got.size() < count && t.elapsed() < boundMs) {
+        if (s.bytesAvailable() || s.waitForReadyRead(boundMs - static_cast<int>(t.elapsed())))
+            got += s.read(count - got.size());
+    }
+    return got;
 }
 
 // Reads from a socket until an EOT arrives or the bound passes.
@@ -290,6 +320,24 @@ private Q_SLOTS:
         const CtlResult r = Ctl(link + QStringList{"--timeout", "2000", "identify"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(emu.Stop(), 0);
+    }
+
+    void bootLoaderTakesTheLineAfter5003()
+    {
+        CEmulatorProcess emu;
+        QVERIFY(emu.Start());
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, emu.Port());
+        QVERIFY(s.waitForConnected(10000));
+        s.write(WriteRequest(5003, 0));
+        QCOMPARE(ReadAnswer(s), QByteArray::fromHex("017051C20206038F04"));
+        s.write("ABCDE");
+        QCOMPARE(ReadExactly(s, 5), QByteArray("ABCDE"));
+        // An end record (type 9, three bytes: address 0000, checksum) restarts the controller.
+        s.write(QByteArray::fromHex("090300" "00FC"));
+        QCOMPARE(ReadExactly(s, 2), QByteArray("ZW"));
+        s.write(ReadRequest(2));
+        QVERIFY(ReadAnswer(s).startsWith("\x01\x70\x51"));
     }
 
     void refusesBadCommandLines()

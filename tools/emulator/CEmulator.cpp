@@ -10,6 +10,7 @@
 #include "CEmulatorState.h"
 #include "CPtyLink.h"
 #include "CTcpClientLink.h"
+#include "device/CBootLoader.h"
 #include "device/CBusDevice.h"
 #include "device/CControllerDefaults.h"
 #include "device/CDeviceModel.h"
@@ -39,7 +40,8 @@ CEmulator::CEmulator(const CEmulatorOptions& options, QObject* parent) : QObject
 
 CEmulator::~CEmulator()
 {
-    // The behaviours hook into the model: they go first.
+    // The behaviours hook into the model: they go first, the last attached first.
+    m_bootLoader.reset();
     m_live.reset();
 }
 
@@ -68,6 +70,8 @@ bool CEmulator::Start(QString& error)
     live.seed = m_options.faults.seed;
     live.restartMs = m_options.restartMs;
     m_live = std::make_unique<CLiveController>(model, live);
+    // Parameter 5003 hands the line to the boot loader for a firmware transfer.
+    m_bootLoader = std::make_unique<CBootLoader>(model);
     model.SetFaults(m_options.faults);
 
     model.onAccess = [this](const CDeviceModel::Access& a) {
@@ -154,6 +158,9 @@ int CEmulator::PacingBaud() const
 {
     if (m_options.baud < 0)
         return m_pty ? m_pty->LineBaud() : 0;
+    // The boot loader talks at its own speed, as the PC does while it transfers firmware.
+    if (m_options.baud > 0 && m_bootLoader && m_bootLoader->LineBaud() > 0)
+        return static_cast<int>(m_bootLoader->LineBaud());
     return m_options.baud;
 }
 

@@ -14,6 +14,7 @@
 
 #include "CEmulatorOptions.h"
 
+class CBootLoader;
 class CDeviceModel;
 class CDiscoveryResponder;
 class CEmulatorLink;
@@ -56,6 +57,7 @@ private:
     CEmulatorOptions m_options;
     std::unique_ptr<CDeviceModel> m_model;
     std::unique_ptr<CLiveController> m_live;
+    std::unique_ptr<CBootLoader> m_bootLoader;
     QTcpServer* m_server = nullptr;
     QPointer<CTcpClientLink> m_client;
     std::deque<QPointer<CTcpClientLink>> m_waiting;
