@@ -10,6 +10,27 @@
 #include "lang/CLanguage.h"
 #include "params/CFirmwareTransfer.h"
 
+namespace {
+std::function<bool()>& Handler()
+{
+    static std::function<bool()> handler;
+    return handler;
+}
+}  // namespace
+
+bool CDownloadWarning::Ask(QWidget* parent)
+{
+    if (Handler())
+        return Handler()();
+    CDownloadWarning dialog(parent);
+    return dialog.exec() == QDialog::Accepted && dialog.Confirm()->isChecked();
+}
+
+void CDownloadWarning::SetHandler(std::function<bool()> handler)
+{
+    Handler() = std::move(handler);
+}
+
 CDownloadWarning::CDownloadWarning(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("202"));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QPushButton;
@@ -15,6 +16,11 @@ public:
     enum ControlId { IdText = 1306, IdConfirm = 1305 };
 
     explicit CDownloadWarning(QWidget* parent = nullptr);
+
+    // Shows the dialog modally; true when the user confirmed the warning and pressed OK.
+    static bool Ask(QWidget* parent);
+    // The test seam: while a handler is installed it answers instead of the dialog.
+    static void SetHandler(std::function<bool()> handler);
 
     QTextEdit* Text() const { return m_text; }
     QCheckBox* Confirm() const { return m_confirm; }
