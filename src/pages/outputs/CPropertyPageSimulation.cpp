@@ -42,7 +42,7 @@ void CPropertyPageSimulation::CreateControls() {
         return c;
     };
 
-    auto* settings = new QGroupBox(Tr(32600), this);
+    auto* settings = new QGroupBox(Tr(14501), this);
     auto* form = new QFormLayout(settings);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     CEditSpin* a = realEdit(IdValueA, m_valueA, 490, 1, 0, 100);
@@ -51,33 +51,33 @@ void CPropertyPageSimulation::CreateControls() {
     CEditSpin* c = realEdit(IdValueC, m_valueC, 492, 10, 10, 100);
     CEditSpin* e = BindEditSpin(IdValueE, m_valueE, 714, 1, 0, 100);
     e->setMinimumWidth(90);
-    form->addRow(Tr(32601), a);
-    form->addRow(Tr(32602), d);
-    form->addRow(Tr(32603), b);
-    form->addRow(Tr(32604), c);
-    form->addRow(Tr(32605), e);
+    form->addRow(Tr(14502), a);
+    form->addRow(Tr(14503), d);
+    form->addRow(Tr(14504), b);
+    form->addRow(Tr(14505), c);
+    form->addRow(Tr(14506), e);
 
-    auto* active = new QGroupBox(Tr(32606), this);
+    auto* active = new QGroupBox(Tr(14507), this);
     auto* activeLayout = new QVBoxLayout(active);
     auto* times = new QFormLayout;
     times->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    times->addRow(Tr(32607), BindTime(IdTime1, m_time1, 496));
-    times->addRow(Tr(32608), BindTime(IdTime2, m_time2, 497));
+    times->addRow(Tr(14508), BindTime(IdTime1, m_time1, 496));
+    times->addRow(Tr(14509), BindTime(IdTime2, m_time2, 497));
     activeLayout->addLayout(times);
     auto* days = new QGridLayout;
     days->setHorizontalSpacing(12);
     for (int k = 0; k < 7; ++k) {
-        // Day names 32610 (Monday) .. 32616 (Sunday).
-        static const int dayText[7] = {StringId(32610), StringId(32611), StringId(32612),
-                                       StringId(32613), StringId(32614), StringId(32615),
-                                       StringId(32616)};
+        // Day names 14511 (Monday) .. 14517 (Sunday).
+        static const int dayText[7] = {StringId(14511), StringId(14512), StringId(14513),
+                                       StringId(14514), StringId(14515), StringId(14516),
+                                       StringId(14517)};
         QCheckBox* box = BindCheck(IdFirstSwitch + k, m_switches[k], 712, Tr(dayText[k]));
         days->addWidget(box, k / 4, k % 4);
     }
     activeLayout->addLayout(days);
     activeLayout->addStretch(1);
 
-    auto* levelBox = new QGroupBox(Tr(32617), this);
+    auto* levelBox = new QGroupBox(Tr(14518), this);
     auto* levelLayout = new QHBoxLayout(levelBox);
     m_picture = new CLevelPicture(IdPicture, levelBox);
     levelLayout->addWidget(m_picture);
@@ -88,7 +88,7 @@ void CPropertyPageSimulation::CreateControls() {
     m_levelBar->setValue(0);
     m_levelBar->setTextVisible(true);
     m_levelBar->setFormat(QStringLiteral("%p %"));
-    m_levelText = new QLabel(Tr(32618), levelBox);
+    m_levelText = new QLabel(Tr(14519), levelBox);
     m_levelText->setWordWrap(true);
     barColumn->addStretch(1);
     barColumn->addWidget(m_levelBar);

@@ -33,7 +33,7 @@ QString CPropertyPageSWMBus::FormatValue(double value) {
 }
 
 void CPropertyPageSWMBus::CreateControls() {
-    auto* box = new QGroupBox(Tr(32620), this);
+    auto* box = new QGroupBox(Tr(19401), this);
     auto* form = new QFormLayout(box);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
 
@@ -41,39 +41,39 @@ void CPropertyPageSWMBus::CreateControls() {
     m_addressEdit->setObjectName(QString::number(IdAddress));
     m_addressEdit->setRange(0, 255);
     m_addressEdit->setMinimumWidth(90);
-    form->addRow(Tr(32621), m_addressEdit);
+    form->addRow(Tr(19402), m_addressEdit);
 
     m_numberEdit = new QSpinBox(box);
     m_numberEdit->setObjectName(QString::number(IdNumber));
     m_numberEdit->setRange(-32768, 32767);
     m_numberEdit->setMinimumWidth(90);
-    form->addRow(Tr(32622), m_numberEdit);
+    form->addRow(Tr(19403), m_numberEdit);
 
     m_valueEdit = new QLineEdit(box);
     m_valueEdit->setObjectName(QString::number(IdValue));
     m_valueEdit->setAlignment(Qt::AlignRight);
     m_valueEdit->setMinimumWidth(160);
-    form->addRow(Tr(32623), m_valueEdit);
+    form->addRow(Tr(19404), m_valueEdit);
 
-    m_signedBox = new QCheckBox(Tr(32624), box);
+    m_signedBox = new QCheckBox(Tr(19405), box);
     m_signedBox->setObjectName(QString::number(IdSigned));
     form->addRow(QString(), m_signedBox);
 
     auto* buttons = new QHBoxLayout;
-    auto* read = new QPushButton(Tr(32625), box);
+    auto* read = new QPushButton(Tr(19406), box);
     read->setObjectName(QString::number(IdRead));
-    auto* write = new QPushButton(Tr(32626), box);
+    auto* write = new QPushButton(Tr(19407), box);
     write->setObjectName(QString::number(IdWrite));
     buttons->addWidget(read);
     buttons->addWidget(write);
     buttons->addStretch(1);
     form->addRow(QString(), buttons);
 
-    m_repeatBox = new QCheckBox(Tr(32627), box);
+    m_repeatBox = new QCheckBox(Tr(19408), box);
     m_repeatBox->setObjectName(QString::number(IdRepeat));
     form->addRow(QString(), m_repeatBox);
 
-    auto* note = new QLabel(Tr(32628), this);
+    auto* note = new QLabel(Tr(19409), this);
     note->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(this);
