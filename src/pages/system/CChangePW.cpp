@@ -97,3 +97,20 @@ void CChangePW::ChangePassword(CMyPropertySheet& sheet) {
     if (!app.simulationMode && sheet.WriteParam(489, password) != 0) return;
     app.password = password;
 }
+
+namespace {
+// Command 40006 in the controller menu: while connected, or in simulation mode.
+const CMyPropertySheet::CommandRegistrar g_changePassword([] {
+    CMyPropertySheet::Command c;
+    c.id = 40006;
+    c.menu = CMyPropertySheet::MenuController;
+    c.order = 35;
+    c.textId = StringId(32675);
+    c.enabled = [](CMyPropertySheet&) {
+        const CKorvalisControlApp& app = CMyPropertySheet::App();
+        return app.IsConnected() || app.simulationMode;
+    };
+    c.run = [](CMyPropertySheet& sheet) { CChangePW::ChangePassword(sheet); };
+    return c;
+}());
+}  // namespace
