@@ -7,11 +7,13 @@
 #include "params/ParameterText.h"
 
 namespace {
-bool IsQuoted(QByteArrayView field) {
+bool IsQuoted(QByteArrayView field)
+{
     return field.size() >= 2 && field.front() == '"' && field.back() == '"';
 }
 
-void AppendHex(QByteArray& out, QByteArrayView bytes) {
+void AppendHex(QByteArray& out, QByteArrayView bytes)
+{
     static const char kDigits[] = "0123456789ABCDEF";
     out.append("x\"");
     for (char c : bytes) {
@@ -23,27 +25,30 @@ void AppendHex(QByteArray& out, QByteArrayView bytes) {
 }
 }  // namespace
 
-CParameter::CParameter(uint16_t number, const QString& name, double value)
-    : Name(name), Number(number), Value(value) {}
+CParameter::CParameter(uint16_t number, const QString& name, double value) : Name(name), Number(number), Value(value) {}
 
-CParameter CParameter::MakeText(uint16_t number, const QString& name, const QByteArray& bytes) {
+CParameter CParameter::MakeText(uint16_t number, const QString& name, const QByteArray& bytes)
+{
     CParameter p(number, name, 0.0);
     p.Kind = TextKind;
     p.Text = '"' + bytes + '"';
     return p;
 }
 
-QByteArray CParameter::TextBytes() const {
+QByteArray CParameter::TextBytes() const
+{
     if (IsQuoted(Text)) return Text.mid(1, Text.size() - 2);
     return Text;
 }
 
-bool CParameter::IsIdentification() const {
-    return Name == QLatin1String("CODE_SOFTWAREVERSION") ||
-           Name == QLatin1String("CODE_PRODUCTID") || Name == QLatin1String("CODE_SERIALNUMBER");
+bool CParameter::IsIdentification() const
+{
+    return Name == QLatin1String("CODE_SOFTWAREVERSION") || Name == QLatin1String("CODE_PRODUCTID") ||
+           Name == QLatin1String("CODE_SERIALNUMBER");
 }
 
-int32_t CParameter::FileValue() const {
+int32_t CParameter::FileValue() const
+{
     if (!std::isfinite(Value)) return 0;
     // fmod is exact, so the low 32 bits survive for every magnitude a double can hold.
     const double low = std::fmod(std::trunc(Value), 4294967296.0);
@@ -51,7 +56,8 @@ int32_t CParameter::FileValue() const {
     return static_cast<int32_t>(bits);
 }
 
-uint16_t CParameter::ReadFromController(CSWMBus& bus) {
+uint16_t CParameter::ReadFromController(CSWMBus& bus)
+{
     const uint16_t status = bus.Read(static_cast<int16_t>(Number));
     if (status != CSWMBus::Ok) return status;
     if (Kind == TextKind)
@@ -61,7 +67,8 @@ uint16_t CParameter::ReadFromController(CSWMBus& bus) {
     return status;
 }
 
-uint16_t CParameter::WriteToController(CSWMBus& bus) const {
+uint16_t CParameter::WriteToController(CSWMBus& bus) const
+{
     if (IsIdentification()) return CSWMBus::Ok;
     uint16_t status = Kind == TextKind ? bus.WriteBytes(static_cast<int16_t>(Number), TextBytes())
                                        : bus.WriteValue(static_cast<int16_t>(Number), Value);
@@ -70,37 +77,42 @@ uint16_t CParameter::WriteToController(CSWMBus& bus) const {
     return status;
 }
 
-void CParameter::AppendLine(QByteArray& out) const {
+void CParameter::AppendLine(QByteArray& out) const
+{
     out.append(QByteArray::number(Number));
     out.append(", \"");
     out.append(Name.toLatin1());
     out.append("\", ");
     if (Kind == TextKind) {
         const bool quoted = IsQuoted(Text);
-        const QByteArrayView bytes =
-            quoted ? QByteArrayView(Text).sliced(1, Text.size() - 2) : QByteArrayView(Text);
+        const QByteArrayView bytes = quoted ? QByteArrayView(Text).sliced(1, Text.size() - 2) : QByteArrayView(Text);
         if (ParameterText::NeedsHexForm(bytes)) {
             AppendHex(out, bytes);
-        } else if (quoted) {
+        }
+        else if (quoted) {
             out.append(Text);
-        } else {
+        }
+        else {
             out.append('"');
             out.append(Text);
             out.append('"');
         }
-    } else {
+    }
+    else {
         out.append(QByteArray::number(FileValue()));
     }
     out.append("\r\n");
 }
 
-QByteArray CParameter::FormatLine() const {
+QByteArray CParameter::FormatLine() const
+{
     QByteArray line;
     AppendLine(line);
     return line;
 }
 
-int CParameter::ParseLine(QByteArrayView line) {
+int CParameter::ParseLine(QByteArrayView line)
+{
     if (line.size() < 8) return LineError;
     const ParameterText::Fields f = ParameterText::SplitFields(line);
     if (f.count < 3) return LineError;
@@ -112,12 +124,14 @@ int CParameter::ParseLine(QByteArrayView line) {
     if (IsQuoted(third)) {
         kind = TextKind;
         text = third.toByteArray();
-    } else if (ParameterText::IsHexTextField(third)) {
+    }
+    else if (ParameterText::IsHexTextField(third)) {
         QByteArray bytes;
         if (!ParameterText::DecodeHexText(third, bytes)) return LineError;
         kind = TextKind;
         text = '"' + bytes + '"';
-    } else {
+    }
+    else {
         value = static_cast<double>(ParameterText::ReadDecimal(third));
         text = third.toByteArray();
     }
@@ -133,7 +147,8 @@ int CParameter::ParseLine(QByteArrayView line) {
     return 0;
 }
 
-bool CParameter::operator==(const CParameter& other) const {
-    return Name == other.Name && Number == other.Number && Value == other.Value &&
-           Text == other.Text && Kind == other.Kind;
+bool CParameter::operator==(const CParameter& other) const
+{
+    return Name == other.Name && Number == other.Number && Value == other.Value && Text == other.Text &&
+           Kind == other.Kind;
 }

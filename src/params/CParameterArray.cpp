@@ -23,91 +23,102 @@ constexpr uint16_t kProductCodeNumber = 2;
 constexpr uint16_t kSerialNumber = 6;
 constexpr uint16_t kBusAddressNumber = 5;
 
-int Truncated(double value) {
+int Truncated(double value)
+{
     if (!std::isfinite(value) || std::fabs(value) > 2147483647.0) return 0;
     return static_cast<int>(value);
 }
 
 // Keeps the element's address on the bus whatever ran between two elements (a window
 // message handler may have addressed the SMS module, say).
-void Address(CSWMBus& bus, uint8_t address) {
+void Address(CSWMBus& bus, uint8_t address)
+{
     bus.SetDeviceAddress(address);
 }
 }  // namespace
 
 // --- the list ---------------------------------------------------------------------------------
 
-void CParameterArray::CheckIndex(int index) const {
-    if (index < 0 || index >= Count())
-        throw std::out_of_range("CParameterArray index out of range");
+void CParameterArray::CheckIndex(int index) const
+{
+    if (index < 0 || index >= Count()) throw std::out_of_range("CParameterArray index out of range");
 }
 
-int CParameterArray::Add(const CParameter& parameter) {
+int CParameterArray::Add(const CParameter& parameter)
+{
     m_items.append(parameter);
     return Count() - 1;
 }
 
-void CParameterArray::SetAt(int index, const CParameter& parameter) {
+void CParameterArray::SetAt(int index, const CParameter& parameter)
+{
     CheckIndex(index);
     m_items[index] = parameter;
 }
 
-const CParameter& CParameterArray::At(int index) const {
+const CParameter& CParameterArray::At(int index) const
+{
     CheckIndex(index);
     return m_items.at(index);
 }
 
-CParameter& CParameterArray::operator[](int index) {
+CParameter& CParameterArray::operator[](int index)
+{
     CheckIndex(index);
     return m_items[index];
 }
 
-void CParameterArray::RemoveAt(int index) {
+void CParameterArray::RemoveAt(int index)
+{
     CheckIndex(index);
     m_items.removeAt(index);
 }
 
-int CParameterArray::IndexOfNumber(uint16_t number) const {
+int CParameterArray::IndexOfNumber(uint16_t number) const
+{
     for (int i = 0; i < Count(); ++i)
         if (m_items[i].Number == number) return i;
     return -1;
 }
 
-bool CParameterArray::FindByNumber(uint16_t number, CParameter& out) const {
+bool CParameterArray::FindByNumber(uint16_t number, CParameter& out) const
+{
     const int i = IndexOfNumber(number);
     if (i < 0) return false;
     out = m_items[i];
     return true;
 }
 
-bool CParameterArray::ReplaceByNumber(uint16_t number, const CParameter& parameter) {
+bool CParameterArray::ReplaceByNumber(uint16_t number, const CParameter& parameter)
+{
     const int i = IndexOfNumber(number);
     if (i < 0) return false;
     m_items[i] = parameter;
     return true;
 }
 
-bool CParameterArray::ContainsSensorParameters() const {
+bool CParameterArray::ContainsSensorParameters() const
+{
     for (const CParameter& p : m_items)
-        if ((p.Number >= 10 && p.Number <= 169) || (p.Number >= 948 && p.Number <= 979))
-            return true;
+        if ((p.Number >= 10 && p.Number <= 169) || (p.Number >= 948 && p.Number <= 979)) return true;
     return false;
 }
 
-bool CParameterArray::IsSmsModuleList() const {
+bool CParameterArray::IsSmsModuleList() const
+{
     CParameter p;
     return FindByNumber(kProductCodeNumber, p) && p.Value == ModelInfo::SmsModuleProductCode;
 }
 
-void CParameterArray::RemoveCalibrationValues() {
-    m_items.removeIf([](const CParameter& p) {
-        return p.Number >= 10 && p.Number <= 153 && (p.Number - 10) % 20 < 4;
-    });
+void CParameterArray::RemoveCalibrationValues()
+{
+    m_items.removeIf([](const CParameter& p) { return p.Number >= 10 && p.Number <= 153 && (p.Number - 10) % 20 < 4; });
 }
 
 // --- the text format --------------------------------------------------------------------------
 
-int CParameterArray::ReadText(QByteArrayView text) {
+int CParameterArray::ReadText(QByteArrayView text)
+{
     using namespace ParameterText;
     m_items.clear();
     bool inBlock = false;
@@ -144,7 +155,8 @@ int CParameterArray::ReadText(QByteArrayView text) {
             if (key == "BLOCKCOUNT") {
                 count = ReadDecimal(value);
                 if (count > MaxBlockCount) return CParameter::LineError;
-            } else if (key == "BLOCKSIZE") {
+            }
+            else if (key == "BLOCKSIZE") {
                 step = ReadDecimal(value);
             }
             continue;
@@ -164,17 +176,17 @@ int CParameterArray::ReadText(QByteArrayView text) {
         for (int64_t k = 0; k < count; ++k) {
             CParameter copy = parameter;
             copy.Name = base + QString::number(k);
-            copy.Number =
-                static_cast<uint16_t>((static_cast<uint64_t>(parameter.Number) +
-                                       static_cast<uint64_t>(k) * static_cast<uint64_t>(step)) &
-                                      0xFFFFu);
+            copy.Number = static_cast<uint16_t>(
+                (static_cast<uint64_t>(parameter.Number) + static_cast<uint64_t>(k) * static_cast<uint64_t>(step)) &
+                0xFFFFu);
             m_items.append(copy);
         }
     }
     return 0;
 }
 
-int CParameterArray::ReadTextFile(QIODevice& file) {
+int CParameterArray::ReadTextFile(QIODevice& file)
+{
     const QByteArray content = file.read(MaxFileSize + 1);
     if (content.size() > MaxFileSize) {
         m_items.clear();
@@ -183,19 +195,22 @@ int CParameterArray::ReadTextFile(QIODevice& file) {
     return ReadText(content);
 }
 
-QByteArray CParameterArray::FormatText() const {
+QByteArray CParameterArray::FormatText() const
+{
     QByteArray out;
     out.reserve(Count() * 40);
     for (const CParameter& p : m_items) p.AppendLine(out);
     return out;
 }
 
-int CParameterArray::WriteTextFile(QIODevice& file) const {
+int CParameterArray::WriteTextFile(QIODevice& file) const
+{
     const QByteArray text = FormatText();
     return file.write(text) == text.size() ? 0 : -1;
 }
 
-CParameterArray::FileResult CParameterArray::SaveToPath(const QString& path) const {
+CParameterArray::FileResult CParameterArray::SaveToPath(const QString& path) const
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return FileResult::CannotOpen;
     if (WriteTextFile(file) != 0) {
@@ -205,29 +220,28 @@ CParameterArray::FileResult CParameterArray::SaveToPath(const QString& path) con
     return file.commit() ? FileResult::Ok : FileResult::WriteFailed;
 }
 
-CParameterArray::FileResult CParameterArray::LoadFromPath(const QString& path) {
+CParameterArray::FileResult CParameterArray::LoadFromPath(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return FileResult::CannotOpen;
     return ReadTextFile(file) == 0 ? FileResult::Ok : FileResult::BadContent;
 }
 
-CParameterArray::FileResult CParameterArray::SaveToFile(CTransferUi& ui,
-                                                        const QString& path) const {
+CParameterArray::FileResult CParameterArray::SaveToFile(CTransferUi& ui, const QString& path) const
+{
     QString target = path;
     if (target.isEmpty()) {
-        const QString defaultName = IsSmsModuleList()            ? Tr(374)
-                                    : ContainsSensorParameters() ? Tr(187)
-                                                                 : Tr(186);
+        const QString defaultName = IsSmsModuleList() ? Tr(374) : ContainsSensorParameters() ? Tr(187) : Tr(186);
         target = ui.GetSaveFileName(defaultName, QStringLiteral("par"), Tr(227));
         if (target.isEmpty()) return FileResult::Cancelled;
     }
     const FileResult result = SaveToPath(target);
-    if (result != FileResult::Ok)
-        ui.ShowMessage(170, Icon::Stop, Buttons::Ok, {QDir::toNativeSeparators(target)});
+    if (result != FileResult::Ok) ui.ShowMessage(170, Icon::Stop, Buttons::Ok, {QDir::toNativeSeparators(target)});
     return result;
 }
 
-CParameterArray::FileResult CParameterArray::LoadFromFile(CTransferUi& ui, const QString& path) {
+CParameterArray::FileResult CParameterArray::LoadFromFile(CTransferUi& ui, const QString& path)
+{
     QString source = path;
     if (source.isEmpty()) {
         source = ui.GetOpenFileName(Tr(227));
@@ -241,46 +255,44 @@ CParameterArray::FileResult CParameterArray::LoadFromFile(CTransferUi& ui, const
 
 // --- parameter-list files ---------------------------------------------------------------------
 
-QString CParameterArray::ListFileName(int version, int productCode) {
-    return QStringLiteral("ParaList_V%1%2.def")
-        .arg(version)
-        .arg(ModelInfo::ListSuffix(productCode));
+QString CParameterArray::ListFileName(int version, int productCode)
+{
+    return QStringLiteral("ParaList_V%1%2.def").arg(version).arg(ModelInfo::ListSuffix(productCode));
 }
 
-QString CParameterArray::ListFilePath(const QString& folder, int version, int productCode) {
+QString CParameterArray::ListFilePath(const QString& folder, int version, int productCode)
+{
     const QString name = ListFileName(version, productCode);
     if (folder.isEmpty()) return name;
     return folder + QLatin1Char('/') + name;
 }
 
-CParameterArray::FileResult CParameterArray::LoadParameterList(const QString& folder,
-                                                               int productCode, int version) {
+CParameterArray::FileResult CParameterArray::LoadParameterList(const QString& folder, int productCode, int version)
+{
     return LoadFromPath(ListFilePath(folder, version, productCode));
 }
 
 // --- transfers --------------------------------------------------------------------------------
 
-void CParameterArray::BuildSensorList(CSWMBus& bus) {
+void CParameterArray::BuildSensorList(CSWMBus& bus)
+{
     m_items.clear();
     Add(CParameter(kVersionNumber, QStringLiteral("CODE_SOFTWAREVERSION"), 0));
     Add(CParameter(kProductCodeNumber, QStringLiteral("CODE_PRODUCTID"), 0));
     Add(CParameter(kSerialNumber, QStringLiteral("CODE_SERIALNUMBER"), 0));
     for (int i = 0; i < 8; ++i) {
-        if (bus.Read(static_cast<int16_t>(20 * i + 25)) != CSWMBus::Ok ||
-            bus.GetUnsignedValue() == 0)
-            continue;
+        if (bus.Read(static_cast<int16_t>(20 * i + 25)) != CSWMBus::Ok || bus.GetUnsignedValue() == 0) continue;
         for (int j = 0; j < 24; ++j) {
             if (j == 15) continue;
             const int number = j < 20 ? 20 * i + 10 + j : 928 + 4 * i + j;
-            Add(CParameter(static_cast<uint16_t>(number),
-                           QStringLiteral("CODE_SENSORPARA%1ITEM%2").arg(i).arg(j), 0));
+            Add(CParameter(static_cast<uint16_t>(number), QStringLiteral("CODE_SENSORPARA%1ITEM%2").arg(i).arg(j), 0));
         }
-        Add(CParameter(static_cast<uint16_t>(1002 + 4 * i),
-                       QStringLiteral("CODE_SENSORPARA%1_OHM%1").arg(i), 0));
+        Add(CParameter(static_cast<uint16_t>(1002 + 4 * i), QStringLiteral("CODE_SENSORPARA%1_OHM%1").arg(i), 0));
     }
 }
 
-int CParameterArray::ReadAllFromController(CSWMBus& bus, CTransferUi& ui, QList<int>* ignored) {
+int CParameterArray::ReadAllFromController(CSWMBus& bus, CTransferUi& ui, QList<int>* ignored)
+{
     bool cancel = false;
     std::unique_ptr<CProgressWindow> window = ui.OpenProgressWindow(&cancel);
     window->SetCaption(Tr(344));
@@ -315,32 +327,28 @@ int CParameterArray::ReadAllFromController(CSWMBus& bus, CTransferUi& ui, QList<
     return 0;
 }
 
-const std::array<int, 6>& CParameterArray::VersionThresholds() {
+const std::array<int, 6>& CParameterArray::VersionThresholds()
+{
     static const std::array<int, 6> kThresholds = {300, 306, 400, 406, 407, 408};
     return kThresholds;
 }
 
-bool CParameterArray::IsLeftOutAt(int threshold, uint16_t n) {
+bool CParameterArray::IsLeftOutAt(int threshold, uint16_t n)
+{
     switch (threshold) {
-        case 300:
-            return (n >= 207 && n <= 431 && (n - 207) % 32 == 0) ||
-                   (n >= 662 && n <= 680 && (n - 662) % 3 == 0) || (n >= 683 && n <= 699) ||
-                   (n >= 819 && n <= 827);
-        case 400:
-            return n == 767 || (n >= 812 && n <= 815);
-        case 406:
-            return n == 735 || n == 790 || n == 791;
-        case 407:
-            return n == 495 || n == 713;
-        case 408:
-            return n >= 760 && n <= 769;
-        default:
-            return false;
+    case 300:
+        return (n >= 207 && n <= 431 && (n - 207) % 32 == 0) || (n >= 662 && n <= 680 && (n - 662) % 3 == 0) ||
+               (n >= 683 && n <= 699) || (n >= 819 && n <= 827);
+    case 400: return n == 767 || (n >= 812 && n <= 815);
+    case 406: return n == 735 || n == 790 || n == 791;
+    case 407: return n == 495 || n == 713;
+    case 408: return n >= 760 && n <= 769;
+    default: return false;
     }
 }
 
-int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui,
-                                          const WriteOptions& options) {
+int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const WriteOptions& options)
+{
     bool cancel = false;
     std::unique_ptr<CProgressWindow> window = ui.OpenProgressWindow(&cancel);
     window->SetCaption(Tr(345));
@@ -371,7 +379,8 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui,
         if (isCrossed(306)) ui.ShowMessage(304, Icon::Information, Buttons::Ok);
         if (isCrossed(400)) ui.ShowMessage(333, Icon::Information, Buttons::Ok);
         if (isCrossed(408)) ui.ShowMessage(471, Icon::Information, Buttons::Ok);
-    } else if (isCrossed(400)) {
+    }
+    else if (isCrossed(400)) {
         ui.ShowMessage(331, Icon::Information, Buttons::Ok);
         // pH values are kept in hundredths from 4.00 on, in tenths before.
         const bool up = listVersion < 400;
@@ -422,8 +431,7 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui,
         if (written && options.toController && copy.Number == kBusAddressNumber &&
             copy.Kind == CParameter::NumericKind) {
             const int newAddress = Truncated(copy.Value);
-            if (newAddress >= 0 && newAddress <= 34 &&
-                bus.SetDeviceAddress(static_cast<uint8_t>(newAddress))) {
+            if (newAddress >= 0 && newAddress <= 34 && bus.SetDeviceAddress(static_cast<uint8_t>(newAddress))) {
                 address = static_cast<uint8_t>(newAddress);
                 if (options.followAddress) options.followAddress(newAddress);
             }

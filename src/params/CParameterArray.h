@@ -26,7 +26,7 @@ public:
 
     // A hostile file must not exhaust memory: limits on what one file may produce.
     static constexpr int MaxBlockCount = 65536;
-    static constexpr int MaxElements = 1 << 20;
+    static constexpr int MaxElements = 1 << 18;
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
     enum class FileResult { Ok, Cancelled, CannotOpen, BadContent, WriteFailed };
@@ -114,7 +114,8 @@ public:
     // out when a write crosses that threshold.
     static const std::array<int, 6>& VersionThresholds();
     static bool IsLeftOutAt(int threshold, uint16_t number);
-    static bool Crosses(int threshold, int versionA, int versionB) {
+    static bool Crosses(int threshold, int versionA, int versionB)
+    {
         return (versionA < threshold) != (versionB < threshold);
     }
 

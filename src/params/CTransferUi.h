@@ -27,11 +27,10 @@ public:
     // A parameter could not be transferred: stringId is 124 (read) or 120 (write), %1 the
     // parameter's name and %2 its number. failures counts this parameter's failed attempts
     // so far (1 on the first). Returns IdAbort, IdRetry or IdIgnore.
-    virtual int AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status,
-                                   int failures);
+    virtual int AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status, int failures);
     // A message box by string number, as CUserInteraction::ShowMessage.
-    virtual int ShowMessage(int stringId, CUserInteraction::Icon icon,
-                            CUserInteraction::Buttons buttons, const QStringList& args = {}) = 0;
+    virtual int ShowMessage(int stringId, CUserInteraction::Icon icon, CUserInteraction::Buttons buttons,
+                            const QStringList& args = {}) = 0;
     // File dialogs of the settings files. Empty result = the user cancelled.
     virtual QString GetSaveFileName(const QString& defaultName, const QString& defaultExtension,
                                     const QString& filter) = 0;

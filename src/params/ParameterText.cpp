@@ -5,7 +5,8 @@
 
 namespace ParameterText {
 
-QByteArrayView Trim(QByteArrayView text) {
+QByteArrayView Trim(QByteArrayView text)
+{
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && IsBlank(text[begin])) ++begin;
@@ -13,7 +14,8 @@ QByteArrayView Trim(QByteArrayView text) {
     return text.sliced(begin, end - begin);
 }
 
-Fields SplitFields(QByteArrayView line) {
+Fields SplitFields(QByteArrayView line)
+{
     Fields result;
     bool inQuotes = false;
     qsizetype start = 0;
@@ -23,7 +25,8 @@ Fields SplitFields(QByteArrayView line) {
         const char c = data[i];
         if (c == '"') {
             inQuotes = !inQuotes;
-        } else if (c == ',' && !inQuotes) {
+        }
+        else if (c == ',' && !inQuotes) {
             if (result.count < 3) result.field[result.count] = Trim(line.sliced(start, i - start));
             ++result.count;
             start = i + 1;
@@ -36,7 +39,8 @@ Fields SplitFields(QByteArrayView line) {
     return result;
 }
 
-int64_t ReadDecimal(QByteArrayView text) {
+int64_t ReadDecimal(QByteArrayView text)
+{
     qsizetype i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -51,7 +55,8 @@ int64_t ReadDecimal(QByteArrayView text) {
 }
 
 namespace {
-int HexDigit(char c) {
+int HexDigit(char c)
+{
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -59,12 +64,13 @@ int HexDigit(char c) {
 }
 }  // namespace
 
-bool IsHexTextField(QByteArrayView field) {
-    return field.size() >= 3 && field[0] == 'x' && field[1] == '"' &&
-           field[field.size() - 1] == '"';
+bool IsHexTextField(QByteArrayView field)
+{
+    return field.size() >= 3 && field[0] == 'x' && field[1] == '"' && field[field.size() - 1] == '"';
 }
 
-bool DecodeHexText(QByteArrayView field, QByteArray& bytes) {
+bool DecodeHexText(QByteArrayView field, QByteArray& bytes)
+{
     if (!IsHexTextField(field)) return false;
     const QByteArrayView digits = field.sliced(2, field.size() - 3);
     if (digits.size() % 2 != 0) return false;
@@ -79,7 +85,8 @@ bool DecodeHexText(QByteArrayView field, QByteArray& bytes) {
     return true;
 }
 
-bool NeedsHexForm(QByteArrayView bytes) {
+bool NeedsHexForm(QByteArrayView bytes)
+{
     for (char c : bytes)
         if (c == '"' || c == '\r' || c == '\n' || c == '\0') return true;
     return false;

@@ -11,7 +11,8 @@ namespace ParameterText {
 
 // Blank, tab, CR, LF, vertical tab, form feed. Deliberately not the Latin-1 no-break space,
 // which belongs to a value.
-inline bool IsBlank(char c) {
+inline bool IsBlank(char c)
+{
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 

@@ -7,15 +7,14 @@
 
 #include "params/CParameterArray.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     CParameterArray first;
-    first.ReadText(
-        QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    first.ReadText(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     if (first.Count() > CParameterArray::MaxElements) std::abort();
 
     for (const CParameter& p : first)
-        if (p.Name.contains(QLatin1Char('"')))
-            return 0;  // a name with quotes is not written back in a readable form
+        if (p.Name.contains(QLatin1Char('"'))) return 0;  // a name with quotes is not written back in a readable form
 
     CParameterArray second;
     if (second.ReadText(first.FormatText()) != 0 || second.Count() != first.Count()) std::abort();
@@ -23,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const CParameter& a = first[i];
         const CParameter& b = second[i];
         if (a.Number != b.Number || a.Name != b.Name || a.Kind != b.Kind) std::abort();
-        if (a.Kind == CParameter::TextKind ? a.TextBytes() != b.TextBytes()
-                                           : a.FileValue() != b.FileValue())
+        if (a.Kind == CParameter::TextKind ? a.TextBytes() != b.TextBytes() : a.FileValue() != b.FileValue())
             std::abort();
     }
     // Written text is stable after one round.

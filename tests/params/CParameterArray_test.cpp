@@ -13,21 +13,24 @@
 #include "support/CScriptedTransferUi.h"
 
 namespace {
-CParameter Parsed(const QByteArray& line, int* error = nullptr) {
+CParameter Parsed(const QByteArray& line, int* error = nullptr)
+{
     CParameter p;
     const int e = p.ParseLine(line);
     if (error) *error = e;
     return p;
 }
 
-CParameterArray Read(const QByteArray& text, int* error = nullptr) {
+CParameterArray Read(const QByteArray& text, int* error = nullptr)
+{
     CParameterArray a;
     const int e = a.ReadText(text);
     if (error) *error = e;
     return a;
 }
 
-QByteArray FileBytes(const QString& path) {
+QByteArray FileBytes(const QString& path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
@@ -37,12 +40,14 @@ class CParameterArrayTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
+    void initTestCase()
+    {
         QVERIFY(CLanguage::Current().Load(CLanguage::FindCatalogue(CLanguage::English)));
         QVERIFY(!Tr(186).isEmpty());
     }
 
-    void lineLengthAndFieldCount() {
+    void lineLengthAndFieldCount()
+    {
         int e = 0;
         Parsed("1,\"\",0", &e);
         QCOMPARE(e, -2);  // three fields but only six characters
@@ -58,7 +63,8 @@ private Q_SLOTS:
         QCOMPARE(kept, CParameter(7, QStringLiteral("Kept"), 9));
     }
 
-    void fieldsAndValues() {
+    void fieldsAndValues()
+    {
         CParameter p = Parsed("5, \"Name, with comma\", 7");
         QCOMPARE(p.Name, QStringLiteral("Name, with comma"));
         QCOMPARE(p.Value, 7.0);
@@ -86,16 +92,14 @@ private Q_SLOTS:
         QCOMPARE(Parsed("5, \"n\", \"").Kind, int32_t(CParameter::NumericKind));
     }
 
-    void formatLine() {
+    void formatLine()
+    {
         QCOMPARE(CParameter(2, QStringLiteral("CODE_PRODUCTID"), 3).FormatLine(),
                  QByteArray("2, \"CODE_PRODUCTID\", 3\r\n"));
-        QCOMPARE(CParameter(1, QStringLiteral("a"), 3.9).FormatLine(),
-                 QByteArray("1, \"a\", 3\r\n"));
-        QCOMPARE(CParameter(1, QStringLiteral("a"), -3.9).FormatLine(),
-                 QByteArray("1, \"a\", -3\r\n"));
+        QCOMPARE(CParameter(1, QStringLiteral("a"), 3.9).FormatLine(), QByteArray("1, \"a\", 3\r\n"));
+        QCOMPARE(CParameter(1, QStringLiteral("a"), -3.9).FormatLine(), QByteArray("1, \"a\", -3\r\n"));
         // Values of 2^31 and more keep their low 32 bits, read as signed, as the bus carries them.
-        QCOMPARE(CParameter(1, QStringLiteral("a"), 2147483648.0).FileValue(),
-                 int32_t(-2147483647 - 1));
+        QCOMPARE(CParameter(1, QStringLiteral("a"), 2147483648.0).FileValue(), int32_t(-2147483647 - 1));
         QCOMPARE(CParameter(1, QStringLiteral("a"), 4294967295.0).FileValue(), int32_t(-1));
         QCOMPARE(CParameter(1, QStringLiteral("a"), 4294967296.0 + 5).FileValue(), int32_t(5));
         QCOMPARE(CParameter(1, QStringLiteral("a"), -4294967297.0).FileValue(), int32_t(-1));
@@ -105,7 +109,8 @@ private Q_SLOTS:
                  QByteArray("65535, \"t\", \"x y\"\r\n"));
     }
 
-    void byteStringsSurviveTheFile_data() {
+    void byteStringsSurviveTheFile_data()
+    {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("quote") << QByteArray("say \"hi\"");
         QTest::newRow("crlf") << QByteArray("line1\r\nline2");
@@ -115,7 +120,8 @@ private Q_SLOTS:
         QTest::newRow("empty") << QByteArray();
     }
 
-    void byteStringsSurviveTheFile() {
+    void byteStringsSurviveTheFile()
+    {
         QFETCH(QByteArray, bytes);
         const CParameter original = CParameter::MakeText(90, QStringLiteral("Phone"), bytes);
         const QByteArray line = original.FormatLine();
@@ -126,11 +132,11 @@ private Q_SLOTS:
         QCOMPARE(back.TextBytes(), bytes);
     }
 
-    void plainQuotedTextIsUnchanged() {
+    void plainQuotedTextIsUnchanged()
+    {
         // Text that fits between quotes is written and read exactly as before; the escaped
         // form is only used for values the quoted form cannot carry.
-        QCOMPARE(CParameter::MakeText(1, QStringLiteral("n"), "a,b").FormatLine(),
-                 QByteArray("1, \"n\", \"a,b\"\r\n"));
+        QCOMPARE(CParameter::MakeText(1, QStringLiteral("n"), "a,b").FormatLine(), QByteArray("1, \"n\", \"a,b\"\r\n"));
         QCOMPARE(Parsed("1, \"n\", \"x\\\"41\\\"\"").TextBytes(), QByteArray("x\\\"41\\\""));
         CParameter p = Parsed("1, \"n\", x\"41420D\"");
         QCOMPARE(p.Kind, int32_t(CParameter::TextKind));
@@ -142,7 +148,8 @@ private Q_SLOTS:
         QCOMPARE(e, -2);
     }
 
-    void blocks() {
+    void blocks()
+    {
         int e = 1;
         CParameterArray a = Read(
             "[STARTBLOCK]\r\nBLOCKCOUNT = 3\r\nBLOCKSIZE = 20\r\n10, \"Offset\", "
@@ -169,12 +176,12 @@ private Q_SLOTS:
         QCOMPARE(a[3].Text, QByteArray("\"t\""));
         QCOMPARE(a[4].Name, QStringLiteral("c - 0"));
 
-        QCOMPARE(Read("[STARTBLOCK]\nBLOCKCOUNT=0\n1, \"a\", 5\n[ENDBLOCK]\n2, \"b\", 1\n").Count(),
-                 1);
+        QCOMPARE(Read("[STARTBLOCK]\nBLOCKCOUNT=0\n1, \"a\", 5\n[ENDBLOCK]\n2, \"b\", 1\n").Count(), 1);
         QCOMPARE(Read("[STARTBLOCK]\nBLOCKCOUNT=-4\n1, \"a\", 5\n").Count(), 0);
     }
 
-    void lineErrors() {
+    void lineErrors()
+    {
         int e = 0;
         CParameterArray a = Read("1, \"a\", 1\n[ENDBLOCK]\n2, \"b\", 2\n", &e);
         QCOMPARE(e, -2);
@@ -196,7 +203,8 @@ private Q_SLOTS:
         QCOMPARE(a.Count(), 0);
     }
 
-    void listOperations() {
+    void listOperations()
+    {
         CParameterArray a;
         a.Add(CParameter(948, QStringLiteral("first"), 1));
         a.Add(CParameter(948, QStringLiteral("second"), 2));
@@ -223,7 +231,8 @@ private Q_SLOTS:
         QVERIFY(!b.IsSmsModuleList());
     }
 
-    void removeCalibrationValues() {
+    void removeCalibrationValues()
+    {
         CParameterArray a;
         for (int n : {9, 10, 13, 14, 29, 30, 33, 34, 150, 153, 154, 170, 948})
             a.Add(CParameter(uint16_t(n), QString(), 0));
@@ -233,19 +242,18 @@ private Q_SLOTS:
         QCOMPARE(left, (QList<int>{9, 14, 29, 34, 154, 170, 948}));
     }
 
-    void listFileNames() {
-        QCOMPARE(CParameterArray::ListFileName(408, 3),
-                 QStringLiteral("ParaList_V408_KorvalisB.def"));
-        QCOMPARE(CParameterArray::ListFileName(402, 10),
-                 QStringLiteral("ParaList_V402_SMS-Module.def"));
+    void listFileNames()
+    {
+        QCOMPARE(CParameterArray::ListFileName(408, 3), QStringLiteral("ParaList_V408_KorvalisB.def"));
+        QCOMPARE(CParameterArray::ListFileName(402, 10), QStringLiteral("ParaList_V402_SMS-Module.def"));
         QCOMPARE(CParameterArray::ListFileName(408, 99), QStringLiteral("ParaList_V408.def"));
-        QCOMPARE(CParameterArray::ListFilePath(QString(), 400, 8),
-                 QStringLiteral("ParaList_V400_KorvalisG.def"));
+        QCOMPARE(CParameterArray::ListFilePath(QString(), 400, 8), QStringLiteral("ParaList_V400_KorvalisG.def"));
         QCOMPARE(CParameterArray::ListFilePath(QStringLiteral("/x/y"), 400, 8),
                  QStringLiteral("/x/y/ParaList_V400_KorvalisG.def"));
     }
 
-    void saveLoadSaveIsIdentical() {
+    void saveLoadSaveIsIdentical()
+    {
         QTemporaryDir dir;
         CParameterArray a;
         a.Add(CParameter(0, QStringLiteral("CODE_SOFTWAREVERSION"), 408));
@@ -261,11 +269,11 @@ private Q_SLOTS:
         QCOMPARE(b.SaveToPath(second), CParameterArray::FileResult::Ok);
         QCOMPARE(FileBytes(second), FileBytes(first));
         QCOMPARE(b[3], a[3]);
-        QVERIFY(FileBytes(first).startsWith(
-            "0, \"CODE_SOFTWAREVERSION\", 408\r\n6, \"CODE_SERIALNUMBER\", -1\r\n"));
+        QVERIFY(FileBytes(first).startsWith("0, \"CODE_SOFTWAREVERSION\", 408\r\n6, \"CODE_SERIALNUMBER\", -1\r\n"));
     }
 
-    void failedSaveKeepsThePreviousFile() {
+    void failedSaveKeepsThePreviousFile()
+    {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("backup.par"));
         CParameterArray small;
@@ -274,8 +282,7 @@ private Q_SLOTS:
         const QByteArray before = FileBytes(path);
 
         CParameterArray large;
-        for (int i = 0; i < 5000; ++i)
-            large.Add(CParameter(uint16_t(i), QStringLiteral("PARAMETER_%1").arg(i), i));
+        for (int i = 0; i < 5000; ++i) large.Add(CParameter(uint16_t(i), QStringLiteral("PARAMETER_%1").arg(i), i));
         // A file-size limit stands in for a full disk: the write fails part-way.
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
@@ -291,11 +298,11 @@ private Q_SLOTS:
         QCOMPARE(result, CParameterArray::FileResult::WriteFailed);
         QCOMPARE(ui.MessageIds(), QList<int>{170});
         QCOMPARE(FileBytes(path), before);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-                 QStringList{QStringLiteral("backup.par")});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("backup.par")});
     }
 
-    void fileDialogsAndMessages() {
+    void fileDialogsAndMessages()
+    {
         QTemporaryDir dir;
         CScriptedTransferUi ui;
         CParameterArray a;

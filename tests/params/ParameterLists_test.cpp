@@ -13,17 +13,20 @@
 #include "support/TestPaths.h"
 
 namespace {
-QString SourceLists() {
+QString SourceLists()
+{
     return TestPaths::SourceDir() + QStringLiteral("/data/paralists");
 }
 
-QSet<int> Numbers(const CParameterArray& list) {
+QSet<int> Numbers(const CParameterArray& list)
+{
     QSet<int> numbers;
     for (const CParameter& p : list) numbers.insert(p.Number);
     return numbers;
 }
 
-int CountIn(const QSet<int>& numbers, int from, int to) {
+int CountIn(const QSet<int>& numbers, int from, int to)
+{
     int n = 0;
     for (int i = from; i <= to; ++i) n += numbers.contains(i) ? 1 : 0;
     return n;
@@ -34,36 +37,35 @@ class ParameterListsTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void generatedFilesAreCurrent() {
+    void generatedFilesAreCurrent()
+    {
         const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
         if (python.isEmpty()) QSKIP("python3 is not installed; the generator cannot be checked");
         QProcess p;
-        p.start(python,
-                {SourceLists() + QStringLiteral("/generate.py"), QStringLiteral("--check")});
+        p.start(python, {SourceLists() + QStringLiteral("/generate.py"), QStringLiteral("--check")});
         QVERIFY(p.waitForFinished(60000));
-        QVERIFY2(p.exitCode() == 0,
-                 (p.readAllStandardOutput() + p.readAllStandardError()).constData());
+        QVERIFY2(p.exitCode() == 0, (p.readAllStandardOutput() + p.readAllStandardError()).constData());
     }
 
-    void everyModelAndVersionHasItsList_data() {
+    void everyModelAndVersionHasItsList_data()
+    {
         QTest::addColumn<int>("productCode");
         QTest::addColumn<int>("version");
         int count = 0;
         const ModelInfo* rows = ModelInfo::Rows(count);
         for (int version = 400; version <= 408; ++version) {
             for (int r = 0; r < count; ++r)
-                QTest::addRow("%s %d", rows[r].displayName, version)
-                    << int(rows[r].productCode) << version;
+                QTest::addRow("%s %d", rows[r].displayName, version) << int(rows[r].productCode) << version;
             QTest::addRow("SMS module %d", version) << ModelInfo::SmsModuleProductCode << version;
         }
     }
 
-    void everyModelAndVersionHasItsList() {
+    void everyModelAndVersionHasItsList()
+    {
         QFETCH(int, productCode);
         QFETCH(int, version);
         CParameterArray list;
-        QCOMPARE(list.LoadParameterList(SourceLists(), productCode, version),
-                 CParameterArray::FileResult::Ok);
+        QCOMPARE(list.LoadParameterList(SourceLists(), productCode, version), CParameterArray::FileResult::Ok);
 
         // Identification first, with the values the file name promises.
         QVERIFY(list.Count() > 3);
@@ -82,8 +84,7 @@ private Q_SLOTS:
 
         if (productCode == ModelInfo::SmsModuleProductCode) {
             QCOMPARE(CountIn(numbers, 100, 999), 30 * 8);
-            for (int n : {9, 2050, 2056, 2057, 2060})
-                QVERIFY2(!numbers.contains(n), qPrintable(QString::number(n)));
+            for (int n : {9, 2050, 2056, 2057, 2060}) QVERIFY2(!numbers.contains(n), qPrintable(QString::number(n)));
             CParameter phone;
             QVERIFY(list.FindByNumber(90, phone));
             QCOMPARE(phone.Kind, int32_t(CParameter::TextKind));
@@ -91,8 +92,7 @@ private Q_SLOTS:
         }
 
         // Live values, commands, test modes and the password are not configuration.
-        for (int n : {8, 170, 171, 489, 498, 1000, 1032, 1058, 1070, 1080, 1091, 1099, 1101, 1160,
-                      1166, 1188})
+        for (int n : {8, 170, 171, 489, 498, 1000, 1032, 1058, 1070, 1080, 1091, 1099, 1101, 1160, 1166, 1188})
             QVERIFY2(!numbers.contains(n), qPrintable(QString::number(n)));
 
         const ModelInfo* model = ModelInfo::Find(productCode);
@@ -109,13 +109,11 @@ private Q_SLOTS:
         int sockets = CountIn(numbers, 684, 699) + CountIn(numbers, 820, 827);
         QCOMPARE(sockets, int(model->switchPlugFunctions));
         int sources = 0;
-        for (int k = 0; k < 10; ++k)
-            sources += numbers.contains(k < 8 ? 662 + 3 * k : 856 + 3 * (k - 8)) ? 1 : 0;
+        for (int k = 0; k < 10; ++k) sources += numbers.contains(k < 8 ? 662 + 3 * k : 856 + 3 * (k - 8)) ? 1 : 0;
         QCOMPARE(sources, int(model->interfaces110));
         // Every sensor input's block, without the type (fixed by the hardware).
         for (int i = 0; i < 8; ++i) {
-            QVERIFY(numbers.contains(20 * i + 10) && numbers.contains(20 * i + 29) &&
-                    numbers.contains(951 + 4 * i));
+            QVERIFY(numbers.contains(20 * i + 10) && numbers.contains(20 * i + 29) && numbers.contains(951 + 4 * i));
             QVERIFY(!numbers.contains(20 * i + 25));
             QVERIFY(numbers.contains(1002 + 4 * i));
             QVERIFY(numbers.contains(1228 + i));
@@ -132,18 +130,17 @@ private Q_SLOTS:
         const bool bdg = productCode == 3 || productCode == 4 || productCode == 8;
         QCOMPARE(numbers.contains(701), bdg);
         QCOMPARE(numbers.contains(760), model->levelChannels > 0);
-        if (model->levelChannels > 0 && version >= 408)
-            QCOMPARE(CountIn(numbers, 760, 769), 3 * model->levelChannels);
+        if (model->levelChannels > 0 && version >= 408) QCOMPARE(CountIn(numbers, 760, 769), 3 * model->levelChannels);
         QCOMPARE(numbers.contains(768), model->levelChannels >= 3);
 
         // Parameter 5 comes last, so a restore follows the address change only at the end.
         QCOMPARE(list[list.Count() - 1].Number, uint16_t(5));
     }
 
-    void buildCopiesTheLists() {
+    void buildCopiesTheLists()
+    {
         const QDir source(SourceLists());
-        const QStringList files =
-            source.entryList({QStringLiteral("ParaList_V*.def")}, QDir::Files);
+        const QStringList files = source.entryList({QStringLiteral("ParaList_V*.def")}, QDir::Files);
         QCOMPARE(files.size(), 9 * 8);
         for (const QString& name : files) {
             QFile a(source.filePath(name));

@@ -11,7 +11,8 @@ public:
     void SetPos(int position) override { m_pos = position; }
     int Pos() const override { return m_pos; }
     void SetItemText(const QString& text) override { m_ui.itemTexts << text; }
-    void Close() override {
+    void Close() override
+    {
         if (!m_closed) {
             m_closed = true;
             ++m_ui.windowsClosed;
@@ -26,55 +27,57 @@ private:
 };
 }  // namespace
 
-std::unique_ptr<CProgressWindow> CScriptedTransferUi::OpenProgressWindow(bool* cancelFlag) {
+std::unique_ptr<CProgressWindow> CScriptedTransferUi::OpenProgressWindow(bool* cancelFlag)
+{
     ++windowsOpened;
     activeCancelFlag = cancelFlag;
     return std::make_unique<CRecordingProgress>(*this);
 }
 
-bool CScriptedTransferUi::PumpPendingMessages() {
+bool CScriptedTransferUi::PumpPendingMessages()
+{
     ++pumps;
     if (cancelWhen && activeCancelFlag && cancelWhen(pumps)) *activeCancelFlag = true;
     return !quitting;
 }
 
-int CScriptedTransferUi::AskTransferFailure(int stringId, const CParameter& parameter,
-                                            uint16_t status, int failures) {
+int CScriptedTransferUi::AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status, int failures)
+{
     ++failuresAsked;
     CTransferUi::AskTransferFailure(stringId, parameter, status, failures);
     return failureAnswer;
 }
 
-int CScriptedTransferUi::ShowMessage(int stringId, CUserInteraction::Icon icon,
-                                     CUserInteraction::Buttons buttons, const QStringList& args) {
+int CScriptedTransferUi::ShowMessage(int stringId, CUserInteraction::Icon icon, CUserInteraction::Buttons buttons,
+                                     const QStringList& args)
+{
     messages.append({stringId, icon, buttons, args});
     if (answers.contains(stringId)) return answers.value(stringId);
     switch (buttons) {
-        case CUserInteraction::Buttons::Ok:
-            return CUserInteraction::IdOk;
-        case CUserInteraction::Buttons::OkCancel:
-            return CUserInteraction::IdOk;
-        case CUserInteraction::Buttons::YesNo:
-        case CUserInteraction::Buttons::YesNoCancel:
-            return CUserInteraction::IdYes;
-        case CUserInteraction::Buttons::AbortRetryIgnore:
-            return failureAnswer;
+    case CUserInteraction::Buttons::Ok: return CUserInteraction::IdOk;
+    case CUserInteraction::Buttons::OkCancel: return CUserInteraction::IdOk;
+    case CUserInteraction::Buttons::YesNo:
+    case CUserInteraction::Buttons::YesNoCancel: return CUserInteraction::IdYes;
+    case CUserInteraction::Buttons::AbortRetryIgnore: return failureAnswer;
     }
     return CUserInteraction::IdCancel;
 }
 
-QString CScriptedTransferUi::GetSaveFileName(const QString& defaultName,
-                                             const QString& defaultExtension, const QString&) {
+QString CScriptedTransferUi::GetSaveFileName(const QString& defaultName, const QString& defaultExtension,
+                                             const QString&)
+{
     lastDefaultName = defaultName;
     lastDefaultExtension = defaultExtension;
     return saveFileName;
 }
 
-QString CScriptedTransferUi::GetOpenFileName(const QString&) {
+QString CScriptedTransferUi::GetOpenFileName(const QString&)
+{
     return openFileName;
 }
 
-QList<int> CScriptedTransferUi::MessageIds() const {
+QList<int> CScriptedTransferUi::MessageIds() const
+{
     QList<int> ids;
     for (const Message& m : messages) ids << m.id;
     return ids;

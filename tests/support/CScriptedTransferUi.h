@@ -22,8 +22,7 @@ public:
 
     std::unique_ptr<CProgressWindow> OpenProgressWindow(bool* cancelFlag) override;
     bool PumpPendingMessages() override;
-    int AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status,
-                           int failures) override;
+    int AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status, int failures) override;
     int ShowMessage(int stringId, CUserInteraction::Icon icon, CUserInteraction::Buttons buttons,
                     const QStringList& args = {}) override;
     QString GetSaveFileName(const QString& defaultName, const QString& defaultExtension,

@@ -1,0 +1,228 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "params/CSettingsCommands.h"
+
+#include <QDir>
+#include <algorithm>
+#include <cmath>
+
+#include "app/CAppPaths.h"
+#include "app/CKorvalisControlApp.h"
+#include "app/CTimerStop.h"
+#include "app/ModelInfo.h"
+#include "lang/CLanguage.h"
+#include "link/CFrameCodec.h"
+#include "link/CSWMBus.h"
+#include "params/CTransferUi.h"
+
+namespace {
+using Icon = CUserInteraction::Icon;
+using Buttons = CUserInteraction::Buttons;
+using Result = CSettingsCommands::Result;
+
+Result FromFileResult(CParameterArray::FileResult r)
+{
+    switch (r) {
+    case CParameterArray::FileResult::Ok: return Result::Done;
+    case CParameterArray::FileResult::Cancelled: return Result::Cancelled;
+    default: return Result::Failed;
+    }
+}
+
+QString ListFolderOf(const CKorvalisControlApp& app)
+{
+    return app.listFolder.isEmpty() ? CAppPaths::ListFolder() : app.listFolder;
+}
+}  // namespace
+
+CSettingsCommands::CSettingsCommands(CKorvalisControlApp& app, CTransferUi& ui) : m_app(app), m_ui(ui) {}
+
+bool CSettingsCommands::CanUseController(const CKorvalisControlApp& app)
+{
+    return app.IsConnected();
+}
+
+bool CSettingsCommands::CanUseSmsModule(const CKorvalisControlApp& app)
+{
+    return app.IsConnected() && app.smsModulePresent;
+}
+
+Result CSettingsCommands::ReadAndSave(CParameterArray& list, const QString& path)
+{
+    QList<int> ignored;
+    const int result = list.ReadAllFromController(*m_app.Bus(), m_ui, &ignored);
+    if (result == CParameterArray::TransferCancelled) {
+        m_ui.ShowMessage(6100, Icon::Information, Buttons::Ok);
+        return Result::Cancelled;
+    }
+    if (result != 0) {
+        // The list still holds the list file's defaults for whatever was not read; saved, it
+        // would later restore those defaults into the controller.
+        m_ui.ShowMessage(173, Icon::Stop, Buttons::Ok);
+        m_ui.ShowMessage(6101, Icon::Information, Buttons::Ok);
+        return Result::Failed;
+    }
+    m_ui.ShowMessage(174, Icon::Information, Buttons::Ok);
+    if (!ignored.isEmpty()) {
+        std::sort(ignored.begin(), ignored.end(), std::greater<int>());
+        for (int index : ignored) list.RemoveAt(index);
+        m_ui.ShowMessage(6103, Icon::Information, Buttons::Ok, {QString::number(ignored.size())});
+    }
+    return FromFileResult(list.SaveToFile(m_ui, path));
+}
+
+Result CSettingsCommands::SaveSettings(const QString& path)
+{
+    if (!m_app.IsConnected() || m_app.simulationMode || !m_app.model || !m_app.Bus()) return Result::NotRun;
+    CTimerStop timerStop;
+    const QString listPath =
+        CParameterArray::ListFilePath(ListFolderOf(m_app), m_app.firmwareVersion, m_app.model->productCode);
+    CParameterArray list;
+    if (list.LoadFromPath(listPath) != CParameterArray::FileResult::Ok) {
+        m_ui.ShowMessage(110, Icon::Stop, Buttons::Ok, {QDir::toNativeSeparators(listPath)});
+        return Result::Failed;
+    }
+    if (!m_app.Bus()->SetDeviceAddress(
+            static_cast<uint8_t>(std::min<uint32_t>(m_app.currentConnection.deviceAddress, 255))))
+        return Result::Failed;
+    return ReadAndSave(list, path);
+}
+
+Result CSettingsCommands::SaveSensorCalibration(const QString& path)
+{
+    if (!m_app.IsConnected() || m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
+    CTimerStop timerStop;
+    if (!m_app.Bus()->SetDeviceAddress(
+            static_cast<uint8_t>(std::min<uint32_t>(m_app.currentConnection.deviceAddress, 255))))
+        return Result::Failed;
+    CParameterArray list;
+    list.BuildSensorList(*m_app.Bus());
+    return ReadAndSave(list, path);
+}
+
+Result CSettingsCommands::SaveSmsModuleSettings(const QString& path)
+{
+    if (!m_app.IsConnected()) return Result::NotRun;
+    CTimerStop timerStop;
+    // A module that does not answer its version read makes the command end without a word.
+    if (m_app.ReadParameter(0, true) != CSWMBus::Ok) return Result::Failed;
+    const double value = m_app.GetLastValue();
+    const int version = std::isfinite(value) ? static_cast<int>(value) : 0;
+    const QString listPath =
+        CParameterArray::ListFilePath(ListFolderOf(m_app), version, ModelInfo::SmsModuleProductCode);
+    if (m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
+    CParameterArray list;
+    if (list.LoadFromPath(listPath) != CParameterArray::FileResult::Ok) {
+        m_ui.ShowMessage(110, Icon::Stop, Buttons::Ok, {QDir::toNativeSeparators(listPath)});
+        return Result::Failed;
+    }
+    m_app.Bus()->SetDeviceAddress(BusByte::SmsModuleAddress);
+    return ReadAndSave(list, path);
+}
+
+CSettingsCommands::Compatibility CSettingsCommands::CheckSettingsCompatibility(CParameterArray& list,
+                                                                               bool withSerialCheck)
+{
+    CParameter p;
+    if (!list.FindByNumber(0, p)) {
+        m_ui.ShowMessage(118, Icon::Stop, Buttons::Ok);
+        return Compatibility::Refused;
+    }
+    if (p.Value != m_app.firmwareVersion &&
+        m_ui.ShowMessage(119, Icon::Warning, Buttons::YesNo) != CUserInteraction::IdYes)
+        return Compatibility::Declined;
+    if (!list.FindByNumber(2, p)) {
+        m_ui.ShowMessage(122, Icon::Stop, Buttons::Ok);
+        return Compatibility::Refused;
+    }
+    const int connected = m_app.model ? m_app.model->productCode : -1;
+    if (p.Value != connected) {
+        const bool bAndD = (p.Value == 3 && connected == 4) || (p.Value == 4 && connected == 3);
+        if (!bAndD) {
+            m_ui.ShowMessage(121, Icon::Stop, Buttons::Ok);
+            return Compatibility::Refused;
+        }
+        if (m_ui.ShowMessage(324, Icon::Question, Buttons::YesNo) != CUserInteraction::IdYes)
+            return Compatibility::Declined;
+    }
+    if (withSerialCheck) {
+        if (!list.FindByNumber(6, p)) {
+            m_ui.ShowMessage(175, Icon::Stop, Buttons::Ok);
+            return Compatibility::Refused;
+        }
+        if (static_cast<uint32_t>(p.FileValue()) != m_app.serialNumber) {
+            if (m_ui.ShowMessage(176, Icon::Stop, Buttons::OkCancel) != CUserInteraction::IdOk)
+                return Compatibility::Declined;
+            list.RemoveCalibrationValues();
+        }
+    }
+    return Compatibility::Accepted;
+}
+
+Result CSettingsCommands::WriteList(CParameterArray& list, bool toController)
+{
+    CTimerStop timerStop;
+    CSWMBus& bus = *m_app.Bus();
+    const uint32_t address = toController ? m_app.currentConnection.deviceAddress : BusByte::SmsModuleAddress;
+    if (address > BusByte::MaxDeviceAddress || !bus.SetDeviceAddress(static_cast<uint8_t>(address)))
+        return Result::Failed;
+
+    CParameterArray::WriteOptions options;
+    options.toController = toController;
+    // Without the device's own answer, the version learned at connect still tells which
+    // parameters changed meaning; only the SMS module has none.
+    options.knownDeviceVersion = toController ? m_app.firmwareVersion : -1;
+    for (int i = 0; i < 8; ++i) options.sensorTypes[i] = m_app.sensors[i].type;
+    options.followAddress = [this](int newAddress) {
+        m_app.currentConnection.deviceAddress = static_cast<uint32_t>(newAddress);
+        if (onBusAddressFollowed) onBusAddressFollowed(newAddress);
+    };
+
+    const int result = list.WriteAllToController(bus, m_ui, options);
+    if (result == 0) {
+        m_ui.ShowMessage(174, Icon::Information, Buttons::Ok);
+        if (invalidatePages && toController) invalidatePages();
+        return Result::Done;
+    }
+    if (result == CParameterArray::TransferCancelled) {
+        m_ui.ShowMessage(6102, Icon::Warning, Buttons::Ok);
+        if (invalidatePages && toController) invalidatePages();
+        return Result::Cancelled;
+    }
+    m_ui.ShowMessage(172, Icon::Stop, Buttons::Ok);
+    if (invalidatePages && toController && result != CParameterArray::NoVersionParameter) invalidatePages();
+    return Result::Failed;
+}
+
+Result CSettingsCommands::LoadSettings(const QString& path)
+{
+    CParameterArray list;
+    const CParameterArray::FileResult loaded = list.LoadFromFile(m_ui, path);
+    if (loaded != CParameterArray::FileResult::Ok) return FromFileResult(loaded);
+    if (!m_app.IsConnected() || m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
+    CTimerStop timerStop;
+    switch (CheckSettingsCompatibility(list, list.ContainsSensorParameters())) {
+    case Compatibility::Accepted: break;
+    case Compatibility::Declined: return Result::Cancelled;
+    case Compatibility::Refused: return Result::Failed;
+    }
+    return WriteList(list, true);
+}
+
+Result CSettingsCommands::LoadSmsModuleSettings(const QString& path)
+{
+    CParameterArray list;
+    const CParameterArray::FileResult loaded = list.LoadFromFile(m_ui, path);
+    if (loaded != CParameterArray::FileResult::Ok) return FromFileResult(loaded);
+    if (!m_app.IsConnected() || m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
+    CTimerStop timerStop;
+    // A controller's file chosen by mistake would overwrite the module's entries.
+    CParameter product;
+    if (!list.FindByNumber(2, product)) {
+        if (m_ui.ShowMessage(6104, Icon::Warning, Buttons::YesNo) != CUserInteraction::IdYes) return Result::Cancelled;
+    }
+    else if (product.Value != ModelInfo::SmsModuleProductCode) {
+        m_ui.ShowMessage(6105, Icon::Stop, Buttons::Ok, {QString::number(product.FileValue())});
+        return Result::Failed;
+    }
+    return WriteList(list, false);
+}

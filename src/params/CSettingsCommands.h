@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The settings-file commands: save the controller's configuration, its sensor calibration or
+// the SMS module's settings to a file, and write such a file back. The main window's menu and
+// korvalisctl both run them; everything they ask or show goes through CTransferUi.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "params/CParameterArray.h"
+
+class CKorvalisControlApp;
+class CTransferUi;
+
+class CSettingsCommands {
+public:
+    enum class Result {
+        Done,       // the file was saved or the device written
+        Cancelled,  // the user cancelled a dialog, a question or the transfer
+        Failed,     // a file or the device failed, or the file does not fit the device
+        NotRun,     // nothing to do (simulation mode, no connection)
+    };
+    enum class Compatibility { Accepted, Declined, Refused };
+
+    CSettingsCommands(CKorvalisControlApp& app, CTransferUi& ui);
+
+    // Enabling rules of the menu commands.
+    static bool CanUseController(const CKorvalisControlApp& app);
+    static bool CanUseSmsModule(const CKorvalisControlApp& app);
+
+    // Without a path the file dialog is shown.
+    Result SaveSettings(const QString& path = {});
+    Result SaveSensorCalibration(const QString& path = {});
+    Result SaveSmsModuleSettings(const QString& path = {});
+    Result LoadSettings(const QString& path = {});
+    Result LoadSmsModuleSettings(const QString& path = {});
+
+    // Checks a file against the controller data read at connect; may drop the calibration
+    // values from the list (another controller's sensor calibration).
+    Compatibility CheckSettingsCompatibility(CParameterArray& list, bool withSerialCheck);
+
+    // Called after a settings file has been written into the controller (also in part), so
+    // that the pages read their values again.
+    std::function<void()> invalidatePages;
+    // Called when a restore moved the controller to another bus address (parameter 5) and
+    // the current connection now uses it, so that the stored connection can follow.
+    std::function<void(int address)> onBusAddressFollowed;
+
+private:
+    Result ReadAndSave(CParameterArray& list, const QString& path);
+    Result WriteList(CParameterArray& list, bool toController);
+
+    CKorvalisControlApp& m_app;
+    CTransferUi& m_ui;
+};
