@@ -29,6 +29,12 @@ int Truncated(double value)
     return static_cast<int>(value);
 }
 
+// The window's bar has at most 65535 steps.
+int ProgressPos(int done, int count)
+{
+    return count <= 65535 ? done : static_cast<int>(static_cast<int64_t>(done) * 65535 / count);
+}
+
 // Keeps the element's address on the bus whatever ran between two elements (a window
 // message handler may have addressed the SMS module, say).
 void Address(CSWMBus& bus, uint8_t address)
@@ -294,18 +300,18 @@ void CParameterArray::BuildSensorList(CSWMBus& bus)
 int CParameterArray::ReadAllFromController(CSWMBus& bus, CTransferUi& ui, QList<int>* ignored)
 {
     bool cancel = false;
-    std::unique_ptr<CProgressWindow> window = ui.OpenProgressWindow(&cancel);
+    std::unique_ptr<CTransferProgress> window = ui.OpenProgressWindow(&cancel);
     window->SetCaption(Tr(344));
-    window->SetRange(Count());
+    window->SetRange(ProgressPos(Count(), Count()));
     const uint8_t address = bus.GetDeviceAddress();
 
     for (int i = 0; i < Count(); ++i) {
         if (!ui.PumpPendingMessages()) cancel = true;
         if (cancel) {
-            window->Close();
+            window.reset();
             return TransferCancelled;
         }
-        window->Step();
+        window->SetPos(ProgressPos(i + 1, Count()));
         CParameter copy = m_items[i];
         window->SetItemText(copy.Name);
         for (int failures = 1;; ++failures) {
@@ -318,12 +324,12 @@ int CParameterArray::ReadAllFromController(CSWMBus& bus, CTransferUi& ui, QList<
                 if (ignored) ignored->append(i);
                 break;
             }
-            window->Close();
+            window.reset();
             return status;
         }
         m_items[i] = copy;
     }
-    window->Close();
+    window.reset();
     return 0;
 }
 
@@ -350,14 +356,14 @@ bool CParameterArray::IsLeftOutAt(int threshold, uint16_t n)
 int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const WriteOptions& options)
 {
     bool cancel = false;
-    std::unique_ptr<CProgressWindow> window = ui.OpenProgressWindow(&cancel);
+    std::unique_ptr<CTransferProgress> window = ui.OpenProgressWindow(&cancel);
     window->SetCaption(Tr(345));
-    window->SetRange(Count());
+    window->SetRange(ProgressPos(Count(), Count()));
     uint8_t address = bus.GetDeviceAddress();
 
     CParameter version;
     if (!FindByNumber(kVersionNumber, version)) {
-        window->Close();
+        window.reset();
         return NoVersionParameter;
     }
     const int listVersion = Truncated(version.Value);
@@ -399,10 +405,10 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
     for (int i = 0; i < Count(); ++i) {
         if (!ui.PumpPendingMessages()) cancel = true;
         if (cancel) {
-            window->Close();
+            window.reset();
             return TransferCancelled;
         }
-        window->Step();
+        window->SetPos(ProgressPos(i + 1, Count()));
         const CParameter copy = m_items[i];
         window->SetItemText(copy.Name);
 
@@ -422,7 +428,7 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
             const int answer = ui.AskTransferFailure(StringId(120), copy, status, failures);
             if (answer == CUserInteraction::IdRetry) continue;
             if (answer == CUserInteraction::IdIgnore) break;
-            window->Close();
+            window.reset();
             return status;
         }
 
@@ -437,6 +443,6 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
             }
         }
     }
-    window->Close();
+    window.reset();
     return 0;
 }

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "app/CUserInteraction.h"
-#include "params/CProgressWindow.h"
+#include "params/CTransferProgress.h"
 
 class CParameter;
 
@@ -19,9 +19,9 @@ class CTransferUi {
 public:
     virtual ~CTransferUi() = default;
 
-    // Opens and shows a progress window. cancelFlag (caller-owned) is set to true by the
-    // window's cancel button; with nullptr the window offers no cancel.
-    virtual std::unique_ptr<CProgressWindow> OpenProgressWindow(bool* cancelFlag) = 0;
+    // Opens and shows a progress window; it closes when destroyed. cancelFlag (caller-owned)
+    // is set to true by the window's cancel button; with nullptr the window offers no cancel.
+    virtual std::unique_ptr<CTransferProgress> OpenProgressWindow(bool* cancelFlag) = 0;
     // Dispatches waiting window messages; false when the program is quitting.
     virtual bool PumpPendingMessages() = 0;
     // A parameter could not be transferred: stringId is 124 (read) or 120 (write), %1 the

@@ -2,32 +2,29 @@
 #include "support/CScriptedTransferUi.h"
 
 namespace {
-class CRecordingProgress : public CProgressWindow {
+class CRecordingProgress : public CTransferProgress {
 public:
     explicit CRecordingProgress(CScriptedTransferUi& ui) : m_ui(ui) {}
-    ~CRecordingProgress() override { Close(); }
-    void SetCaption(const QString& caption) override { m_ui.captions << caption; }
-    void SetRange(int) override { m_pos = 0; }
-    void SetPos(int position) override { m_pos = position; }
-    int Pos() const override { return m_pos; }
-    void SetItemText(const QString& text) override { m_ui.itemTexts << text; }
-    void Close() override
+    ~CRecordingProgress() override
     {
-        if (!m_closed) {
-            m_closed = true;
-            ++m_ui.windowsClosed;
-            m_ui.activeCancelFlag = nullptr;
-        }
+        ++m_ui.windowsClosed;
+        m_ui.activeCancelFlag = nullptr;
     }
+    void SetCaption(const QString& caption) override { m_ui.captions << caption; }
+    void SetRange(int maximum) override
+    {
+        m_ui.progressRange = maximum;
+        m_ui.progressPos = 0;
+    }
+    void SetPos(int position) override { m_ui.progressPos = position; }
+    void SetItemText(const QString& text) override { m_ui.itemTexts << text; }
 
 private:
     CScriptedTransferUi& m_ui;
-    int m_pos = 0;
-    bool m_closed = false;
 };
 }  // namespace
 
-std::unique_ptr<CProgressWindow> CScriptedTransferUi::OpenProgressWindow(bool* cancelFlag)
+std::unique_ptr<CTransferProgress> CScriptedTransferUi::OpenProgressWindow(bool* cancelFlag)
 {
     ++windowsOpened;
     activeCancelFlag = cancelFlag;

@@ -20,7 +20,7 @@ public:
         QStringList args;
     };
 
-    std::unique_ptr<CProgressWindow> OpenProgressWindow(bool* cancelFlag) override;
+    std::unique_ptr<CTransferProgress> OpenProgressWindow(bool* cancelFlag) override;
     bool PumpPendingMessages() override;
     int AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status, int failures) override;
     int ShowMessage(int stringId, CUserInteraction::Icon icon, CUserInteraction::Buttons buttons,
@@ -49,6 +49,8 @@ public:
     QString lastDefaultExtension;
     int failuresAsked = 0;
     int pumps = 0;
+    int progressRange = -1;
+    int progressPos = -1;
     int windowsOpened = 0;
     int windowsClosed = 0;
     bool* activeCancelFlag = nullptr;
