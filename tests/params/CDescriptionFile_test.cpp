@@ -57,13 +57,14 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("T.dat"));
-        const QStringList names{QStringLiteral("Pumpe \u00fc"), QStringLiteral("two\r\nlines"), QStringLiteral("a\nb\rc"),
-                                QString()};
+        const QStringList names{QStringLiteral("Pumpe \u00fc"), QStringLiteral("two\r\nlines"),
+                                QStringLiteral("a\nb\rc"), QString()};
         QVERIFY(CDescriptionFile::WriteFile(path, names));
         QCOMPARE(ReadAll(path), QByteArray("Pumpe \xfc\r\ntwo lines\r\na b c\r\n\r\n"));
         // Read back, the following names keep their lines.
         QCOMPARE(CDescriptionFile::ReadFile(path, 4),
-                 (QStringList{QStringLiteral("Pumpe \u00fc"), QStringLiteral("two lines"), QStringLiteral("a b c"), QString()}));
+                 (QStringList{QStringLiteral("Pumpe \u00fc"), QStringLiteral("two lines"), QStringLiteral("a b c"),
+                              QString()}));
     }
 
     void nothingIsTouchedWhileDisconnected()
@@ -96,10 +97,10 @@ private Q_SLOTS:
         // Stored under the simulated controller's serial number, one line per channel.
         const QString folder = dir.filePath(QStringLiteral("1005092007"));
         QByteArray expected;
-        for (int i = 0; i < m.timers; ++i)
-            expected += i == 1 ? "Futter\r\n" : "\r\n";
+        for (int i = 0; i < m.timers; ++i) expected += i == 1 ? "Futter\r\n" : "\r\n";
         QCOMPARE(ReadAll(folder + QStringLiteral("/TimerDescriptions.dat")), expected);
-        QCOMPARE(ReadAll(folder + QStringLiteral("/DigitalInputDescriptions.dat")), QByteArray("\r\n\r\n\r\nT\xfcr\r\n"));
+        QCOMPARE(ReadAll(folder + QStringLiteral("/DigitalInputDescriptions.dat")),
+                 QByteArray("\r\n\r\n\r\nT\xfcr\r\n"));
         QVERIFY(QFile::exists(folder + QStringLiteral("/IlluminationDescriptions.dat")));
         QVERIFY(QFile::exists(folder + QStringLiteral("/LevelDescriptions.dat")));
 
@@ -113,7 +114,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         CDeviceModel::Options o;
-        o.productCode = 4;  // three level channels
+        o.productCode = 4;       // three level channels
         o.serial = 4000000001u;  // above the signed range: the folder name is negative
         CDeviceModel first(o);
         o.productCode = 2;  // no level channels

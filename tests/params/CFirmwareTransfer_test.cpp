@@ -42,8 +42,7 @@ struct Ui : CFirmwareTransferUi {
 QByteArray Pattern(int size)
 {
     QByteArray b;
-    for (int i = 0; i < size; ++i)
-        b.append(static_cast<char>((i * 7) & 0xFF));
+    for (int i = 0; i < size; ++i) b.append(static_cast<char>((i * 7) & 0xFF));
     return b;
 }
 
@@ -72,8 +71,7 @@ struct Rig {
     QList<int> WrittenNumbers() const
     {
         QList<int> n;
-        for (const auto& w : model.Writes())
-            n << w.first;
+        for (const auto& w : model.Writes()) n << w.first;
         return n;
     }
     QTemporaryDir dir;
@@ -94,7 +92,8 @@ private Q_SLOTS:
         Rig r;
         QVERIFY(r.Connect());
         const QByteArray file = SRecordMaker::Line(0, 0, "fw") + "\r\n" +
-                                SRecordMaker::Line(2, CBootLoader::kVersionAddress, QByteArray("\x01\x9a", 2)) + "\r\n" +
+                                SRecordMaker::Line(2, CBootLoader::kVersionAddress, QByteArray("\x01\x9a", 2)) +
+                                "\r\n" +
                                 SRecordMaker::Image(600, 0x2000).mid(SRecordMaker::Line(0, 0, "KORVALIS").size() + 2);
         r.WriteFile(file);
         r.ui.QueueAnswer(CUserInteraction::IdOk);  // message 129
@@ -107,7 +106,8 @@ private Q_SLOTS:
 
         // Every record arrived once, the header not at all; the device restarted on 4.10.
         QCOMPARE(r.loader.Received().size(), t.File().Records().size());
-        QCOMPARE(r.loader.Received().first(), SRecordMaker::Binary(SRecordMaker::Line(2, 0x100, QByteArray("\x01\x9a", 2))));
+        QCOMPARE(r.loader.Received().first(),
+                 SRecordMaker::Binary(SRecordMaker::Line(2, 0x100, QByteArray("\x01\x9a", 2))));
         QCOMPARE(r.loader.Restarts(), 1);
         QCOMPARE(r.loader.ImageBytes(0x2000 + 26, 3), QByteArray::fromHex("b6bdc4"));
         QCOMPARE(r.model.Controller().Value(0), 410);
@@ -117,7 +117,8 @@ private Q_SLOTS:
         const QStringList& log = r.fw.log;
         QCOMPARE(log.first(), Tr(352));
         const qsizetype sending = log.indexOf(Tr(133));
-        QVERIFY(log.indexOf(Tr(353)) > 0 && log.indexOf(Tr(134)) > log.indexOf(Tr(353)) && sending > log.indexOf(Tr(134)));
+        QVERIFY(log.indexOf(Tr(353)) > 0 && log.indexOf(Tr(134)) > log.indexOf(Tr(353)) &&
+                sending > log.indexOf(Tr(134)));
         QCOMPARE(log[sending + 1], QStringLiteral("100 - 2/602"));
         QCOMPARE(log[sending + 2], QStringLiteral("2000 - 28/602"));
         QCOMPARE(log[log.size() - 2], QStringLiteral("2000 - 602/602"));

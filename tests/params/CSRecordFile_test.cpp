@@ -19,7 +19,8 @@ private Q_SLOTS:
         const QByteArray s3 = Line(3, 0x12345678, QByteArray(25, '\x55'));
         const QByteArray s9 = Line(9, 0x0000, {});
         CSRecordFile f;
-        QVERIFY(f.Parse(Line(0, 0, "hdr") + "\r\n" + s1 + "\r\n" + s2 + "\n  " + s3.left(8) + " " + s3.mid(8) + "\t\r\n" + s9));
+        QVERIFY(f.Parse(Line(0, 0, "hdr") + "\r\n" + s1 + "\r\n" + s2 + "\n  " + s3.left(8) + " " + s3.mid(8) +
+                        "\t\r\n" + s9));
         QCOMPARE(f.Records().size(), 4);
         const CSRecord& r1 = f.Records()[0];
         QCOMPARE(r1.type, uint8_t(1));
@@ -46,7 +47,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("error");
         QTest::addColumn<int>("line");
         const QByteArray good = Line(2, 0x100, "abc") + "\r\n";
-        QTest::newRow("bad checksum in the last line") << good + good + Line(8, 0, {}, 1) << int(CSRecordFile::BadChecksum) << 3;
+        QTest::newRow("bad checksum in the last line")
+            << good + good + Line(8, 0, {}, 1) << int(CSRecordFile::BadChecksum) << 3;
         QTest::newRow("empty line") << good + "\r\n" + good << int(CSRecordFile::TooShort) << 2;
         QTest::newRow("blank line") << good + "   \r\n" << int(CSRecordFile::TooShort) << 2;
         QTest::newRow("no S") << good + "X" + good.mid(1) << int(CSRecordFile::NoRecordMark) << 2;
@@ -54,12 +56,16 @@ private Q_SLOTS:
         QTest::newRow("type A") << "SA" + good.mid(2) << int(CSRecordFile::BadType) << 1;
         QTest::newRow("odd digits") << Line(2, 0x100, "abc") + "0" << int(CSRecordFile::OddDigits) << 1;
         QTest::newRow("not hex") << Line(2, 0x100, "abc").replace(6, 1, "G") << int(CSRecordFile::NotHex) << 1;
-        QTest::newRow("count too large") << Line(2, 0x100, "abc").replace(2, 2, "09") << int(CSRecordFile::CountMismatch) << 1;
-        QTest::newRow("count too small") << Line(2, 0x100, "abc").replace(2, 2, "05") << int(CSRecordFile::CountMismatch) << 1;
-        QTest::newRow("count shorter than the address") << QByteArray("S30300FC") << int(CSRecordFile::CountMismatch) << 1;
+        QTest::newRow("count too large") << Line(2, 0x100, "abc").replace(2, 2, "09")
+                                         << int(CSRecordFile::CountMismatch) << 1;
+        QTest::newRow("count too small") << Line(2, 0x100, "abc").replace(2, 2, "05")
+                                         << int(CSRecordFile::CountMismatch) << 1;
+        QTest::newRow("count shorter than the address")
+            << QByteArray("S30300FC") << int(CSRecordFile::CountMismatch) << 1;
         // 27 data bytes behind three address bytes: 33 bytes in binary form.
         QTest::newRow("oversized record") << Line(2, 0x100, QByteArray(27, 'x')) << int(CSRecordFile::TooLong) << 1;
-        QTest::newRow("very long line") << QByteArray("S2") + QByteArray(100000, '0') << int(CSRecordFile::TooLong) << 1;
+        QTest::newRow("very long line") << QByteArray("S2") + QByteArray(100000, '0') << int(CSRecordFile::TooLong)
+                                        << 1;
     }
     void refusesBadFiles()
     {
@@ -104,7 +110,8 @@ private Q_SLOTS:
     {
         QCOMPARE(CFirmwareTransfer::ProgressDivisor(0), qint64(16));
         QCOMPARE(CFirmwareTransfer::ProgressDivisor(1024 * 1024 - 16), qint64(16));
-        for (qint64 size : {qint64(1024 * 1024), qint64(1024 * 1024 + 17), qint64(5'000'000), CSRecordFile::kMaxFileBytes}) {
+        for (qint64 size :
+             {qint64(1024 * 1024), qint64(1024 * 1024 + 17), qint64(5'000'000), CSRecordFile::kMaxFileBytes}) {
             const qint64 d = CFirmwareTransfer::ProgressDivisor(size);
             QVERIFY2((size + d - 1) / d <= 65535, qPrintable(QString::number(size)));
         }

@@ -42,7 +42,7 @@ int CScriptedTransferUi::AskTransferFailure(int stringId, const CParameter& para
 {
     ++failuresAsked;
     CTransferUi::AskTransferFailure(stringId, parameter, status, failures);
-    return failureAnswer;
+    return onFailure ? onFailure(parameter, failures) : failureAnswer;
 }
 
 int CScriptedTransferUi::ShowMessage(int stringId, CUserInteraction::Icon icon, CUserInteraction::Buttons buttons,

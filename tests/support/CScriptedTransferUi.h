@@ -38,6 +38,8 @@ public:
     int failureAnswer = CUserInteraction::IdAbort;
     // Called between elements with the number of pumps so far; return true to cancel.
     std::function<bool(int pumps)> cancelWhen;
+    // Decides a transfer failure instead of failureAnswer when set.
+    std::function<int(const CParameter& parameter, int failures)> onFailure;
     bool quitting = false;
     QString saveFileName;
     QString openFileName;
