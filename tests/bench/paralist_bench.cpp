@@ -146,9 +146,10 @@ int TransferBench()
     // TCP the bytes themselves take microseconds: the floor is the pauses.
     const int n = list.Count();
     const double floor = n * 0.020;
-    std::printf("bulk read of %d parameters (Korvalis G, 4.08) over loopback TCP: %.3f s, floor %.3f s, "
-                "ratio %.4f (target <= 1.05)\n",
-                n, seconds, floor, seconds / floor);
+    std::printf(
+        "bulk read of %d parameters (Korvalis G, 4.08) over loopback TCP: %.3f s, floor %.3f s, "
+        "ratio %.4f (target <= 1.05)\n",
+        n, seconds, floor, seconds / floor);
     return 0;
 }
 }  // namespace
@@ -156,8 +157,7 @@ int TransferBench()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc > 1 && QByteArray(argv[1]) == "--serve")
-        return Serve();
+    if (argc > 1 && QByteArray(argv[1]) == "--serve") return Serve();
     const int lines = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     const int rounds = argc > 2 ? QByteArray(argv[2]).toInt() : 7;
     ParseBench(lines, rounds);
