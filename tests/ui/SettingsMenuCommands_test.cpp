@@ -25,12 +25,17 @@ class SettingsMenuCommandsTest : public QObject {
 private Q_SLOTS:
     void offeredWhileConnectedAndTheSmsModuleWasFound()
     {
-        CSheetRig rig(Opts(false));
-        for (int id : kController + kSms) QVERIFY2(!rig.sheet->IsCommandEnabled(id), qPrintable(QString::number(id)));
-        QVERIFY(rig.Connect());
-        for (int id : kController) QVERIFY(rig.sheet->IsCommandEnabled(id));
-        for (int id : kSms) QVERIFY(!rig.sheet->IsCommandEnabled(id));
-
+        {
+            CSheetRig rig(Opts(false));
+            for (int id : kController + kSms)
+                QVERIFY2(!rig.sheet->IsCommandEnabled(id), qPrintable(QString::number(id)));
+            QVERIFY(rig.Connect());
+            for (int id : kController)
+                QVERIFY(rig.sheet->IsCommandEnabled(id));
+            for (int id : kSms)
+                QVERIFY(!rig.sheet->IsCommandEnabled(id));
+        }
+        // One application object and main window at a time.
         CSheetRig withSms(Opts(true));
         withSms.connection.smsModule = true;
         QVERIFY(withSms.Connect());
