@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Charts that share one time axis: zooming or panning any of them moves all, and the cursor
+// shown in one is shown in all.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class CTimeChartView;
+
+class CChartGroup : public QObject {
+    Q_OBJECT
+public:
+    explicit CChartGroup(QObject* parent = nullptr);
+
+    void AddView(CTimeChartView* view);
+    const QList<QPointer<CTimeChartView>>& Views() const { return m_views; }
+
+    // The range the data covers and the narrowest range a zoom may reach (both in the
+    // time axis' units, milliseconds).
+    void SetFullRange(double from, double to, double minWidth);
+    double FullFrom() const { return m_fullFrom; }
+    double FullTo() const { return m_fullTo; }
+    double From() const { return m_from; }
+    double To() const { return m_to; }
+
+    // Kept within the full range and no narrower than the minimum width.
+    void SetRange(double from, double to);
+    // factor < 1 zooms in around x, > 1 out.
+    void ZoomAt(double x, double factor);
+    void PanBy(double dx);
+    void Reset();
+
+    // NaN hides the cursor.
+    void SetCursor(double x);
+    double Cursor() const { return m_cursor; }
+
+Q_SIGNALS:
+    void rangeChanged(double from, double to);
+    void cursorChanged(double x);
+
+private:
+    QList<QPointer<CTimeChartView>> m_views;
+    double m_fullFrom = 0.0;
+    double m_fullTo = 1.0;
+    double m_minWidth = 1.0;
+    double m_from = 0.0;
+    double m_to = 1.0;
+    double m_cursor;
+};

@@ -1,0 +1,291 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "chart/CTimeChartView.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QDateTime>
+#include <QGraphicsLineItem>
+#include <QKeyEvent>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QRubberBand>
+#include <QValueAxis>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "chart/CChartGroup.h"
+
+namespace {
+constexpr double kMinute = 60000.0;
+constexpr double kHour = 60 * kMinute;
+constexpr double kDay = 24 * kHour;
+// Pixels between two time labels, about.
+constexpr int kLabelSpacing = 130;
+
+QString LabelOf(double ms, const char* format) {
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(ms)), Qt::UTC)
+        .toString(QLatin1String(format));
+}
+}  // namespace
+
+CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
+    : QChartView(parent),
+      m_group(group),
+      m_chart(new QChart),
+      m_series(new QLineSeries),
+      m_xAxis(new QCategoryAxis),
+      m_yAxis(new QValueAxis),
+      m_cursor(std::nan("")) {
+    setChart(m_chart);
+    setRenderHint(QPainter::Antialiasing, false);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setRubberBand(QChartView::NoRubberBand);
+
+    m_chart->legend()->hide();
+    m_chart->setMargins(QMargins(4, 2, 8, 2));
+    m_chart->setBackgroundRoundness(0);
+    QFont title = m_chart->titleFont();
+    title.setBold(true);
+    m_chart->setTitleFont(title);
+
+    m_chart->addSeries(m_series);
+    m_xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_chart->addAxis(m_xAxis, Qt::AlignBottom);
+    m_chart->addAxis(m_yAxis, Qt::AlignLeft);
+    m_series->attachAxis(m_xAxis);
+    m_series->attachAxis(m_yAxis);
+    m_yAxis->setLabelFormat(QStringLiteral("%.5g"));
+
+    m_cursorLine = new QGraphicsLineItem(m_chart);
+    QPen pen(QColor(200, 40, 40));
+    pen.setStyle(Qt::DashLine);
+    m_cursorLine->setPen(pen);
+    m_cursorLine->setZValue(100);
+    m_cursorLine->hide();
+
+    connect(m_chart, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
+        if (static_cast<int>(area.width()) != m_columns)
+            Recompute();
+        else
+            PlaceCursor();
+    });
+}
+
+void CTimeChartView::SetSeries(const QString& name, const QString& unit, CMinMaxSeries series) {
+    m_name = name;
+    m_unit = unit;
+    m_data = std::move(series);
+    m_chart->setTitle(name);
+    m_yAxis->setTitleText(unit);
+    Recompute();
+}
+
+void CTimeChartView::ApplyRange(double from, double to) {
+    m_from = from;
+    m_to = to;
+    Recompute();
+}
+
+QList<QPointF> CTimeChartView::DrawnPoints() const {
+    return m_series->points();
+}
+
+void CTimeChartView::Recompute() {
+    if (m_recomputing) {
+        // New axis labels can change the plot area while it is being filled: go round again.
+        m_again = true;
+        return;
+    }
+    m_recomputing = true;
+    for (int round = 0; round < 3; ++round) {
+        m_again = false;
+        RecomputeOnce();
+        if (!m_again) break;
+    }
+    m_recomputing = false;
+}
+
+void CTimeChartView::RecomputeOnce() {
+    m_columns = std::max(1, static_cast<int>(m_chart->plotArea().width()));
+    m_data.Reduce(m_from, m_to, m_columns, m_points);
+    m_series->replace(m_points);
+
+    double lo = 0.0, hi = 1.0;
+    if (m_data.ValueRange(m_from, m_to, lo, hi)) {
+        const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(std::abs(hi) * 0.05, 0.5);
+        lo -= pad;
+        hi += pad;
+    } else {
+        lo = 0.0;
+        hi = 1.0;
+    }
+    m_yAxis->setRange(lo, hi);
+    m_yAxis->applyNiceNumbers();
+    UpdateTimeAxis();
+    PlaceCursor();
+}
+
+QList<QPair<double, QString>> CTimeChartView::TimeTicks(double from, double to, int width) {
+    QList<QPair<double, QString>> ticks;
+    if (!(to > from) || width <= 0) return ticks;
+    const double wanted = std::max(2, width / kLabelSpacing);
+    const double raw = (to - from) / wanted;
+
+    static const double kSteps[] = {kMinute,      2 * kMinute,  5 * kMinute, 10 * kMinute,
+                                    15 * kMinute, 30 * kMinute, kHour,       2 * kHour,
+                                    3 * kHour,    6 * kHour,    12 * kHour,  kDay,
+                                    2 * kDay,     7 * kDay,     14 * kDay};
+    for (double step : kSteps) {
+        if (step < raw) continue;
+        const char* format = step < kDay ? "MM-dd HH:mm" : "yyyy-MM-dd";
+        for (double t = std::ceil(from / step) * step; t <= to; t += step)
+            ticks.append({t, LabelOf(t, format)});
+        return ticks;
+    }
+    // Longer ranges step in calendar months (1, 3, 6 or 12 of them).
+    int months = 1;
+    for (int m : {1, 3, 6, 12}) {
+        months = m;
+        if (m * 30.44 * kDay >= raw) break;
+    }
+    if (months == 12 && 12 * 30.44 * kDay < raw)
+        months = static_cast<int>(std::ceil(raw / (30.44 * kDay) / 12.0)) * 12;
+    const QDate first = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(from), Qt::UTC).date();
+    QDate d(first.year(), 1, 1);
+    while (d.isValid()) {
+        const double t =
+            static_cast<double>(QDateTime(d, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch());
+        if (t > to) break;
+        if (t >= from) ticks.append({t, LabelOf(t, months >= 12 ? "yyyy" : "yyyy-MM")});
+        d = d.addMonths(months);
+    }
+    return ticks;
+}
+
+void CTimeChartView::UpdateTimeAxis() {
+    const QStringList old = m_xAxis->categoriesLabels();
+    for (const QString& label : old) m_xAxis->remove(label);
+    m_xAxis->setStartValue(m_from);
+    for (const auto& [t, label] : TimeTicks(m_from, m_to, m_columns)) m_xAxis->append(label, t);
+    m_xAxis->setRange(m_from, m_to);
+}
+
+void CTimeChartView::ShowCursor(double x) {
+    m_cursor = x;
+    PlaceCursor();
+}
+
+void CTimeChartView::PlaceCursor() {
+    const QRectF area = m_chart->plotArea();
+    if (std::isnan(m_cursor) || m_cursor < m_from || m_cursor > m_to || area.width() <= 0) {
+        m_cursorLine->hide();
+        return;
+    }
+    const double px = area.left() + (m_cursor - m_from) / (m_to - m_from) * area.width();
+    m_cursorLine->setLine(px, area.top(), px, area.bottom());
+    m_cursorLine->show();
+}
+
+double CTimeChartView::ValueAtPixel(double px) const {
+    const QRectF area = m_chart->plotArea();
+    const double sceneX = mapToScene(QPoint(static_cast<int>(px), 0)).x();
+    if (area.width() <= 0) return m_from;
+    return m_from + (sceneX - area.left()) / area.width() * (m_to - m_from);
+}
+
+void CTimeChartView::wheelEvent(QWheelEvent* event) {
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches != 0.0)
+        m_group->ZoomAt(ValueAtPixel(event->position().x()), std::pow(0.8, notches));
+    event->accept();
+}
+
+void CTimeChartView::mousePressEvent(QMouseEvent* event) {
+    m_dragStart = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        m_drag = Drag::Band;
+        if (!m_band) m_band = new QRubberBand(QRubberBand::Rectangle, viewport());
+        const QRectF area = m_chart->plotArea();
+        m_band->setGeometry(QRect(m_dragStart.x(), static_cast<int>(area.top()), 1,
+                                  static_cast<int>(area.height())));
+        m_band->show();
+    } else if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton) {
+        m_drag = Drag::Pan;
+        m_panFrom = m_group->From();
+        setCursor(Qt::ClosedHandCursor);
+    }
+    event->accept();
+}
+
+void CTimeChartView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    const QRectF area = m_chart->plotArea();
+    if (m_drag == Drag::Band && m_band) {
+        const int left = std::min(pos.x(), m_dragStart.x());
+        m_band->setGeometry(QRect(left, static_cast<int>(area.top()),
+                                  std::abs(pos.x() - m_dragStart.x()) + 1,
+                                  static_cast<int>(area.height())));
+    } else if (m_drag == Drag::Pan && area.width() > 0) {
+        const double perPixel = (m_group->To() - m_group->From()) / area.width();
+        const double target = m_panFrom - (pos.x() - m_dragStart.x()) * perPixel;
+        m_group->PanBy(target - m_group->From());
+    }
+    const QPointF scene = mapToScene(pos);
+    m_group->SetCursor(area.contains(scene) ? ValueAtPixel(pos.x()) : std::nan(""));
+    event->accept();
+}
+
+void CTimeChartView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_drag == Drag::Band && m_band) {
+        m_band->hide();
+        const int x = event->position().toPoint().x();
+        if (std::abs(x - m_dragStart.x()) >= 5) {
+            const double a = ValueAtPixel(m_dragStart.x());
+            const double b = ValueAtPixel(x);
+            m_group->SetRange(std::min(a, b), std::max(a, b));
+        }
+    }
+    if (m_drag == Drag::Pan) unsetCursor();
+    m_drag = Drag::None;
+    event->accept();
+}
+
+void CTimeChartView::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_group->Reset();
+    event->accept();
+}
+
+void CTimeChartView::leaveEvent(QEvent* event) {
+    m_group->SetCursor(std::nan(""));
+    QChartView::leaveEvent(event);
+}
+
+void CTimeChartView::keyPressEvent(QKeyEvent* event) {
+    const double width = m_group->To() - m_group->From();
+    const double centre = (m_group->To() + m_group->From()) / 2.0;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            m_group->PanBy(-width / 10.0);
+            break;
+        case Qt::Key_Right:
+            m_group->PanBy(width / 10.0);
+            break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            m_group->ZoomAt(centre, 0.8);
+            break;
+        case Qt::Key_Minus:
+            m_group->ZoomAt(centre, 1.25);
+            break;
+        case Qt::Key_Home:
+            m_group->Reset();
+            break;
+        default:
+            QChartView::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One chart of a time series: the series' name as title, its unit on the value axis, a
+// time axis whose labels follow the zoom. Qt Charts draws; this view hands it only the
+// reduced points of the visible range (CMinMaxSeries) and recomputes them on every zoom,
+// pan and resize. Mouse: wheel zooms at the pointer, a left drag zooms to the marked span,
+// a right or middle drag pans, a double click resets; keys: arrows pan, +/- zoom, Home resets.
+#pragma once
+
+#include <QChartView>
+#include <QList>
+#include <QPointF>
+
+#include "chart/CMinMaxSeries.h"
+
+class CChartGroup;
+class QCategoryAxis;
+class QChart;
+class QGraphicsLineItem;
+class QLineSeries;
+class QRubberBand;
+class QValueAxis;
+
+class CTimeChartView : public QChartView {
+    Q_OBJECT
+public:
+    explicit CTimeChartView(CChartGroup* group, QWidget* parent = nullptr);
+
+    void SetSeries(const QString& name, const QString& unit, CMinMaxSeries series);
+    const CMinMaxSeries& Series() const { return m_data; }
+    QString Name() const { return m_name; }
+    QString Unit() const { return m_unit; }
+
+    // Called by the group: reduce the data for the range and update the axes.
+    void ApplyRange(double from, double to);
+    void ShowCursor(double x);
+
+    // What Qt Charts was last given, and for how many pixel columns.
+    QList<QPointF> DrawnPoints() const;
+    int PixelColumns() const { return m_columns; }
+    QLineSeries* LineSeries() const { return m_series; }
+    QValueAxis* ValueAxis() const { return m_yAxis; }
+    QCategoryAxis* TimeAxis() const { return m_xAxis; }
+    // The labels of the time axis for a range drawn on the given width.
+    static QList<QPair<double, QString>> TimeTicks(double from, double to, int width);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Recompute();
+    void RecomputeOnce();
+    void UpdateTimeAxis();
+    void PlaceCursor();
+    double ValueAtPixel(double px) const;
+
+    CChartGroup* m_group;
+    QChart* m_chart;
+    QLineSeries* m_series;
+    QCategoryAxis* m_xAxis;
+    QValueAxis* m_yAxis;
+    QGraphicsLineItem* m_cursorLine;
+    QRubberBand* m_band = nullptr;
+    CMinMaxSeries m_data;
+    QString m_name;
+    QString m_unit;
+    double m_from = 0.0;
+    double m_to = 1.0;
+    double m_cursor;
+    int m_columns = 0;
+    bool m_recomputing = false;
+    bool m_again = false;
+    enum class Drag { None, Band, Pan } m_drag = Drag::None;
+    QPoint m_dragStart;
+    double m_panFrom = 0.0;
+    QList<QPointF> m_points;
+};

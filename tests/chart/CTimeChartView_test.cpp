@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <QApplication>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QValueAxis>
+#include <cmath>
+
+#include "chart/CChartGroup.h"
+#include "chart/CMinMaxSeries.h"
+#include "chart/CTimeChartView.h"
+
+namespace {
+constexpr double kMinute = 60000.0;
+constexpr double kStart = 1.7e12;
+
+// A noisy random walk with single-sample spikes and gaps of missing values: the spikes are
+// what a naive decimation loses.
+CMinMaxSeries MakeSeries(qsizetype n, quint32 seed, bool withGaps = true) {
+    QRandomGenerator rng(seed);
+    auto x = std::make_shared<std::vector<double>>(static_cast<size_t>(n));
+    std::vector<double> y(static_cast<size_t>(n));
+    double v = 25.0;
+    for (qsizetype i = 0; i < n; ++i) {
+        (*x)[i] = kStart + i * kMinute + (i % 7 == 3 ? kMinute : 0.0) * 0;  // strictly ascending
+        v += rng.bounded(2.0) - 1.0;
+        y[i] = v;
+        if (rng.bounded(500) == 0) y[i] = v + (rng.bounded(2) ? 80.0 : -80.0);
+        if (withGaps && (i / 1000) % 17 == 5) y[i] = std::nan("");
+    }
+    return CMinMaxSeries(x, std::move(y));
+}
+
+int ColumnOf(double x, double from, double to, int columns) {
+    if (x < from || x > to) return -1;
+    return std::min(columns - 1, static_cast<int>(std::floor((x - from) / (to - from) * columns)));
+}
+
+// For every pixel column: the lowest and highest drawn value equal those of the data, and
+// a column is drawn exactly when it holds data.
+void CheckColumns(const CMinMaxSeries& s, const QList<QPointF>& drawn, double from, double to,
+                  int columns) {
+    QVector<double> dataLo(columns, INFINITY), dataHi(columns, -INFINITY);
+    QVector<double> drawnLo(columns, INFINITY), drawnHi(columns, -INFINITY);
+    for (qsizetype i = 0; i < s.Size(); ++i) {
+        const int c = ColumnOf(s.X(i), from, to, columns);
+        if (c < 0 || std::isnan(s.Y(i))) continue;
+        dataLo[c] = std::min(dataLo[c], s.Y(i));
+        dataHi[c] = std::max(dataHi[c], s.Y(i));
+    }
+    int outside = 0;
+    for (const QPointF& p : drawn) {
+        const int c = ColumnOf(p.x(), from, to, columns);
+        if (c < 0) {
+            ++outside;
+            continue;
+        }
+        drawnLo[c] = std::min(drawnLo[c], p.y());
+        drawnHi[c] = std::max(drawnHi[c], p.y());
+    }
+    QVERIFY(outside <= 2);
+    for (int c = 0; c < columns; ++c) {
+        if (dataLo[c] != drawnLo[c] || dataHi[c] != drawnHi[c])
+            QFAIL(qPrintable(QStringLiteral("column %1: data %2..%3, drawn %4..%5")
+                                 .arg(c)
+                                 .arg(dataLo[c])
+                                 .arg(dataHi[c])
+                                 .arg(drawnLo[c])
+                                 .arg(drawnHi[c])));
+    }
+    // At most first, lowest, highest and last per column, plus the two neighbours.
+    QVERIFY(drawn.size() <= 4 * columns + 2);
+    for (qsizetype i = 1; i < drawn.size(); ++i) QVERIFY(drawn[i - 1].x() <= drawn[i].x());
+}
+}  // namespace
+
+class CTimeChartViewTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void reductionKeepsEveryColumnsExtremes_data() {
+        QTest::addColumn<qsizetype>("n");
+        QTest::addColumn<double>("fromShare");
+        QTest::addColumn<double>("toShare");
+        QTest::addColumn<int>("columns");
+        QTest::newRow("year on 1000 px") << qsizetype(525600) << 0.0 << 1.0 << 1000;
+        QTest::newRow("zoomed week") << qsizetype(525600) << 0.31 << 0.33 << 777;
+        QTest::newRow("fewer points than pixels") << qsizetype(300) << 0.1 << 0.9 << 1000;
+        QTest::newRow("one column") << qsizetype(5000) << 0.0 << 1.0 << 1;
+        QTest::newRow("range beyond the data") << qsizetype(5000) << -0.5 << 1.5 << 640;
+    }
+    void reductionKeepsEveryColumnsExtremes() {
+        QFETCH(qsizetype, n);
+        QFETCH(double, fromShare);
+        QFETCH(double, toShare);
+        QFETCH(int, columns);
+        const CMinMaxSeries s = MakeSeries(n, 7);
+        const double span = s.X(n - 1) - s.X(0);
+        const double from = s.X(0) + fromShare * span, to = s.X(0) + toShare * span;
+        QList<QPointF> out;
+        s.Reduce(from, to, columns, out);
+        CheckColumns(s, out, from, to, columns);
+    }
+
+    void reductionEdgeCases() {
+        QList<QPointF> out;
+        CMinMaxSeries empty;
+        empty.Reduce(0, 1, 100, out);
+        QVERIFY(out.isEmpty());
+        QCOMPARE(empty.Nearest(5), qsizetype(-1));
+
+        auto x = std::make_shared<std::vector<double>>(std::vector<double>{1, 2, 2, 2, 3, 10});
+        const CMinMaxSeries s(x, {NAN, 5, -1, 7, NAN, 4});
+        s.Reduce(1.5, 3.5, 4, out);  // the equal x values land in one column
+        QCOMPARE(out, (QList<QPointF>{{2, 5}, {2, -1}, {2, 7}, {10, 4}}));
+        double lo = 0, hi = 0;
+        QVERIFY(s.ValueRange(0, 100, lo, hi));
+        QCOMPARE(lo, -1.0);
+        QCOMPARE(hi, 7.0);
+        QVERIFY(!s.ValueRange(2.5, 3.5, lo, hi));  // only a missing value there
+        QCOMPARE(s.Nearest(0), qsizetype(1));      // skips the missing first point
+        QCOMPARE(s.Nearest(9), qsizetype(5));
+        s.Reduce(5, 4, 100, out);  // empty range
+        QVERIFY(out.isEmpty());
+    }
+
+    void viewFeedsQtChartsOnlyTheReducedPoints() {
+        CChartGroup group;
+        CTimeChartView view(&group);
+        const CMinMaxSeries s = MakeSeries(200000, 3);
+        view.SetSeries(QStringLiteral("Temperature 1"), QStringLiteral("\u00B0C"), s);
+        group.AddView(&view);
+        group.SetFullRange(s.X(0), s.X(s.Size() - 1), 10 * kMinute);
+        view.resize(900, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(view.chart()->title(), QStringLiteral("Temperature 1"));
+        QCOMPARE(view.ValueAxis()->titleText(), QStringLiteral("\u00B0C"));
+
+        const int plotWidth = static_cast<int>(view.chart()->plotArea().width());
+        QVERIFY(plotWidth > 500);
+        QCOMPARE(view.PixelColumns(), plotWidth);
+        CheckColumns(s, view.DrawnPoints(), group.From(), group.To(), view.PixelColumns());
+
+        // Zoom and pan recompute for the new range; a resize for the new width.
+        group.ZoomAt(s.X(120000), 0.01);
+        QVERIFY(group.To() - group.From() < 0.02 * (group.FullTo() - group.FullFrom()));
+        CheckColumns(s, view.DrawnPoints(), group.From(), group.To(), view.PixelColumns());
+        group.PanBy(-(group.To() - group.From()) / 3);
+        CheckColumns(s, view.DrawnPoints(), group.From(), group.To(), view.PixelColumns());
+        view.resize(500, 300);
+        QTRY_VERIFY(view.PixelColumns() < plotWidth);
+        QCOMPARE(view.PixelColumns(), static_cast<int>(view.chart()->plotArea().width()));
+        CheckColumns(s, view.DrawnPoints(), group.From(), group.To(), view.PixelColumns());
+
+        // The value axis follows the visible data.
+        double lo = 0, hi = 0;
+        QVERIFY(s.ValueRange(group.From(), group.To(), lo, hi));
+        QVERIFY(view.ValueAxis()->min() <= lo && view.ValueAxis()->max() >= hi);
+    }
+
+    void mouseAndKeysZoomPanAndReset() {
+        CChartGroup group;
+        CTimeChartView a(&group), b(&group);
+        const CMinMaxSeries s = MakeSeries(20000, 5, false);
+        a.SetSeries("a", "x", s);
+        b.SetSeries("b", "y", s);
+        group.AddView(&a);
+        group.AddView(&b);
+        group.SetFullRange(s.X(0), s.X(s.Size() - 1), 10 * kMinute);
+        a.resize(800, 300);
+        a.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&a));
+        const QRectF area = a.chart()->plotArea();
+        const int y = static_cast<int>(area.center().y());
+        const double full = group.FullTo() - group.FullFrom();
+
+        // Wheel: zooms in around the pointer, which keeps its time.
+        const QPoint at(static_cast<int>(area.left() + area.width() * 0.25), y);
+        const double before = group.From() + 0.25 * full;
+        QWheelEvent wheel(at, a.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(a.viewport(), &wheel);
+        QCOMPARE(group.To() - group.From(), full * 0.64);
+        QVERIFY(std::abs(group.From() + 0.25 * (group.To() - group.From()) - before) < full * 0.01);
+
+        // Rubber band from 40 % to 60 % of the plot: that span becomes the range.
+        group.Reset();
+        const QPoint p1(static_cast<int>(area.left() + area.width() * 0.4), y);
+        const QPoint p2(static_cast<int>(area.left() + area.width() * 0.6), y);
+        QTest::mousePress(a.viewport(), Qt::LeftButton, {}, p1);
+        QTest::mouseMove(a.viewport(), p2);
+        QTest::mouseRelease(a.viewport(), Qt::LeftButton, {}, p2);
+        QVERIFY(std::abs((group.To() - group.From()) - 0.2 * full) < full * 0.01);
+        QVERIFY(std::abs(group.From() - (group.FullFrom() + 0.4 * full)) < full * 0.01);
+        // Both charts show the same range.
+        QCOMPARE(b.TimeAxis()->min(), a.TimeAxis()->min());
+
+        // Right drag pans by the dragged distance; the time under the pointer stays.
+        const double width = group.To() - group.From();
+        const double from = group.From();
+        QTest::mousePress(a.viewport(), Qt::RightButton, {}, p2);
+        QTest::mouseMove(a.viewport(), p1);
+        QTest::mouseRelease(a.viewport(), Qt::RightButton, {}, p1);
+        QCOMPARE(group.To() - group.From(), width);
+        QVERIFY(std::abs(group.From() - (from + 0.2 * width)) < width * 0.01);
+
+        // Cursor: shown in both charts while the pointer is over the plot.
+        QTest::mouseMove(a.viewport(), p1);
+        QVERIFY(!std::isnan(group.Cursor()));
+        QTest::keyClick(&a, Qt::Key_Home);
+        QCOMPARE(group.From(), group.FullFrom());
+        QCOMPARE(group.To(), group.FullTo());
+
+        // Zoom stops at the minimum width and never leaves the data.
+        for (int i = 0; i < 100; ++i) group.ZoomAt(group.FullFrom(), 0.5);
+        QCOMPARE(group.To() - group.From(), 10 * kMinute);
+        QCOMPARE(group.From(), group.FullFrom());
+        group.PanBy(-full);
+        QCOMPARE(group.From(), group.FullFrom());
+        group.PanBy(2 * full);
+        QCOMPARE(group.To(), group.FullTo());
+    }
+
+    void timeLabelsFollowTheZoom() {
+        const double day0 = 1704067200000.0;  // 2024-01-01 00:00
+        auto ticks = CTimeChartView::TimeTicks(day0, day0 + 86400000.0, 800);
+        QVERIFY(ticks.size() >= 4 && ticks.size() <= 9);
+        QCOMPARE(ticks.first().second, QStringLiteral("01-01 00:00"));
+        ticks = CTimeChartView::TimeTicks(day0, day0 + 7 * 86400000.0, 800);
+        QVERIFY(ticks.size() >= 3);
+        for (const auto& [t, label] : ticks) {
+            QCOMPARE(std::fmod(t, 86400000.0), 0.0);  // at midnight
+            QVERIFY(label.startsWith(QStringLiteral("2024-01-0")) && label.size() == 10);
+        }
+        ticks = CTimeChartView::TimeTicks(day0 + 1, day0 + 366 * 86400000.0, 800);
+        QCOMPARE(ticks.first().second,
+                 QStringLiteral("2024-04"));  // quarters, the first after the start
+        ticks = CTimeChartView::TimeTicks(day0, day0 + 10 * 366 * 86400000.0, 800);
+        QVERIFY(ticks.size() >= 2 && ticks.size() <= 10);
+        QCOMPARE(ticks.first().second, QStringLiteral("2024"));
+        QVERIFY(CTimeChartView::TimeTicks(day0, day0, 800).isEmpty());
+    }
+};
+
+QTEST_MAIN(CTimeChartViewTest)
+#include "CTimeChartView_test.moc"

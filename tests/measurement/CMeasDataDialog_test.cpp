@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <QApplication>
+#include <QChart>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QValueAxis>
+#include <cmath>
+
+#include "app/CKorvalisControlApp.h"
+#include "app/CUserInteraction.h"
+#include "chart/CChartGroup.h"
+#include "chart/CTimeChartView.h"
+#include "pages/measurement/CMeasDataDialog.h"
+#include "params/CMeasuredValueArray.h"
+
+namespace {
+struct FakeUi : CUserInteraction {
+    QList<int> messages;
+    int ShowMessage(int id, Icon, Buttons, const QStringList&) override {
+        messages << id;
+        return IdOk;
+    }
+    int ShowText(const QString&, Icon, Buttons) override { return IdOk; }
+    bool Login(uint16_t) override { return true; }
+};
+}  // namespace
+
+class CMeasDataDialogTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    CKorvalisControlApp m_app;
+
+    CMeasuredValueArray ThreeColumns() {
+        CMeasuredValueArray a;
+        a.ParseHeader(u"Date;Time;Temperature 1[\u00B0C];pH-value 1[pH];Redox 1[mV];");
+        a.ParseRecord(u"2024-05-01;10:00;25,0;8,10;300;");
+        a.ParseRecord(u"2024-05-01;10:15;25,5;;310;");      // pH missing
+        a.ParseRecord(u"2024-05-01;09:45;24,5;8,00;290;");  // appended out of order
+        a.ParseRecord(u"2024-05-01;10:30;26,0;8,20;");
+        return a;
+    }
+
+private Q_SLOTS:
+    void oneChartPerColumnInEqualStrips() {
+        CMeasDataDialog dialog(nullptr, ThreeColumns());
+        QCOMPARE(dialog.objectName(), QStringLiteral("219"));
+        dialog.resize(900, 700);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QList<CTimeChartView*> charts =
+            dialog.findChildren<CTimeChartView*>(QStringLiteral("1234"));
+        QCOMPARE(charts.size(), 3);
+        QCOMPARE(charts[0]->chart()->title(), QStringLiteral("Temperature 1"));
+        QCOMPARE(charts[1]->ValueAxis()->titleText(), QStringLiteral("pH"));
+        QCOMPARE(charts[2]->Unit(), QStringLiteral("mV"));
+        for (const CTimeChartView* c : charts)
+            QVERIFY(std::abs(c->height() - charts[0]->height()) <= 1);
+        QVERIFY(charts[0]->height() > 150);
+        QVERIFY(charts[1]->geometry().top() >= charts[0]->geometry().bottom());
+
+        // Records are drawn in time order; the missing pH value is left out, not drawn as 0.
+        const QList<QPointF> temperature = charts[0]->DrawnPoints();
+        QCOMPARE(temperature.size(), 4);
+        QCOMPARE(temperature.first().y(), 24.5);
+        const QList<QPointF> ph = charts[1]->DrawnPoints();
+        QCOMPARE(ph.size(), 3);
+        for (const QPointF& p : ph) QVERIFY(p.y() > 7.9);
+    }
+
+    void readoutShowsTimeAndEveryValue() {
+        CMeasDataDialog dialog(nullptr, ThreeColumns());
+        CChartGroup* group = dialog.Group();
+        const double t1015 =
+            QDateTime(QDate(2024, 5, 1), QTime(10, 15), Qt::UTC).toMSecsSinceEpoch();
+        group->SetCursor(t1015 + 60000.0);  // nearest record: 10:15
+        QCOMPARE(dialog.ReadoutText(),
+                 QStringLiteral("2024-05-01 10:15   Temperature 1: 25.5 \u00B0C   pH-value 1: "
+                                "\u2013   Redox 1: 310 mV"));
+        group->SetCursor(std::nan(""));
+        QVERIFY(!dialog.ReadoutText().contains(QStringLiteral("2024")));
+    }
+
+    void exportsTheViewAsPng() {
+        CMeasDataDialog dialog(nullptr, ThreeColumns());
+        dialog.resize(800, 600);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QString path = m_dir.filePath(QStringLiteral("view.png"));
+        QVERIFY(dialog.ExportImage(path));
+        QImage image(path);
+        QVERIFY(!image.isNull());
+        QVERIFY(image.width() > 700 && image.height() > 450);
+        QVERIFY(!dialog.ExportImage(m_dir.filePath(QStringLiteral("no/such/folder/view.png"))));
+    }
+
+    void openingFilesThatCannotBeShown() {
+        FakeUi ui;
+        CMeasDataDialog::OpenFile(nullptr, m_dir.filePath(QStringLiteral("missing.txt")), &ui);
+        QFile bad(m_dir.filePath(QStringLiteral("bad.txt")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("D;T;1;2;3;4;5;6;7;8;9;\n");
+        bad.close();
+        CMeasDataDialog::OpenFile(nullptr, bad.fileName(), &ui);
+        QCOMPARE(ui.messages, (QList<int>{391, 392}));
+        QVERIFY(!m_app.IsTransferInProgress());
+
+        // A good file opens modally; it is closed from the event loop.
+        QFile good(m_dir.filePath(QStringLiteral("good.txt")));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write("D;T;a;\n2024-01-01;00:00;1;\n2024-01-01;00:01;2;\n");
+        good.close();
+        int charts = -1;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<CMeasDataDialog*>(QApplication::activeModalWidget());
+            if (d) {
+                charts = d->Charts().size();
+                d->reject();
+            }
+        });
+        CMeasDataDialog::OpenFile(nullptr, good.fileName(), &ui);
+        QCOMPARE(charts, 1);
+        QCOMPARE(ui.messages.size(), 2);
+    }
+};
+
+QTEST_MAIN(CMeasDataDialogTest)
+#include "CMeasDataDialog_test.moc"
