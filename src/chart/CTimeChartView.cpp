@@ -111,21 +111,39 @@ void CTimeChartView::Recompute() {
 void CTimeChartView::RecomputeOnce() {
     m_columns = std::max(1, static_cast<int>(m_chart->plotArea().width()));
     m_data.Reduce(m_from, m_to, m_columns, m_points);
-    m_series->replace(m_points);
 
+    // Qt Charts rebuilds a series' outline on every axis change. Emptying the series first
+    // makes the axis updates cheap, so the outline is built once, for the new points.
+    m_series->clear();
     double lo = 0.0, hi = 1.0;
     if (m_data.ValueRange(m_from, m_to, lo, hi)) {
         const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(std::abs(hi) * 0.05, 0.5);
         lo -= pad;
         hi += pad;
-    } else {
-        lo = 0.0;
-        hi = 1.0;
     }
+    int ticks = 5;
+    NiceRange(lo, hi, ticks);
+    if (m_yAxis->tickCount() != ticks) m_yAxis->setTickCount(ticks);
     m_yAxis->setRange(lo, hi);
-    m_yAxis->applyNiceNumbers();
     UpdateTimeAxis();
+    m_series->replace(m_points);
     PlaceCursor();
+}
+
+void CTimeChartView::NiceRange(double& lo, double& hi, int& ticks) {
+    const double span = hi - lo;
+    if (!(span > 0.0) || !std::isfinite(span)) return;
+    const double raw = span / 4.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = magnitude * 10.0;
+    for (double f : {1.0, 2.0, 2.5, 5.0})
+        if (f * magnitude >= raw) {
+            step = f * magnitude;
+            break;
+        }
+    lo = std::floor(lo / step) * step;
+    hi = std::ceil(hi / step) * step;
+    ticks = static_cast<int>(std::lround((hi - lo) / step)) + 1;
 }
 
 QList<QPair<double, QString>> CTimeChartView::TimeTicks(double from, double to, int width) {

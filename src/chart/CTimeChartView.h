@@ -56,6 +56,8 @@ private:
     void Recompute();
     void RecomputeOnce();
     void UpdateTimeAxis();
+    // A value range widened to round steps, and the number of ticks that fits it.
+    static void NiceRange(double& lo, double& hi, int& ticks);
     void PlaceCursor();
     double ValueAtPixel(double px) const;
 
@@ -79,4 +81,5 @@ private:
     QPoint m_dragStart;
     double m_panFrom = 0.0;
     QList<QPointF> m_points;
+    QList<QPair<double, QString>> m_ticks;
 };

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Downloads the controller's recorder into a measured-value file: header from the recorded
+// inputs' titles and units, one line per record with the date, time and value texts, oldest
+// record first, appended to an existing file with the same header or replacing it.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "app/CSensor.h"
+#include "params/CSaveMeasOptions.h"
+
+class CMeasDownloadUi;
+class CUserInteraction;
+
+class CMeasDownload {
+public:
+    // Parameter access with the caller's failure handling (the page shows message 354).
+    struct Access {
+        std::function<uint16_t(int number)> read;
+        std::function<uint16_t(int number, double value)> write;
+        std::function<QByteArray()> lastText;
+    };
+    // Reads and writes through the application object, without messages.
+    static Access AppAccess();
+
+    // What the recorder holds, as the page last showed it.
+    struct State {
+        uint8_t mask = 0;         // parameter 781
+        int interval = 1;         // parameter 780, minutes
+        qint64 storedValues = 0;  // parameter 1160
+        QDate newestDate;         // parameter 1164
+        QTime newestTime;         // parameter 1163
+    };
+
+    enum class Outcome { Written, Cancelled, Failed };
+    struct Result {
+        Outcome outcome = Outcome::Failed;
+        QString path;
+        qint64 records = 0;       // lines written
+        bool showViewer = false;  // answered Yes to message 113
+    };
+
+    CMeasDownload(const std::array<CSensor, 8>& sensors, Access access, CUserInteraction* ui,
+                  CMeasDownloadUi* dialogs);
+
+    // The whole download, messages included. With askToShow false message 113 is not asked.
+    // A path given skips the save dialog.
+    Result Run(const State& state, const QString& givenPath = {}, bool askToShow = true);
+    // Only writing, with options given (no options dialog).
+    Result Run(const State& state, const CSaveMeasOptions& options, const QString& givenPath,
+               bool askToShow);
+
+    // --- the pieces, for the page, the command-line tool and tests ---
+    static int RecordedInputs(uint8_t mask);
+    // False when the stored values do not divide into whole records (message 141); no
+    // recorded input at all counts as that too.
+    static bool RecordCount(qint64 storedValues, int inputs, qint64& records);
+    static QString BuildHeader(const std::array<CSensor, 8>& sensors, uint8_t mask,
+                               const CSaveMeasOptions& options);
+    static QDateTime FirstRecordTime(QDate newestDate, QTime newestTime, qint64 records,
+                                     int intervalMinutes);
+    static QString ValueText(const CSensor& sensor, int16_t raw, const CSaveMeasOptions& options);
+    // The signed 16-bit values of one record text (low byte first); false on a wrong length.
+    static bool DecodeRecord(const QByteArray& text, int inputs, QVector<int16_t>& raw);
+
+private:
+    const std::array<CSensor, 8>& m_sensors;
+    Access m_access;
+    CUserInteraction* m_ui;
+    CMeasDownloadUi* m_dialogs;
+};
