@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/CKorvalisControlApp.h"
+#include "chart/CChartGroup.h"
 #include "chart/CTimeChartView.h"
 #include "device/CControllerDefaults.h"
 #include "device/CDeviceModel.h"
@@ -209,6 +210,31 @@ private Q_SLOTS:
         CMeasuredValueArray array;
         QCOMPARE(array.LoadFile(dialogs.fileName), CMeasuredValueArray::LoadResult::Ok);
         QCOMPARE(array[0].timeStamp, QDateTime(QDate(2024, 4, 24), QTime(9, 45), Qt::UTC));
+    }
+
+    // A week of five-minute records of three inputs in the viewer. With
+    // KORVALIS_SCREENSHOT_DIR set, the window is saved there as recorder-week.png.
+    void viewerShowsAWeek() {
+        Rig rig;
+        rig.Write(780, 5);
+        rig.Write(781, 0b1011);
+        rig.recorder->Fill(rig.model.Controller(), 7 * 24 * 12);
+        Dialogs dialogs;
+        dialogs.fileName = m_dir.filePath(QStringLiteral("shot.txt"));
+        CMeasDownload download(rig.app.sensors, CMeasDownload::AppAccess(), &rig.ui, &dialogs);
+        QCOMPARE(download.Run(rig.State(), QString(), false).records, qint64(7 * 24 * 12));
+        CMeasuredValueArray array;
+        QCOMPARE(array.LoadFile(dialogs.fileName), CMeasuredValueArray::LoadResult::Ok);
+        CMeasDataDialog viewer(nullptr, array);
+        viewer.resize(1200, 800);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QApplication::processEvents();
+        const CTimeChartView* first = viewer.Charts().first();
+        QVERIFY(first->DrawnPoints().size() <= 4 * first->PixelColumns() + 2);
+        viewer.Group()->SetCursor(viewer.Group()->FullFrom() + 3.4 * 86400000.0);
+        const QString dir = qEnvironmentVariable("KORVALIS_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) QVERIFY(viewer.grab().save(dir + QStringLiteral("/recorder-week.png")));
     }
 };
 
