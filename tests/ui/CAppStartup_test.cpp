@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and exit: command line, settings, catalogue loading and its failure, the
 // first-start language question, the login and about dialogs.
+#include <QImage>
 #include <QLabel>
+#include <QProcess>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -12,6 +14,7 @@
 #include "lang/CLanguage.h"
 #include "support/CScriptedUserInteraction.h"
 #include "support/CSheetRig.h"
+#include "support/TestPaths.h"
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CAppStartup.h"
 #include "ui/sheet/CLanguageDlg.h"
@@ -146,6 +149,33 @@ private Q_SLOTS:
             QCOMPARE(ui.shown[1].icon, CUserInteraction::Icon::Stop);
             QCOMPARE(login.result(), int(QDialog::Rejected));
         }
+    }
+
+    void programStartsShowsItsWindowAndWritesSettingsAtExit()
+    {
+        Profile profile;
+        profile.Write(QStringLiteral("Settings/Language"), 0);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KORVALIS_HOME"), profile.dir.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        const QString shot = profile.dir.filePath(QStringLiteral("window.png"));
+        p.start(TestPaths::Program("korvalis-control"), {QStringLiteral("wqz"), QStringLiteral("--screenshot"), shot});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        const QImage image(shot);
+        QVERIFY(image.width() > 600 && image.height() > 400);
+        QCOMPARE(profile.Read(QStringLiteral("Settings/Language")).toInt(), 0);
+        QVERIFY(profile.Read(QStringLiteral("Dimmcurves/ViewState")).isValid());
+        QVERIFY(QFileInfo(profile.dir.filePath(QStringLiteral("KorvalisControl"))).isDir());
+
+        // A bad command line says why and ends with a non-zero status.
+        p.start(TestPaths::Program("korvalis-control"), {QStringLiteral("--demo-connection")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("--demo-connection"));
     }
 
     void aboutDialogAndSplash()
