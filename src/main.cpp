@@ -4,8 +4,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "ui/sheet/CAppStartup.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvalis-control"));
     QApplication::setOrganizationName(QStringLiteral("Qen"));

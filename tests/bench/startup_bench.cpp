@@ -31,8 +31,7 @@ public:
     double value = 0;
 
 protected:
-    void CreateControls() override
-    {
+    void CreateControls() override {
         auto* l = new QVBoxLayout(this);
         auto* title = new QLabel(QStringLiteral("<b>%1</b>").arg(Caption().toHtmlEscaped()), this);
         l->addWidget(title);
@@ -42,8 +41,7 @@ protected:
     bool ReadValues() override { return ReadValue(1500, value); }
 };
 
-void RegisterStandIns()
-{
+void RegisterStandIns() {
     for (const CPageTable::Row& row : CPageTable::Rows())
         if (*row.className && !CPageRegistry::IsRegistered(QLatin1String(row.className)))
             CPageRegistry::Register(QLatin1String(row.className), [] { return new CStandInPage; });
@@ -53,16 +51,15 @@ void RegisterStandIns()
             CPageRegistry::Register(c, [] { return new CStandInPage; });
     }
     if (!CPageRegistry::IsRegistered(QStringLiteral("CPropertyPageLevel304")))
-        CPageRegistry::Register(QStringLiteral("CPropertyPageLevel304"), [] { return new CStandInPage; });
+        CPageRegistry::Register(QStringLiteral("CPropertyPageLevel304"),
+                                [] { return new CStandInPage; });
 }
 
 class PaintWatch : public QObject {
 public:
     bool painted = false;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            painted = true;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted = true;
         return false;
     }
 };
@@ -71,20 +68,17 @@ struct Stats {
     double min, median, max;
 };
 
-Stats Summarise(std::vector<double> v)
-{
+Stats Summarise(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return {v.front(), v[v.size() / 2], v.back()};
 }
 
-void Print(const char* what, const Stats& s)
-{
+void Print(const char* what, const Stats& s) {
     std::printf("%-52s min %8.2f  median %8.2f  max %8.2f ms\n", what, s.min, s.median, s.max);
 }
 
 struct Rig {
-    explicit Rig(int language, int framePause)
-    {
+    explicit Rig(int language, int framePause) {
         CDeviceModel::Options o;
         o.productCode = 4;
         o.sms = true;
@@ -93,7 +87,8 @@ struct Rig {
         app.SetFramePause(framePause);
         app.LoadLanguage(language);
         app.language = language;
-        app.SetChannelFactory([this](const CConnection&) { return std::make_unique<CMemoryChannel>(*model); });
+        app.SetChannelFactory(
+            [this](const CConnection&) { return std::make_unique<CMemoryChannel>(*model); });
         connection.replyTimeout = 500;
         connection.smsModule = true;
     }
@@ -103,8 +98,7 @@ struct Rig {
     CConnection connection;
 };
 
-double StartupToFirstPaint()
-{
+double StartupToFirstPaint() {
     QElapsedTimer t;
     t.start();
     Rig rig(1, 0);
@@ -112,13 +106,11 @@ double StartupToFirstPaint()
     PaintWatch watch;
     sheet.installEventFilter(&watch);
     sheet.show();
-    while (!watch.painted)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (!watch.painted) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     return t.nsecsElapsed() / 1e6;
 }
 
-void Screenshot(const QString& dir, int language, const QString& name)
-{
+void Screenshot(const QString& dir, int language, const QString& name) {
     Rig rig(language, 0);
     CMyPropertySheet sheet;
     sheet.SetConnectionOverride(rig.connection);
@@ -131,29 +123,26 @@ void Screenshot(const QString& dir, int language, const QString& name)
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();
     const QString path = dir + QLatin1Char('/') + name;
-    std::printf("screenshot %s: %s\n", qPrintable(path), sheet.grab().save(path) ? "saved" : "FAILED");
+    std::printf("screenshot %s: %s\n", qPrintable(path),
+                sheet.grab().save(path) ? "saved" : "FAILED");
 }
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     int runs = 20;
     QString shots;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[i + 1].toInt());
-        if (args[i] == QLatin1String("--screenshot"))
-            shots = args[i + 1];
+        if (args[i] == QLatin1String("--runs")) runs = std::max(1, args[i + 1].toInt());
+        if (args[i] == QLatin1String("--screenshot")) shots = args[i + 1];
     }
     RegisterStandIns();
     std::printf("platform: %s, runs: %d\n", qPrintable(QGuiApplication::platformName()), runs);
 
     std::vector<double> startup;
     StartupToFirstPaint();  // warm-up: fonts, styles
-    for (int i = 0; i < runs; ++i)
-        startup.push_back(StartupToFirstPaint());
+    for (int i = 0; i < runs; ++i) startup.push_back(StartupToFirstPaint());
     Print("start-up to first painted main window", Summarise(startup));
 
     for (int pause : {0, 10}) {

@@ -31,11 +31,9 @@ public:
     // The page of the class (and instance), activated; nullptr when the set has none.
     CMyPropertyPage* Activate(const QString& className, int instance = 0);
     template <class T>
-    T* Activate(int instance = 0)
-    {
+    T* Activate(int instance = 0) {
         T* page = sheet->FindPage<T>(instance);
-        if (page)
-            sheet->ActivatePage(page);
+        if (page) sheet->ActivatePage(page);
         return page;
     }
     // Presses Send / Read as the user would (through the command, so its rules apply).

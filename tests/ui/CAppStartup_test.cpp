@@ -3,8 +3,8 @@
 // first-start language question, the login and about dialogs.
 #include <QImage>
 #include <QLabel>
-#include <QProcess>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,13 +25,11 @@ namespace {
 struct Profile {
     Profile() { qputenv("KORVALIS_HOME", dir.path().toLocal8Bit()); }
     ~Profile() { qunsetenv("KORVALIS_HOME"); }
-    void Write(const QString& key, const QVariant& value)
-    {
+    void Write(const QString& key, const QVariant& value) {
         QSettings s(CAppPaths::UserSettingsFile(), QSettings::IniFormat);
         s.setValue(key, value);
     }
-    QVariant Read(const QString& key) const
-    {
+    QVariant Read(const QString& key) const {
         QSettings s(CAppPaths::UserSettingsFile(), QSettings::IniFormat);
         return s.value(key);
     }
@@ -42,24 +40,26 @@ struct Profile {
 class CAppStartupTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void commandLine()
-    {
+    void commandLine() {
         auto o = CAppStartup::ParseArguments({});
         QVERIFY(!o.serviceMode && !o.demoConnection && o.error.isEmpty());
         o = CAppStartup::ParseArguments({QStringLiteral("WqZ")});
         QVERIFY(o.serviceMode);
-        o = CAppStartup::ParseArguments({QStringLiteral("--demo-connection"), QStringLiteral("127.0.0.1:4711")});
+        o = CAppStartup::ParseArguments(
+            {QStringLiteral("--demo-connection"), QStringLiteral("127.0.0.1:4711")});
         QVERIFY(o.demoConnection);
         QCOMPARE(o.demoConnection->type, uint32_t(CConnection::Tcp));
         QCOMPARE(o.demoConnection->networkAddress, QStringLiteral("127.0.0.1"));
         QCOMPARE(o.demoConnection->tcpPort, 4711u);
-        QVERIFY(!CAppStartup::ParseArguments({QStringLiteral("--demo-connection"), QStringLiteral("host")}).error.isEmpty());
-        QVERIFY(!CAppStartup::ParseArguments({QStringLiteral("--demo-connection")}).error.isEmpty());
+        QVERIFY(!CAppStartup::ParseArguments(
+                     {QStringLiteral("--demo-connection"), QStringLiteral("host")})
+                     .error.isEmpty());
+        QVERIFY(
+            !CAppStartup::ParseArguments({QStringLiteral("--demo-connection")}).error.isEmpty());
         QVERIFY(!CAppStartup::ParseArguments({QStringLiteral("wqzz")}).error.isEmpty());
     }
 
-    void languageOutsideRangeEndsTheProgram()
-    {
+    void languageOutsideRangeEndsTheProgram() {
         Profile profile;
         profile.Write(QStringLiteral("Settings/Language"), 5);
         CScriptedUserInteraction ui;
@@ -71,8 +71,7 @@ private Q_SLOTS:
         QCOMPARE(CAppStartup::Main(app, {}), 0);
     }
 
-    void firstStartAsksLanguageAndExitWritesSettings()
-    {
+    void firstStartAsksLanguageAndExitWritesSettings() {
         Profile profile;
         CScriptedUserInteraction ui;
         int asked = -1;
@@ -81,7 +80,8 @@ private Q_SLOTS:
             return std::optional<int>(CLanguage::English);
         });
         CKorvalisControlApp app;
-        QVERIFY(CAppStartup::InitInstance(app, CAppStartup::ParseArguments({QStringLiteral("wqz")})));
+        QVERIFY(
+            CAppStartup::InitInstance(app, CAppStartup::ParseArguments({QStringLiteral("wqz")})));
         CLanguageDlg::SetHandler({});
         QCOMPARE(asked, 0);  // German is offered first
         QCOMPARE(app.language, 1);
@@ -112,11 +112,11 @@ private Q_SLOTS:
         QCOMPARE(Tr(264), QStringLiteral("&Send"));
     }
 
-    void languageCommandStoresForNextStart()
-    {
+    void languageCommandStoresForNextStart() {
         CSheetRig rig;
         rig.app.language = 1;
-        CLanguageDlg::SetHandler([](int current) { return std::optional<int>(current == 1 ? 0 : 1); });
+        CLanguageDlg::SetHandler(
+            [](int current) { return std::optional<int>(current == 1 ? 0 : 1); });
         QVERIFY(rig.sheet->RunCommand(40019));
         CLanguageDlg::SetHandler({});
         QCOMPARE(rig.app.language, 0);
@@ -127,14 +127,14 @@ private Q_SLOTS:
         QCOMPARE(dlg.Language(), 2);
     }
 
-    void loginComparesSixteenBits()
-    {
+    void loginComparesSixteenBits() {
         CKorvalisControlApp app;
         app.LoadLanguage(CLanguage::English);
         CScriptedUserInteraction ui;
         {
             CLogin login(static_cast<uint16_t>(70000 & 0xFFFF), nullptr);
-            login.findChild<QLineEdit*>(QStringLiteral("1003"))->setText(QString::number(int16_t(70000 & 0xFFFF)));
+            login.findChild<QLineEdit*>(QStringLiteral("1003"))
+                ->setText(QString::number(int16_t(70000 & 0xFFFF)));
             login.OnOk();
             QCOMPARE(login.result(), int(QDialog::Accepted));
         }
@@ -151,8 +151,7 @@ private Q_SLOTS:
         }
     }
 
-    void programStartsShowsItsWindowAndWritesSettingsAtExit()
-    {
+    void programStartsShowsItsWindowAndWritesSettingsAtExit() {
         Profile profile;
         profile.Write(QStringLiteral("Settings/Language"), 0);
         QProcess p;
@@ -161,7 +160,8 @@ private Q_SLOTS:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
         const QString shot = profile.dir.filePath(QStringLiteral("window.png"));
-        p.start(TestPaths::Program("korvalis-control"), {QStringLiteral("wqz"), QStringLiteral("--screenshot"), shot});
+        p.start(TestPaths::Program("korvalis-control"),
+                {QStringLiteral("wqz"), QStringLiteral("--screenshot"), shot});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
@@ -178,8 +178,7 @@ private Q_SLOTS:
         QVERIFY(p.readAllStandardError().contains("--demo-connection"));
     }
 
-    void aboutDialogAndSplash()
-    {
+    void aboutDialogAndSplash() {
         CKorvalisControlApp app;
         app.LoadLanguage(CLanguage::English);
         CAboutDlg about(false);

@@ -39,14 +39,12 @@ public:
     CEditSpin* Ph() const { return findChild<CEditSpin*>(QStringLiteral("1351")); }
 
 protected:
-    bool InitHelpTopics() override
-    {
+    bool InitHelpTopics() override {
         m_pageHelpTopic = 500;
         m_helpTopics.insert(1351, 501);
         return true;
     }
-    void CreateControls() override
-    {
+    void CreateControls() override {
         auto* form = new QFormLayout(this);
         form->addRow(QStringLiteral("pH"), BindEditSpin(1351, ph, 1351, 100, 5.0, 9.0));
         form->addRow(QStringLiteral("T"), BindEditSpin(1352, temperature, 1352, 10, -10.0, 35.0));
@@ -54,32 +52,26 @@ protected:
         form->addRow(BindCheck(1354, enabled, 1354, QStringLiteral("enabled")));
     }
     int ReadCount() const override { return 4; }
-    bool ReadValues() override
-    {
-        return ReadValue(1351, ph, 100) && ReadValue(1352, temperature, 10, true) && ReadValue(1353, onTime) &&
-               ReadValue(1354, enabled);
+    bool ReadValues() override {
+        return ReadValue(1351, ph, 100) && ReadValue(1352, temperature, 10, true) &&
+               ReadValue(1353, onTime) && ReadValue(1354, enabled);
     }
-    bool WriteValues() override
-    {
+    bool WriteValues() override {
         return WriteIfChanged(1351, 1351, ph, 100) && WriteIfChanged(1352, 1352, temperature, 10) &&
                WriteIfChanged(1353, 1353, onTime) && WriteIfChanged(1354, 1354, enabled);
     }
-    void OnRefreshTick() override
-    {
+    void OnRefreshTick() override {
         ++ticks;
-        if (onTick)
-            onTick(*this);
+        if (onTick) onTick(*this);
     }
 };
 
-void RegisterTestPages()
-{
+void RegisterTestPages() {
     CPageRegistry::Register(QStringLiteral("CPropertyPageDisplay"), [] { return new CTestPage; });
 }
 
 // Every answer from this parameter on is lost (the engine tries three times, then gives up).
-void FailReadsFrom(CDeviceModel& model, int number)
-{
+void FailReadsFrom(CDeviceModel& model, int number) {
     model.Controller().beforeRead = [&model, number](CBusDevice&, int n) {
         if (n == number) {
             CDeviceModel::Faults f;
@@ -89,12 +81,10 @@ void FailReadsFrom(CDeviceModel& model, int number)
     };
 }
 
-QList<int> Unique(const QList<int>& numbers)
-{
+QList<int> Unique(const QList<int>& numbers) {
     QList<int> out;
     for (int n : numbers)
-        if (out.isEmpty() || out.back() != n)
-            out << n;
+        if (out.isEmpty() || out.back() != n) out << n;
     return out;
 }
 }  // namespace
@@ -104,8 +94,7 @@ class CMyPropertyPageTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { RegisterTestPages(); }
 
-    void timeConversions()
-    {
+    void timeConversions() {
         using namespace PageConversions;
         QCOMPARE(MinutesToTime(0), QTime(0, 0));
         QCOMPARE(MinutesToTime(59), QTime(0, 59));
@@ -121,8 +110,7 @@ private Q_SLOTS:
         QCOMPARE(TimeToSeconds(QTime(1, 2, 3)), 3723);
     }
 
-    void dayNumbersCoverTheCentury()
-    {
+    void dayNumbersCoverTheCentury() {
         using namespace PageConversions;
         QCOMPARE(DayNumberToDate(0), QDate(2000, 1, 1));
         QCOMPARE(DayNumberToDate(366), QDate(2001, 1, 1));
@@ -133,7 +121,8 @@ private Q_SLOTS:
         QDate d = FirstDate();
         for (int n = 0; n <= kLastDayNumber; ++n, d = d.addDays(1)) {
             if (DateToDayNumber(d) != n || DayNumberToDate(n) != d)
-                QFAIL(qPrintable(QStringLiteral("day %1 / %2").arg(n).arg(d.toString(Qt::ISODate))));
+                QFAIL(
+                    qPrintable(QStringLiteral("day %1 / %2").arg(n).arg(d.toString(Qt::ISODate))));
         }
         QCOMPARE(DayNumberToDate(kLastDayNumber), QDate(2099, 12, 31));
         // Outside the covered years: clamped, never a date the pickers cannot show.
@@ -143,8 +132,7 @@ private Q_SLOTS:
         QCOMPARE(DateToDayNumber(QDate(1999, 12, 31)), 0);
     }
 
-    void displayToDeviceRemovesRepresentationError()
-    {
+    void displayToDeviceRemovesRepresentationError() {
         using namespace PageConversions;
         QCOMPARE(DisplayToDevice(8.29, 100), int64_t(829));  // 828.99999... in binary
         QCOMPARE(DisplayToDevice(-8.29, 100), int64_t(-829));
@@ -157,8 +145,7 @@ private Q_SLOTS:
         QCOMPARE(DeviceToDisplay(829, 100), 8.29);
     }
 
-    void readsInOrderOnceAndConverts()
-    {
+    void readsInOrderOnceAndConverts() {
         CSheetRig rig;
         rig.model.Controller().SetValue(1351, 829);
         rig.model.Controller().SetValue(1352, -55);
@@ -193,8 +180,7 @@ private Q_SLOTS:
         QVERIFY(rig.ui.shown.isEmpty());
     }
 
-    void failedReadStopsAndJumpsToGeneral()
-    {
+    void failedReadStopsAndJumpsToGeneral() {
         CSheetRig rig;
         rig.model.Controller().SetValue(1351, 650);
         QVERIFY(rig.Connect());
@@ -223,8 +209,7 @@ private Q_SLOTS:
         QCOMPARE(page->Ph()->value(), 6.5);
     }
 
-    void editMarksModifiedAndSendWritesOnlyChanges()
-    {
+    void editMarksModifiedAndSendWritesOnlyChanges() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         auto* page = qobject_cast<CTestPage*>(rig.Activate(QStringLiteral("CPropertyPageDisplay")));
@@ -253,8 +238,7 @@ private Q_SLOTS:
         QVERIFY(rig.ui.shown.isEmpty());
     }
 
-    void refusedWriteKeepsFlagsForRetry()
-    {
+    void refusedWriteKeepsFlagsForRetry() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         auto* page = qobject_cast<CTestPage*>(rig.Activate(QStringLiteral("CPropertyPageDisplay")));
@@ -279,8 +263,7 @@ private Q_SLOTS:
         QVERIFY(!page->IsModified());
     }
 
-    void fillingControlsDoesNotMarkChanges()
-    {
+    void fillingControlsDoesNotMarkChanges() {
         CSheetRig rig;
         rig.model.Controller().SetValue(1352, 300);
         QVERIFY(rig.Connect());
@@ -290,14 +273,12 @@ private Q_SLOTS:
         QCOMPARE(page->ChangedCount(), 0);
     }
 
-    void refreshTickProbesIdleLinkAndStaysOutOfTransfers()
-    {
+    void refreshTickProbesIdleLinkAndStaysOutOfTransfers() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         auto* page = qobject_cast<CTestPage*>(rig.Activate(QStringLiteral("CPropertyPageDisplay")));
         rig.model.ClearLog();
-        for (int i = 0; i < 10; ++i)
-            page->RefreshTick();
+        for (int i = 0; i < 10; ++i) page->RefreshTick();
         QVERIFY(rig.ReadNumbers().isEmpty());
         page->RefreshTick();  // more than ten idle ticks: one probe of parameter 0
         QCOMPARE(rig.ReadNumbers(), QList<int>{0});
@@ -312,8 +293,7 @@ private Q_SLOTS:
         QCOMPARE(page->ticks, 11);
     }
 
-    void failingTickShowsOneMessageAndStopsRefresh()
-    {
+    void failingTickShowsOneMessageAndStopsRefresh() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         auto* page = qobject_cast<CTestPage*>(rig.Activate(QStringLiteral("CPropertyPageDisplay")));
@@ -337,8 +317,7 @@ private Q_SLOTS:
         CMessageService::SetHandler({});
     }
 
-    void editSpinClampsAndCouples()
-    {
+    void editSpinClampsAndCouples() {
         QWidget host;
         auto* low = new CEditSpin(1400, 10, 0.0, 50.0, &host);
         auto* high = new CEditSpin(1402, 10, 0.0, 50.0, &host);
@@ -363,8 +342,7 @@ private Q_SLOTS:
         QCOMPARE(low->value(), 12.3);
     }
 
-    void contextHelpUsesControlThenPageTopic()
-    {
+    void contextHelpUsesControlThenPageTopic() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         auto* page = qobject_cast<CTestPage*>(rig.Activate(QStringLiteral("CPropertyPageDisplay")));
@@ -377,8 +355,7 @@ private Q_SLOTS:
         QCOMPARE(CHelpViewer::LastTopic(), uint16_t(500));
     }
 
-    void listControlEditModes()
-    {
+    void listControlEditModes() {
         CKorvalisControlApp app;
         app.LoadLanguage(1);
         CMyListCtrl list;

@@ -3,12 +3,12 @@
 // disconnect with messages 169, 179 and 404, and the rules that keep transfers safe.
 #include <QAction>
 #include <QDoubleSpinBox>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSignalSpy>
-#include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "app/CTimerStop.h"
@@ -37,22 +37,18 @@ protected:
     bool WriteValues() override { return WriteIfChanged(1500, 1500 + InstanceIndex(), value); }
 };
 
-void RegisterEveryPage()
-{
+void RegisterEveryPage() {
     QStringList classes;
     for (const CPageTable::Row& row : CPageTable::Rows())
-        if (*row.className)
-            classes << QLatin1String(row.className);
+        if (*row.className) classes << QLatin1String(row.className);
     classes << QStringLiteral("CPropertyPageLevel304");
     for (int type = 0; type <= 10; ++type)
         if (!CPageTable::SensorPageClass(type).isEmpty())
             classes << CPageTable::SensorPageClass(type);
-    for (const QString& c : classes)
-        CPageRegistry::Register(c, [] { return new CPlainPage; });
+    for (const QString& c : classes) CPageRegistry::Register(c, [] { return new CPlainPage; });
 }
 
-CDeviceModel::Options Opts(int product, int firmware = 408, QVector<int> sensors = {})
-{
+CDeviceModel::Options Opts(int product, int firmware = 408, QVector<int> sensors = {}) {
     CDeviceModel::Options o;
     o.productCode = product;
     o.firmware = firmware;
@@ -60,21 +56,17 @@ CDeviceModel::Options Opts(int product, int firmware = 408, QVector<int> sensors
     return o;
 }
 
-QStringList Classes(const CMyPropertySheet& sheet)
-{
+QStringList Classes(const CMyPropertySheet& sheet) {
     QStringList c;
-    for (const CMyPropertyPage* p : sheet.Pages())
-        c << p->ClassName();
+    for (const CMyPropertyPage* p : sheet.Pages()) c << p->ClassName();
     return c;
 }
 
-CPlainPage* Plain(CMyPropertyPage* p)
-{
+CPlainPage* Plain(CMyPropertyPage* p) {
     return qobject_cast<CPlainPage*>(p);
 }
 
-void Edit(CMyPropertyPage* page, double value)
-{
+void Edit(CMyPropertyPage* page, double value) {
     page->findChild<QDoubleSpinBox*>(QStringLiteral("1500"))->setValue(value);
 }
 }  // namespace
@@ -84,18 +76,20 @@ class CMyPropertySheetTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { RegisterEveryPage(); }
 
-    void numberedCaptions()
-    {
-        QCOMPARE(CPageTable::NumberedCaption(QStringLiteral("Timer"), 3), QStringLiteral("Timer 3"));
-        QCOMPARE(CPageTable::NumberedCaption(QStringLiteral("Kanal 1"), 2), QStringLiteral("Kanal 2"));
-        QCOMPARE(CPageTable::NumberedCaption(QStringLiteral("Light "), 4), QStringLiteral("Light 4"));
+    void numberedCaptions() {
+        QCOMPARE(CPageTable::NumberedCaption(QStringLiteral("Timer"), 3),
+                 QStringLiteral("Timer 3"));
+        QCOMPARE(CPageTable::NumberedCaption(QStringLiteral("Kanal 1"), 2),
+                 QStringLiteral("Kanal 2"));
+        QCOMPARE(CPageTable::NumberedCaption(QStringLiteral("Light "), 4),
+                 QStringLiteral("Light 4"));
         QCOMPARE(CPageTable::NumberedCaption(QStringLiteral("Out12"), 5), QStringLiteral("Out 5"));
     }
 
-    void disconnectedSheetHasGeneralAndEmail()
-    {
+    void disconnectedSheetHasGeneralAndEmail() {
         CSheetRig rig;
-        QCOMPARE(rig.Captions(), (QStringList{QStringLiteral("General"), QStringLiteral("E-mail alerts")}));
+        QCOMPARE(rig.Captions(),
+                 (QStringList{QStringLiteral("General"), QStringLiteral("E-mail alerts")}));
         QCOMPARE(rig.sheet->ActivePage(), rig.sheet->GeneralPage());
         QVERIFY(!rig.sheet->Button(CMyPropertySheet::IdBack)->isEnabled());
         QVERIFY(rig.sheet->Button(CMyPropertySheet::IdNext)->isEnabled());
@@ -110,8 +104,7 @@ private Q_SLOTS:
         QVERIFY(rig.ui.shown.isEmpty());
     }
 
-    void pageSetFollowsModelAndFirmware_data()
-    {
+    void pageSetFollowsModelAndFirmware_data() {
         QTest::addColumn<int>("product");
         QTest::addColumn<int>("firmware");
         int count = 0;
@@ -120,8 +113,7 @@ private Q_SLOTS:
             for (int fw : {401, 404, 407, 408})
                 QTest::addRow("%s fw%d", rows[i].displayName, fw) << int(rows[i].productCode) << fw;
     }
-    void pageSetFollowsModelAndFirmware()
-    {
+    void pageSetFollowsModelAndFirmware() {
         QFETCH(int, product);
         QFETCH(int, firmware);
         CSheetRig rig(Opts(product, firmware));
@@ -129,19 +121,25 @@ private Q_SLOTS:
         const ModelInfo* m = ModelInfo::Find(product);
         const QStringList classes = Classes(*rig.sheet);
         QCOMPARE(classes.first(), QStringLiteral("CPropertyPageGeneral"));
-        QCOMPARE(classes.count(QStringLiteral("CPropertyPageIllumination")), int(m->illuminationChannels));
+        QCOMPARE(classes.count(QStringLiteral("CPropertyPageIllumination")),
+                 int(m->illuminationChannels));
         QCOMPARE(classes.count(QStringLiteral("CPropertyPageTimers305")), int(m->timers));
         QCOMPARE(classes.contains(QStringLiteral("CPropertyPageSpecialLamp")), firmware >= 402);
-        QCOMPARE(classes.contains(QStringLiteral("CPropertyPageVariableIllumination")), firmware >= 405);
+        QCOMPARE(classes.contains(QStringLiteral("CPropertyPageVariableIllumination")),
+                 firmware >= 405);
         QCOMPARE(classes.contains(QStringLiteral("CPropertyPageDigitalInput")), firmware >= 408);
-        QCOMPARE(classes.contains(QStringLiteral("CPropertyPageLevel408")), m->levelChannels != 0 && firmware >= 408);
-        QCOMPARE(classes.contains(QStringLiteral("CPropertyPageLevel304")), m->levelChannels != 0 && firmware < 408);
+        QCOMPARE(classes.contains(QStringLiteral("CPropertyPageLevel408")),
+                 m->levelChannels != 0 && firmware >= 408);
+        QCOMPARE(classes.contains(QStringLiteral("CPropertyPageLevel304")),
+                 m->levelChannels != 0 && firmware < 408);
         QVERIFY(!classes.contains(QStringLiteral("CPropertyPageSWMBus")));
         QVERIFY(!classes.contains(QStringLiteral("CPropertyPageSMSModule")));
         QCOMPARE(classes.last(), QStringLiteral("CPropertyPageEmail"));
         // Numbered families: captions 1..n and instance indexes 0..n-1.
-        const CMyPropertyPage* first = rig.sheet->FindPage(QStringLiteral("CPropertyPageTimers305"), 0);
-        const CMyPropertyPage* last = rig.sheet->FindPage(QStringLiteral("CPropertyPageTimers305"), m->timers - 1);
+        const CMyPropertyPage* first =
+            rig.sheet->FindPage(QStringLiteral("CPropertyPageTimers305"), 0);
+        const CMyPropertyPage* last =
+            rig.sheet->FindPage(QStringLiteral("CPropertyPageTimers305"), m->timers - 1);
         QCOMPARE(first->Caption(), QStringLiteral("Timer 1"));
         QCOMPARE(last->Caption(), QStringLiteral("Timer %1").arg(m->timers));
         QCOMPARE(rig.sheet->FindPage(QStringLiteral("CPropertyPageIllumination"), 7)->Caption(),
@@ -152,8 +150,7 @@ private Q_SLOTS:
         }
     }
 
-    void serviceModeAndSmsModuleAddTheirPages()
-    {
+    void serviceModeAndSmsModuleAddTheirPages() {
         CDeviceModel::Options o = Opts(4);
         o.sms = true;
         CSheetRig rig(o);
@@ -166,14 +163,12 @@ private Q_SLOTS:
                 classes.indexOf(QStringLiteral("CPropertyPageProgLogic")) + 1);
     }
 
-    void sensorPagesFollowTheInputs()
-    {
+    void sensorPagesFollowTheInputs() {
         CSheetRig rig(Opts(4, 408, {1, 0, 6, 2}));
         QVERIFY(rig.Connect());
         QList<const CMyPropertyPage*> sensors;
         for (const CMyPropertyPage* p : rig.sheet->Pages())
-            if (p->Sensor())
-                sensors << p;
+            if (p->Sensor()) sensors << p;
         QCOMPARE(sensors.size(), 2);
         QCOMPARE(sensors[0]->ClassName(), QStringLiteral("CPropertyPageTemperature"));
         QCOMPARE(sensors[0]->InstanceIndex(), 0);
@@ -184,23 +179,24 @@ private Q_SLOTS:
         QCOMPARE(sensors[1]->GroupText(), QStringLiteral("Sensors"));
     }
 
-    void treeGroupsPagesAndActivates()
-    {
+    void treeGroupsPagesAndActivates() {
         CSheetRig rig(Opts(4));
         QVERIFY(rig.Connect());
         CBrowser* tree = rig.sheet->Tree();
         QStringList top;
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            top << tree->topLevelItem(i)->text(0);
-        QCOMPARE(top, (QStringList{"General", "Illumination", "Timers", "Pumps", "Sensors", "Display",
-                                   "Remote control", "System", "Programmable logic", "E-mail alerts"}));
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) top << tree->topLevelItem(i)->text(0);
+        QCOMPARE(top,
+                 (QStringList{"General", "Illumination", "Timers", "Pumps", "Sensors", "Display",
+                              "Remote control", "System", "Programmable logic", "E-mail alerts"}));
         QTreeWidgetItem* illumination = tree->FindTopLevel(QStringLiteral("Illumination"));
         QVERIFY(!CBrowser::PageOf(illumination));
         QCOMPARE(illumination->childCount(), 8 + 7);
         QTreeWidgetItem* system = tree->FindTopLevel(QStringLiteral("System"));
-        QCOMPARE(CBrowser::PageOf(system), rig.sheet->FindPage(QStringLiteral("CPropertyPageSystem")));
+        QCOMPARE(CBrowser::PageOf(system),
+                 rig.sheet->FindPage(QStringLiteral("CPropertyPageSystem")));
         QCOMPARE(system->childCount(), 3);
-        QCOMPARE(CBrowser::PageOf(system->child(2)), rig.sheet->FindPage(QStringLiteral("CPropertyPageDigitalInput")));
+        QCOMPARE(CBrowser::PageOf(system->child(2)),
+                 rig.sheet->FindPage(QStringLiteral("CPropertyPageDigitalInput")));
 
         // Selecting a page's item activates (and reads) it; the item follows activations.
         rig.model.ClearLog();
@@ -214,8 +210,7 @@ private Q_SLOTS:
         QCOMPARE(rig.sheet->ActivePage(), rig.sheet->GeneralPage());
     }
 
-    void rereadAsksOnlyForModifiedPage()
-    {
+    void rereadAsksOnlyForModifiedPage() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         CMyPropertyPage* page = rig.Activate(QStringLiteral("CPropertyPageDisplay"));
@@ -241,8 +236,7 @@ private Q_SLOTS:
         QVERIFY(!rig.sheet->Button(CMyPropertySheet::IdSend)->isEnabled());
     }
 
-    void disconnectAndCloseAsk179WithChanges()
-    {
+    void disconnectAndCloseAsk179WithChanges() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         const int connectedPages = rig.sheet->PageCount();
@@ -275,8 +269,7 @@ private Q_SLOTS:
         QCOMPARE(rig.ui.shown.size(), 3);
     }
 
-    void failedConnectOffersConnections()
-    {
+    void failedConnectOffersConnections() {
         CSheetRig rig;
         int dialogs = 0;
         CMyPropertySheet::SetConnectionsDialogHandler([&](CMyPropertySheet&) {
@@ -302,8 +295,7 @@ private Q_SLOTS:
         CMyPropertySheet::SetConnectionsDialogHandler({});
     }
 
-    void disconnectBelowTheSheetRebuildsThePageSet()
-    {
+    void disconnectBelowTheSheetRebuildsThePageSet() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         CMyPropertyPage* page = rig.Activate(QStringLiteral("CPropertyPageDisplay"));
@@ -320,8 +312,7 @@ private Q_SLOTS:
         QVERIFY(!rig.sheet->Button(CMyPropertySheet::IdRead)->isEnabled());
     }
 
-    void transferInProgressFreezesTheWindow()
-    {
+    void transferInProgressFreezesTheWindow() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         CMyPropertyPage* display = rig.sheet->FindPage(QStringLiteral("CPropertyPageDisplay"));
@@ -339,8 +330,9 @@ private Q_SLOTS:
             QCOMPARE(alerts, 0);
             // Key and mouse input to the main window is dropped.
             QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-            QVERIFY(!QCoreApplication::sendEvent(rig.sheet->Button(CMyPropertySheet::IdRead), &press) ||
-                    press.isAccepted());
+            QVERIFY(
+                !QCoreApplication::sendEvent(rig.sheet->Button(CMyPropertySheet::IdRead), &press) ||
+                press.isAccepted());
             QSignalSpy clicked(rig.sheet->Button(CMyPropertySheet::IdHelp), &QPushButton::clicked);
             rig.sheet->show();
             QTest::mouseClick(rig.sheet->Button(CMyPropertySheet::IdHelp), Qt::LeftButton);
@@ -353,8 +345,7 @@ private Q_SLOTS:
         CMyPropertySheet::SetAlertCycleHandler({});
     }
 
-    void sendStopsAtTheFirstFailingPage()
-    {
+    void sendStopsAtTheFirstFailingPage() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         CMyPropertyPage* display = rig.Activate(QStringLiteral("CPropertyPageDisplay"));
@@ -376,14 +367,12 @@ private Q_SLOTS:
         QVERIFY(!rig.sheet->AnyPageModified());
     }
 
-    void menuTextsAndStates()
-    {
+    void menuTextsAndStates() {
         CSheetRig rig;
         QAction* connect = rig.sheet->CommandAction(40025);
         QVERIFY(connect);
         auto refresh = [&] {
-            for (QMenu* m : rig.sheet->MenuBar()->findChildren<QMenu*>())
-                Q_EMIT m->aboutToShow();
+            for (QMenu* m : rig.sheet->MenuBar()->findChildren<QMenu*>()) Q_EMIT m->aboutToShow();
         };
         refresh();
         QCOMPARE(connect->text(), Tr(177));
@@ -408,8 +397,7 @@ private Q_SLOTS:
         }
     }
 
-    void simulationModeNeitherReadsNorWrites()
-    {
+    void simulationModeNeitherReadsNorWrites() {
         CSheetRig rig;
         QVERIFY(rig.sheet->RunCommand(40012));
         QVERIFY(rig.app.simulationMode);
@@ -426,8 +414,7 @@ private Q_SLOTS:
         QVERIFY(rig.app.simulationMode);
     }
 
-    void restartWritesWithoutAcknowledgementAndReconnects()
-    {
+    void restartWritesWithoutAcknowledgementAndReconnects() {
         CSheetRig rig;
         QVERIFY(rig.Connect());
         rig.model.ClearLog();
@@ -446,15 +433,15 @@ private Q_SLOTS:
         QVERIFY(rig.sheet->PageSetIsConnected());
     }
 
-    void automaticConnectAtStart()
-    {
+    void automaticConnectAtStart() {
         CDeviceModel model;
         CScriptedUserInteraction ui;
         CKorvalisControlApp app;
         app.SetUserInteraction(&ui);
         app.SetFramePause(0);
         app.LoadLanguage(1);
-        app.SetChannelFactory([&](const CConnection&) { return std::make_unique<CMemoryChannel>(model); });
+        app.SetChannelFactory(
+            [&](const CConnection&) { return std::make_unique<CMemoryChannel>(model); });
         app.automaticConnect = true;
         CMyPropertySheet sheet;
         sheet.Initialise();
@@ -465,8 +452,7 @@ private Q_SLOTS:
         QCOMPARE(ui.title, QStringLiteral("Korvalis Control - Korvalis D"));
     }
 
-    void progressBarFollowsTransfers()
-    {
+    void progressBarFollowsTransfers() {
         CSheetRig rig;
         int maxSeen = 0;
         QObject::connect(rig.sheet->ProgressBar(), &QProgressBar::valueChanged,

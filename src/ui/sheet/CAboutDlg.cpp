@@ -10,8 +10,7 @@
 #include "lang/CLanguage.h"
 #include "ui/sheet/CBanner.h"
 
-CAboutDlg::CAboutDlg(bool splash, QWidget* parent) : QDialog(parent), m_splash(splash)
-{
+CAboutDlg::CAboutDlg(bool splash, QWidget* parent) : QDialog(parent), m_splash(splash) {
     setObjectName(QStringLiteral("100"));
     setWindowTitle(Tr(10001));
     auto* layout = new QVBoxLayout(this);
@@ -39,14 +38,14 @@ CAboutDlg::CAboutDlg(bool splash, QWidget* parent) : QDialog(parent), m_splash(s
         m_timer.start();
     } else {
         auto* buttons = new QDialogButtonBox(this);
-        buttons->addButton(Tr(31121), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("1"));
+        buttons->addButton(Tr(31121), QDialogButtonBox::AcceptRole)
+            ->setObjectName(QStringLiteral("1"));
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
         layout->addWidget(buttons);
     }
 }
 
-void CAboutDlg::mousePressEvent(QMouseEvent* event)
-{
+void CAboutDlg::mousePressEvent(QMouseEvent* event) {
     if (m_splash) {
         accept();
         return;

@@ -15,18 +15,15 @@
 #include "ui/sheet/CMyPropertySheet.h"
 
 namespace {
-bool LoadOrTell(CKorvalisControlApp& app, int language)
-{
-    if (language >= 0 && language <= 2 && app.LoadLanguage(language))
-        return true;
-    CMessageService::ShowText(QString::fromLatin1(CAppStartup::kMissingCatalogue), CMessageService::Icon::Stop,
-                              CMessageService::Buttons::Ok);
+bool LoadOrTell(CKorvalisControlApp& app, int language) {
+    if (language >= 0 && language <= 2 && app.LoadLanguage(language)) return true;
+    CMessageService::ShowText(QString::fromLatin1(CAppStartup::kMissingCatalogue),
+                              CMessageService::Icon::Stop, CMessageService::Buttons::Ok);
     return false;
 }
 }  // namespace
 
-CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments)
-{
+CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments) {
     Options o;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -42,13 +39,13 @@ CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments)
             o.serviceMode = true;
         } else if (a == QLatin1String("--demo-connection")) {
             QString spec;
-            if (!value(spec))
-                break;
+            if (!value(spec)) break;
             const int colon = spec.lastIndexOf(QLatin1Char(':'));
             bool ok = false;
             const uint port = colon > 0 ? spec.mid(colon + 1).toUInt(&ok) : 0;
             if (!ok || port == 0 || port > 65535) {
-                o.error = QStringLiteral("--demo-connection expects HOST:PORT, not \"%1\"").arg(spec);
+                o.error =
+                    QStringLiteral("--demo-connection expects HOST:PORT, not \"%1\"").arg(spec);
                 break;
             }
             CConnection c;
@@ -57,11 +54,9 @@ CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments)
             c.tcpPort = port;
             o.demoConnection = c;
         } else if (a == QLatin1String("--screenshot")) {
-            if (!value(o.screenshot))
-                break;
+            if (!value(o.screenshot)) break;
         } else if (a == QLatin1String("--screenshot-page")) {
-            if (!value(o.screenshotPage))
-                break;
+            if (!value(o.screenshotPage)) break;
         } else {
             o.error = QStringLiteral("unknown argument \"%1\"").arg(a);
             break;
@@ -70,44 +65,39 @@ CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments)
     return o;
 }
 
-bool CAppStartup::InitInstance(CKorvalisControlApp& app, const Options& options)
-{
+bool CAppStartup::InitInstance(CKorvalisControlApp& app, const Options& options) {
     QLocale::setDefault(QLocale::system());
     app.serviceMode = options.serviceMode;
     const bool firstStart = app.LoadSettings();
     app.CreateDataFolder();
-    if (!LoadOrTell(app, app.language))
-        return false;
+    if (!LoadOrTell(app, app.language)) return false;
     if (firstStart) {
         const std::optional<int> chosen = CLanguageDlg::Ask(app.language);
         if (chosen && *chosen != app.language) {
             app.language = *chosen;
-            if (!LoadOrTell(app, app.language))
-                return false;
+            if (!LoadOrTell(app, app.language)) return false;
         }
     }
     app.currentHelpTopic = app.defaultHelpTopic = 298;
     return true;
 }
 
-void CAppStartup::ExitInstance(CKorvalisControlApp& app)
-{
+void CAppStartup::ExitInstance(CKorvalisControlApp& app) {
     app.Disconnect();
     app.SaveSettings();
 }
 
-int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments)
-{
+int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
     const Options options = ParseArguments(arguments);
     if (!options.error.isEmpty()) {
-        std::fprintf(stderr,
-                     "korvalis-control: %s\nusage: korvalis-control [wqz] [--demo-connection HOST:PORT] "
-                     "[--screenshot FILE [--screenshot-page CLASS]]\n",
-                     qPrintable(options.error));
+        std::fprintf(
+            stderr,
+            "korvalis-control: %s\nusage: korvalis-control [wqz] [--demo-connection HOST:PORT] "
+            "[--screenshot FILE [--screenshot-page CLASS]]\n",
+            qPrintable(options.error));
         return 2;
     }
-    if (!InitInstance(app, options))
-        return 0;
+    if (!InitInstance(app, options)) return 0;
 
     CMyPropertySheet sheet;
     if (options.demoConnection) {
@@ -115,8 +105,7 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments)
         QMetaObject::invokeMethod(
             &sheet,
             [&sheet] {
-                if (!CKorvalisControlApp::Instance().IsConnected())
-                    sheet.ConnectController(true);
+                if (!CKorvalisControlApp::Instance().IsConnected()) sheet.ConnectController(true);
             },
             Qt::QueuedConnection);
     }

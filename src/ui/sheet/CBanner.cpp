@@ -9,26 +9,23 @@
 #include "app/CAppPaths.h"
 #include "lang/CLanguage.h"
 
-CBanner::CBanner(QWidget* parent) : QWidget(parent), m_picture(Picture(261))
-{
+CBanner::CBanner(QWidget* parent) : QWidget(parent), m_picture(Picture(261)) {
     setObjectName(QStringLiteral("Korvalis-Banner"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(58);
 }
 
-QSize CBanner::sizeHint() const
-{
+QSize CBanner::sizeHint() const {
     return {790, 58};
 }
 
-QPixmap CBanner::Picture(int number)
-{
-    const QString path = CAppPaths::ShareFolder() + QStringLiteral("/lang/images/%1.png").arg(number);
+QPixmap CBanner::Picture(int number) {
+    const QString path =
+        CAppPaths::ShareFolder() + QStringLiteral("/lang/images/%1.png").arg(number);
     return QFile::exists(path) ? QPixmap(path) : QPixmap();
 }
 
-void CBanner::paintEvent(QPaintEvent*)
-{
+void CBanner::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     if (!m_picture.isNull()) {
@@ -59,11 +56,9 @@ void CBanner::paintEvent(QPaintEvent*)
     p.drawText(QRect(62, 0, width() - 160, height()), Qt::AlignVCenter | Qt::AlignLeft, Tr(102));
 }
 
-QIcon CBanner::AppIcon()
-{
+QIcon CBanner::AppIcon() {
     const QPixmap picture = Picture(128);
-    if (!picture.isNull())
-        return QIcon(picture);
+    if (!picture.isNull()) return QIcon(picture);
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128}) {
         QPixmap pm(size, size);

@@ -7,8 +7,7 @@
 #include "ui/sheet/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 
-CBrowser::CBrowser(CMyPropertySheet* sheet, QWidget* parent) : QTreeWidget(parent), m_sheet(sheet)
-{
+CBrowser::CBrowser(CMyPropertySheet* sheet, QWidget* parent) : QTreeWidget(parent), m_sheet(sheet) {
     setObjectName(QStringLiteral("102"));
     setHeaderHidden(true);
     setRootIsDecorated(true);
@@ -18,30 +17,24 @@ CBrowser::CBrowser(CMyPropertySheet* sheet, QWidget* parent) : QTreeWidget(paren
     connect(this, &QTreeWidget::itemSelectionChanged, this, &CBrowser::OnSelectionChanged);
 }
 
-CMyPropertyPage* CBrowser::PageOf(const QTreeWidgetItem* item)
-{
-    if (!item)
-        return nullptr;
+CMyPropertyPage* CBrowser::PageOf(const QTreeWidgetItem* item) {
+    if (!item) return nullptr;
     return reinterpret_cast<CMyPropertyPage*>(item->data(0, Qt::UserRole).value<quintptr>());
 }
 
-void CBrowser::Clear()
-{
+void CBrowser::Clear() {
     clearSelection();
     clear();
     m_lastSelected = nullptr;
 }
 
-QTreeWidgetItem* CBrowser::FindTopLevel(const QString& text) const
-{
+QTreeWidgetItem* CBrowser::FindTopLevel(const QString& text) const {
     for (int i = 0; i < topLevelItemCount(); ++i)
-        if (topLevelItem(i)->text(0) == text)
-            return topLevelItem(i);
+        if (topLevelItem(i)->text(0) == text) return topLevelItem(i);
     return nullptr;
 }
 
-void CBrowser::Build(const QList<CMyPropertyPage*>& pages)
-{
+void CBrowser::Build(const QList<CMyPropertyPage*>& pages) {
     Clear();
     for (CMyPropertyPage* page : pages) {
         QTreeWidgetItem* parent = nullptr;
@@ -52,25 +45,22 @@ void CBrowser::Build(const QList<CMyPropertyPage*>& pages)
                 parent->setFlags(Qt::ItemIsEnabled);
             }
         }
-        auto* item = parent ? new QTreeWidgetItem(parent, {page->Caption()}) : new QTreeWidgetItem(this, {page->Caption()});
+        auto* item = parent ? new QTreeWidgetItem(parent, {page->Caption()})
+                            : new QTreeWidgetItem(this, {page->Caption()});
         item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(page)));
         page->SetTreeItem(item);
     }
     expandAll();
 }
 
-void CBrowser::OnSelectionChanged()
-{
+void CBrowser::OnSelectionChanged() {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.first();
-    if (item == m_lastSelected)
-        return;
+    if (item == m_lastSelected) return;
     m_lastSelected = item;
-    if (m_sheet->IsTreeBusy())
-        return;
+    if (m_sheet->IsTreeBusy()) return;
     CMyPropertyPage* page = PageOf(item);
-    if (!page || page == m_sheet->ActivePage())
-        return;
+    if (!page || page == m_sheet->ActivePage()) return;
     // No page changes while a transfer runs; keep the tree on the page that is shown.
     if (CKorvalisControlApp::Instance().IsTransferInProgress()) {
         m_sheet->SelectTreeItemOf(m_sheet->ActivePage());

@@ -9,8 +9,7 @@
 #include "ui/sheet/PageConversions.h"
 
 namespace {
-int DecimalsOf(double factor)
-{
+int DecimalsOf(double factor) {
     int decimals = 0;
     double f = factor;
     while (f > 1.5 && decimals < 6) {
@@ -22,9 +21,11 @@ int DecimalsOf(double factor)
 }  // namespace
 
 CEditSpin::CEditSpin(int editId, double factor, double minimum, double maximum, QWidget* parent)
-    : QDoubleSpinBox(parent), m_editId(editId), m_factor(factor > 0 ? factor : 1.0), m_ownMaximum(maximum),
-      m_ownMinimum(minimum)
-{
+    : QDoubleSpinBox(parent),
+      m_editId(editId),
+      m_factor(factor > 0 ? factor : 1.0),
+      m_ownMaximum(maximum),
+      m_ownMinimum(minimum) {
     const QString name = QString::number(editId);
     setObjectName(name);
     lineEdit()->setObjectName(name);
@@ -38,32 +39,25 @@ CEditSpin::CEditSpin(int editId, double factor, double minimum, double maximum, 
     connect(this, &QDoubleSpinBox::valueChanged, this, &CEditSpin::OnValueChanged);
 }
 
-int64_t CEditSpin::Position() const
-{
+int64_t CEditSpin::Position() const {
     return PageConversions::DisplayToDevice(value(), m_factor);
 }
 
-void CEditSpin::SetPosition(int64_t position)
-{
+void CEditSpin::SetPosition(int64_t position) {
     SetValueQuietly(static_cast<double>(position) / m_factor);
 }
 
-void CEditSpin::SetValueQuietly(double v)
-{
+void CEditSpin::SetValueQuietly(double v) {
     ++m_quiet;
     setValue(v);
     --m_quiet;
     // The quiet path still moves coupled limits.
-    if (m_upper)
-        m_upper->setMinimum(std::max(m_upper->m_ownMinimum, value()));
-    if (m_lower)
-        m_lower->setMaximum(std::min(m_lower->m_ownMaximum, value()));
+    if (m_upper) m_upper->setMinimum(std::max(m_upper->m_ownMinimum, value()));
+    if (m_lower) m_lower->setMaximum(std::min(m_lower->m_ownMaximum, value()));
 }
 
-void CEditSpin::CoupleBelow(CEditSpin* upper)
-{
-    if (!upper)
-        return;
+void CEditSpin::CoupleBelow(CEditSpin* upper) {
+    if (!upper) return;
     m_upper = upper;
     upper->m_lower = this;
     setMaximum(std::min(m_ownMaximum, upper->value()));
@@ -71,32 +65,28 @@ void CEditSpin::CoupleBelow(CEditSpin* upper)
 }
 
 namespace {
-bool ParseNumber(const QLocale& locale, QString text, int decimals, double& out)
-{
+bool ParseNumber(const QLocale& locale, QString text, int decimals, double& out) {
     text = text.trimmed();
     bool ok = false;
     out = locale.toDouble(text, &ok);
-    if (!ok)
-        out = text.toDouble(&ok);
-    if (!ok)
-        return false;
+    if (!ok) out = text.toDouble(&ok);
+    if (!ok) return false;
     // No more decimals than the field shows.
-    const qsizetype sep = std::max(text.lastIndexOf(locale.decimalPoint()), text.lastIndexOf(QLatin1Char('.')));
+    const qsizetype sep =
+        std::max(text.lastIndexOf(locale.decimalPoint()), text.lastIndexOf(QLatin1Char('.')));
     return sep < 0 || text.size() - sep - 1 <= decimals;
 }
 }  // namespace
 
-QValidator::State CEditSpin::validate(QString& text, int& pos) const
-{
+QValidator::State CEditSpin::validate(QString& text, int& pos) const {
     const QValidator::State state = QDoubleSpinBox::validate(text, pos);
-    if (state != QValidator::Invalid)
-        return state;
+    if (state != QValidator::Invalid) return state;
     double v = 0;
-    return ParseNumber(locale(), text, decimals(), v) ? QValidator::Intermediate : QValidator::Invalid;
+    return ParseNumber(locale(), text, decimals(), v) ? QValidator::Intermediate
+                                                      : QValidator::Invalid;
 }
 
-void CEditSpin::fixup(QString& text) const
-{
+void CEditSpin::fixup(QString& text) const {
     double v = 0;
     if (ParseNumber(locale(), text, decimals(), v))
         text = textFromValue(std::clamp(v, minimum(), maximum()));
@@ -104,23 +94,19 @@ void CEditSpin::fixup(QString& text) const
         QDoubleSpinBox::fixup(text);
 }
 
-double CEditSpin::valueFromText(const QString& text) const
-{
+double CEditSpin::valueFromText(const QString& text) const {
     double v = 0;
-    if (ParseNumber(locale(), text, decimals(), v))
-        return std::clamp(v, minimum(), maximum());
+    if (ParseNumber(locale(), text, decimals(), v)) return std::clamp(v, minimum(), maximum());
     return QDoubleSpinBox::valueFromText(text);
 }
 
-void CEditSpin::focusOutEvent(QFocusEvent* event)
-{
+void CEditSpin::focusOutEvent(QFocusEvent* event) {
     // Commits and clamps whatever was typed before the focus moves on.
     interpretText();
     QDoubleSpinBox::focusOutEvent(event);
 }
 
-void CEditSpin::OnValueChanged(double v)
-{
+void CEditSpin::OnValueChanged(double v) {
     if (m_upper) {
         ++m_upper->m_quiet;
         m_upper->setMinimum(std::max(m_upper->m_ownMinimum, v));
@@ -131,6 +117,5 @@ void CEditSpin::OnValueChanged(double v)
         m_lower->setMaximum(std::min(m_lower->m_ownMaximum, v));
         --m_lower->m_quiet;
     }
-    if (m_quiet == 0)
-        Q_EMIT valueEdited(v);
+    if (m_quiet == 0) Q_EMIT valueEdited(v);
 }

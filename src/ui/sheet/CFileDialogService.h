@@ -19,12 +19,13 @@ public:
     // Returns the chosen path, empty when cancelled.
     using Handler = std::function<QString(const Request&)>;
 
-    static QString GetOpenFileName(const QString& title, const QString& directory, const QString& filter,
-                                   QWidget* parent = nullptr);
+    static QString GetOpenFileName(const QString& title, const QString& directory,
+                                   const QString& filter, QWidget* parent = nullptr);
     // Saving asks before replacing an existing file (the dialog's own question).
-    static QString GetSaveFileName(const QString& title, const QString& suggested, const QString& filter,
-                                   QWidget* parent = nullptr);
-    static QString GetExistingDirectory(const QString& title, const QString& directory, QWidget* parent = nullptr);
+    static QString GetSaveFileName(const QString& title, const QString& suggested,
+                                   const QString& filter, QWidget* parent = nullptr);
+    static QString GetExistingDirectory(const QString& title, const QString& directory,
+                                        QWidget* parent = nullptr);
 
     static void SetHandler(Handler handler);
     static bool HasHandler();

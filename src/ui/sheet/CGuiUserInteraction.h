@@ -11,7 +11,8 @@
 
 class CGuiUserInteraction : public CUserInteraction {
 public:
-    int ShowMessage(int stringId, Icon icon, Buttons buttons, const QStringList& args = {}) override;
+    int ShowMessage(int stringId, Icon icon, Buttons buttons,
+                    const QStringList& args = {}) override;
     int ShowText(const QString& text, Icon icon, Buttons buttons) override;
     bool Login(uint16_t expected) override;
 

@@ -17,14 +17,14 @@ CLanguageDlg::Handler g_handler;
 const char* const kNames[3] = {"Deutsch", "English", "Fran\u00e7ais"};
 }  // namespace
 
-CLanguageDlg::CLanguageDlg(int language, QWidget* parent) : QDialog(parent)
-{
+CLanguageDlg::CLanguageDlg(int language, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("221"));
     QString title = Tr(22101);
     setWindowTitle(title.isEmpty() ? QStringLiteral("Language / Sprache / Langue") : title);
     auto* layout = new QVBoxLayout(this);
     QString prompt = Tr(22102);
-    auto* label = new QLabel(prompt.isEmpty() ? QStringLiteral("Language / Sprache / Langue") : prompt, this);
+    auto* label =
+        new QLabel(prompt.isEmpty() ? QStringLiteral("Language / Sprache / Langue") : prompt, this);
     layout->addWidget(label);
     m_group = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
@@ -39,29 +39,25 @@ CLanguageDlg::CLanguageDlg(int language, QWidget* parent) : QDialog(parent)
     QString ok = Tr(31121);
     QString cancel = Tr(31122);
     buttons->addButton(ok.isEmpty() ? QStringLiteral("OK") : ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel.isEmpty() ? QStringLiteral("Cancel") : cancel, QDialogButtonBox::RejectRole);
+    buttons->addButton(cancel.isEmpty() ? QStringLiteral("Cancel") : cancel,
+                       QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     setMinimumWidth(280);
 }
 
-int CLanguageDlg::Language() const
-{
+int CLanguageDlg::Language() const {
     return std::max(0, m_group->checkedId());
 }
 
-std::optional<int> CLanguageDlg::Ask(int current, QWidget* parent)
-{
-    if (g_handler)
-        return g_handler(current);
+std::optional<int> CLanguageDlg::Ask(int current, QWidget* parent) {
+    if (g_handler) return g_handler(current);
     CLanguageDlg dlg(current, parent);
-    if (dlg.exec() != QDialog::Accepted)
-        return std::nullopt;
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     return dlg.Language();
 }
 
-void CLanguageDlg::SetHandler(Handler handler)
-{
+void CLanguageDlg::SetHandler(Handler handler) {
     g_handler = std::move(handler);
 }

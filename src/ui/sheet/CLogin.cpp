@@ -11,8 +11,7 @@
 #include "lang/CLanguage.h"
 #include "ui/sheet/CMessageService.h"
 
-CLogin::CLogin(uint16_t expected, QWidget* parent) : QDialog(parent), m_expected(expected)
-{
+CLogin::CLogin(uint16_t expected, QWidget* parent) : QDialog(parent), m_expected(expected) {
     setObjectName(QStringLiteral("147"));
     setWindowTitle(Tr(14701));
     auto* layout = new QVBoxLayout(this);
@@ -33,12 +32,12 @@ CLogin::CLogin(uint16_t expected, QWidget* parent) : QDialog(parent), m_expected
     setMinimumWidth(320);
 }
 
-void CLogin::OnOk()
-{
+void CLogin::OnOk() {
     bool ok = false;
     const int value = m_edit->text().trimmed().toInt(&ok);
     if (!ok || value < -32768 || value > 32767) {
-        CMessageService::ShowMessage(31115, CMessageService::Icon::Warning, CMessageService::Buttons::Ok, {}, this);
+        CMessageService::ShowMessage(31115, CMessageService::Icon::Warning,
+                                     CMessageService::Buttons::Ok, {}, this);
         m_edit->setFocus();
         m_edit->selectAll();
         return;
@@ -49,6 +48,7 @@ void CLogin::OnOk()
         accept();
         return;
     }
-    CMessageService::ShowMessage(114, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {}, this);
+    CMessageService::ShowMessage(114, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {},
+                                 this);
     reject();
 }

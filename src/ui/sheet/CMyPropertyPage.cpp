@@ -20,47 +20,40 @@
 #include "ui/sheet/CUpdate.h"
 #include "ui/sheet/PageConversions.h"
 
-CMyPropertyPage::CMyPropertyPage(QWidget* parent) : QWidget(parent)
-{
+CMyPropertyPage::CMyPropertyPage(QWidget* parent) : QWidget(parent) {
     m_refreshTimer.setInterval(100);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMyPropertyPage::RefreshTick);
 }
 
 CMyPropertyPage::~CMyPropertyPage() = default;
 
-CKorvalisControlApp& CMyPropertyPage::App()
-{
+CKorvalisControlApp& CMyPropertyPage::App() {
     return CKorvalisControlApp::Instance();
 }
 
 // --- lifecycle ---------------------------------------------------------------------------------
 
-bool CMyPropertyPage::InitHelpTopics()
-{
+bool CMyPropertyPage::InitHelpTopics() {
     m_pageHelpTopic = 1;
     return true;
 }
 
-void CMyPropertyPage::StopRefresh()
-{
+void CMyPropertyPage::StopRefresh() {
     if (m_refreshing) {
         m_refreshTimer.stop();
         m_refreshing = false;
     }
 }
 
-void CMyPropertyPage::StartRefresh()
-{
+void CMyPropertyPage::StartRefresh() {
     if (!m_refreshing) {
         m_refreshTimer.start();
         m_refreshing = true;
     }
 }
 
-void CMyPropertyPage::EnsureInitialised()
-{
-    if (m_initialised)
-        return;
+void CMyPropertyPage::EnsureInitialised() {
+    if (m_initialised) return;
     m_initialised = true;
     InitHelpTopics();
     {
@@ -71,16 +64,13 @@ void CMyPropertyPage::EnsureInitialised()
     UpdateControlStates();
 }
 
-bool CMyPropertyPage::OnSetActive()
-{
+bool CMyPropertyPage::OnSetActive() {
     EnsureInitialised();
-    if (m_sheet)
-        m_sheet->SelectTreeItemOf(this);
+    if (m_sheet) m_sheet->SelectTreeItemOf(this);
     UpdateSheetButtons();
     ReadPage(false);
     // A failed read may have moved the sheet to the General page meanwhile.
-    if (m_sheet && m_sheet->ActivePage() != this)
-        return false;
+    if (m_sheet && m_sheet->ActivePage() != this) return false;
     StartRefresh();
     m_active = true;
     if (m_everActivated) {
@@ -91,18 +81,15 @@ bool CMyPropertyPage::OnSetActive()
     return true;
 }
 
-bool CMyPropertyPage::OnKillActive()
-{
+bool CMyPropertyPage::OnKillActive() {
     StopRefresh();
     m_active = false;
     return true;
 }
 
-void CMyPropertyPage::UpdateData(bool saveAndValidate)
-{
+void CMyPropertyPage::UpdateData(bool saveAndValidate) {
     for (Binding& b : m_bindings) {
-        if (!b.control)
-            continue;
+        if (!b.control) continue;
         if (saveAndValidate)
             b.toField();
         else
@@ -111,17 +98,14 @@ void CMyPropertyPage::UpdateData(bool saveAndValidate)
     DoDataExchange(saveAndValidate);
 }
 
-void CMyPropertyPage::ReadPage(bool force)
-{
+void CMyPropertyPage::ReadPage(bool force) {
     CUpdate update(m_fillingControls);
     CKorvalisControlApp& app = App();
-    if (app.simulationMode || !app.model || (!force && m_read))
-        return;
+    if (app.simulationMode || !app.model || (!force && m_read)) return;
     CTimerStop timerStop;
     CEnableProgressTicking ticking(ReadCount());
     m_read = false;
-    if (!ReadValues())
-        return;
+    if (!ReadValues()) return;
     m_read = true;
     UpdateData(false);
     UpdateControlStates();
@@ -129,152 +113,122 @@ void CMyPropertyPage::ReadPage(bool force)
     UpdateControlStates();
 }
 
-void CMyPropertyPage::WritePage()
-{
-    if (App().simulationMode)
-        return;
+void CMyPropertyPage::WritePage() {
+    if (App().simulationMode) return;
     CTimerStop timerStop;
     CEnableProgressTicking ticking(WriteCount());
     UpdateData(true);
-    if (!WriteValues())
-        return;
+    if (!WriteValues()) return;
     MarkModified(false);
     UpdateControlStates();
 }
 
-void CMyPropertyPage::MarkModified(bool modified)
-{
-    if (!modified)
-        m_changed.clear();
+void CMyPropertyPage::MarkModified(bool modified) {
+    if (!modified) m_changed.clear();
     m_modified = modified;
-    if (m_sheet)
-        m_sheet->PageChanged(this, modified);
+    if (m_sheet) m_sheet->PageChanged(this, modified);
     Q_EMIT modifiedChanged(modified);
 }
 
-void CMyPropertyPage::UpdateSheetButtons()
-{
-    if (m_sheet)
-        m_sheet->UpdateSheetButtons(this);
+void CMyPropertyPage::UpdateSheetButtons() {
+    if (m_sheet) m_sheet->UpdateSheetButtons(this);
 }
 
 // --- refresh tick ------------------------------------------------------------------------------
 
-void CMyPropertyPage::RefreshTick()
-{
+void CMyPropertyPage::RefreshTick() {
     // A message shown from inside a tick runs its own event loop, which would deliver the
     // next tick into the unfinished one.
-    if (m_inTick)
-        return;
+    if (m_inTick) return;
     CKorvalisControlApp& app = App();
-    if (app.simulationMode || app.IsTransferInProgress())
-        return;
+    if (app.simulationMode || app.IsTransferInProgress()) return;
     m_inTick = true;
     QPointer<CMyPropertyPage> self(this);
     OnRefreshTick();
-    if (!self)
-        return;
-    if (m_refreshing && App().Bus())
-        App().Bus()->KeepAlive();
+    if (!self) return;
+    if (m_refreshing && App().Bus()) App().Bus()->KeepAlive();
     m_inTick = false;
 }
 
 // --- access operations -------------------------------------------------------------------------
 
-void CMyPropertyPage::AccessFailed(bool quiet)
-{
-    if (m_inTick)
-        StopRefresh();
+void CMyPropertyPage::AccessFailed(bool quiet) {
+    if (m_inTick) StopRefresh();
     if (m_sheet) {
         m_sheet->AccessFailed(quiet);
         return;
     }
     if (!quiet)
-        CMessageService::ShowMessage(354, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {}, this);
+        CMessageService::ShowMessage(354, CMessageService::Icon::Stop, CMessageService::Buttons::Ok,
+                                     {}, this);
 }
 
-uint16_t CMyPropertyPage::ReadParam(int number, bool quiet, bool toSmsModule)
-{
+uint16_t CMyPropertyPage::ReadParam(int number, bool quiet, bool toSmsModule) {
     const uint16_t status = App().ReadParameter(number, toSmsModule);
-    if (status != 0)
-        AccessFailed(quiet);
+    if (status != 0) AccessFailed(quiet);
     return status;
 }
 
-uint16_t CMyPropertyPage::WriteParam(int number, double value, bool quiet, bool toSmsModule)
-{
+uint16_t CMyPropertyPage::WriteParam(int number, double value, bool quiet, bool toSmsModule) {
     const uint16_t status = App().WriteParameter(number, value, toSmsModule);
-    if (status != 0)
-        AccessFailed(quiet);
+    if (status != 0) AccessFailed(quiet);
     return status;
 }
 
-uint16_t CMyPropertyPage::WriteTextParam(int number, const QByteArray& bytes, bool quiet, bool toSmsModule)
-{
+uint16_t CMyPropertyPage::WriteTextParam(int number, const QByteArray& bytes, bool quiet,
+                                         bool toSmsModule) {
     const uint16_t status = App().WriteTextParameter(number, bytes, toSmsModule);
-    if (status != 0)
-        AccessFailed(quiet);
+    if (status != 0) AccessFailed(quiet);
     return status;
 }
 
-double CMyPropertyPage::LastValue() const
-{
+double CMyPropertyPage::LastValue() const {
     return App().GetLastValue();
 }
 
-double CMyPropertyPage::LastSignedValue() const
-{
+double CMyPropertyPage::LastSignedValue() const {
     return App().GetLastSignedValue();
 }
 
-QByteArray CMyPropertyPage::LastText() const
-{
+QByteArray CMyPropertyPage::LastText() const {
     return App().GetLastText();
 }
 
-bool CMyPropertyPage::ReadValue(int number, double& field, double factor, bool isSigned, bool toSmsModule)
-{
-    if (ReadParam(number, false, toSmsModule) != 0)
-        return false;
+bool CMyPropertyPage::ReadValue(int number, double& field, double factor, bool isSigned,
+                                bool toSmsModule) {
+    if (ReadParam(number, false, toSmsModule) != 0) return false;
     field = PageConversions::DeviceToDisplay(isSigned ? LastSignedValue() : LastValue(), factor);
     return true;
 }
 
-bool CMyPropertyPage::ReadValue(int number, int& field, bool isSigned, bool toSmsModule)
-{
-    if (ReadParam(number, false, toSmsModule) != 0)
-        return false;
+bool CMyPropertyPage::ReadValue(int number, int& field, bool isSigned, bool toSmsModule) {
+    if (ReadParam(number, false, toSmsModule) != 0) return false;
     field = static_cast<int>(static_cast<int64_t>(isSigned ? LastSignedValue() : LastValue()));
     return true;
 }
 
-bool CMyPropertyPage::ReadValue(int number, bool& field, bool toSmsModule)
-{
-    if (ReadParam(number, false, toSmsModule) != 0)
-        return false;
+bool CMyPropertyPage::ReadValue(int number, bool& field, bool toSmsModule) {
+    if (ReadParam(number, false, toSmsModule) != 0) return false;
     field = LastValue() != 0.0;
     return true;
 }
 
-bool CMyPropertyPage::WriteIfChanged(int key, int number, double value, double factor, bool toSmsModule)
-{
-    if (!IsChanged(key))
-        return true;
+bool CMyPropertyPage::WriteIfChanged(int key, int number, double value, double factor,
+                                     bool toSmsModule) {
+    if (!IsChanged(key)) return true;
     const double device = static_cast<double>(PageConversions::DisplayToDevice(value, factor));
     return WriteParam(number, device, false, toSmsModule) == 0;
 }
 
 // --- bindings ----------------------------------------------------------------------------------
 
-void CMyPropertyPage::Bind(QWidget* control, std::function<void()> toControl, std::function<void()> toField)
-{
+void CMyPropertyPage::Bind(QWidget* control, std::function<void()> toControl,
+                           std::function<void()> toField) {
     m_bindings.push_back({control, std::move(toControl), std::move(toField)});
 }
 
-void CMyPropertyPage::ControlEdited(int key)
-{
-    if (m_fillingControls)
-        return;
+void CMyPropertyPage::ControlEdited(int key) {
+    if (m_fillingControls) return;
     UpdateData(true);
     MarkModified(true);
     SetChanged(key);
@@ -282,88 +236,88 @@ void CMyPropertyPage::ControlEdited(int key)
     UpdateControlStates();
 }
 
-CEditSpin* CMyPropertyPage::BindEditSpin(int editId, double& field, int key, double factor, double minimum,
-                                         double maximum)
-{
+CEditSpin* CMyPropertyPage::BindEditSpin(int editId, double& field, int key, double factor,
+                                         double minimum, double maximum) {
     auto* c = new CEditSpin(editId, factor, minimum, maximum, this);
-    Bind(c, [c, &field] { c->SetValueQuietly(field); }, [c, &field] { field = c->value(); });
+    Bind(
+        c, [c, &field] { c->SetValueQuietly(field); }, [c, &field] { field = c->value(); });
     connect(c, &CEditSpin::valueEdited, this, [this, key] { ControlEdited(key); });
     return c;
 }
 
-QCheckBox* CMyPropertyPage::BindCheck(int controlId, bool& field, int key, const QString& text)
-{
+QCheckBox* CMyPropertyPage::BindCheck(int controlId, bool& field, int key, const QString& text) {
     auto* c = new QCheckBox(text, this);
     c->setObjectName(QString::number(controlId));
-    Bind(c, [c, &field] { c->setChecked(field); }, [c, &field] { field = c->isChecked(); });
+    Bind(
+        c, [c, &field] { c->setChecked(field); }, [c, &field] { field = c->isChecked(); });
     connect(c, &QCheckBox::toggled, this, [this, key] { ControlEdited(key); });
     return c;
 }
 
-QComboBox* CMyPropertyPage::BindCombo(int controlId, int& field, int key, const QStringList& items)
-{
+QComboBox* CMyPropertyPage::BindCombo(int controlId, int& field, int key,
+                                      const QStringList& items) {
     auto* c = new QComboBox(this);
     c->setObjectName(QString::number(controlId));
     c->addItems(items);
-    Bind(c, [c, &field] { c->setCurrentIndex(field < c->count() ? field : -1); },
-         [c, &field] {
-             if (c->currentIndex() >= 0)
-                 field = c->currentIndex();
-         });
+    Bind(
+        c, [c, &field] { c->setCurrentIndex(field < c->count() ? field : -1); },
+        [c, &field] {
+            if (c->currentIndex() >= 0) field = c->currentIndex();
+        });
     connect(c, &QComboBox::currentIndexChanged, this, [this, key] { ControlEdited(key); });
     return c;
 }
 
-QLineEdit* CMyPropertyPage::BindLineEdit(int controlId, QString& field, int key, int maxLength)
-{
+QLineEdit* CMyPropertyPage::BindLineEdit(int controlId, QString& field, int key, int maxLength) {
     auto* c = new QLineEdit(this);
     c->setObjectName(QString::number(controlId));
-    if (maxLength > 0)
-        c->setMaxLength(maxLength);
-    Bind(c, [c, &field] { c->setText(field); }, [c, &field] { field = c->text(); });
+    if (maxLength > 0) c->setMaxLength(maxLength);
+    Bind(
+        c, [c, &field] { c->setText(field); }, [c, &field] { field = c->text(); });
     connect(c, &QLineEdit::textEdited, this, [this, key] { ControlEdited(key); });
     return c;
 }
 
-QTimeEdit* CMyPropertyPage::BindTime(int controlId, int& field, int key, bool withSeconds)
-{
+QTimeEdit* CMyPropertyPage::BindTime(int controlId, int& field, int key, bool withSeconds) {
     auto* c = new QTimeEdit(this);
     c->setObjectName(QString::number(controlId));
     PageConversions::ConfigureTimePicker(c, withSeconds);
     if (withSeconds)
-        Bind(c, [c, &field] { c->setTime(SecondsToTime(field)); }, [c, &field] { field = TimeToSeconds(c->time()); });
+        Bind(
+            c, [c, &field] { c->setTime(SecondsToTime(field)); },
+            [c, &field] { field = TimeToSeconds(c->time()); });
     else
-        Bind(c, [c, &field] { c->setTime(MinutesToTime(field)); }, [c, &field] { field = TimeToMinutes(c->time()); });
+        Bind(
+            c, [c, &field] { c->setTime(MinutesToTime(field)); },
+            [c, &field] { field = TimeToMinutes(c->time()); });
     connect(c, &QTimeEdit::timeChanged, this, [this, key] { ControlEdited(key); });
     return c;
 }
 
-QDateEdit* CMyPropertyPage::BindDate(int controlId, int& field, int key)
-{
+QDateEdit* CMyPropertyPage::BindDate(int controlId, int& field, int key) {
     auto* c = new QDateEdit(this);
     c->setObjectName(QString::number(controlId));
     PageConversions::ConfigureDatePicker(c);
-    Bind(c, [c, &field] { c->setDate(DayNumberToDate(field)); }, [c, &field] { field = DateToDayNumber(c->date()); });
+    Bind(
+        c, [c, &field] { c->setDate(DayNumberToDate(field)); },
+        [c, &field] { field = DateToDayNumber(c->date()); });
     connect(c, &QDateEdit::dateChanged, this, [this, key] { ControlEdited(key); });
     return c;
 }
 
 // --- context help ------------------------------------------------------------------------------
 
-uint16_t CMyPropertyPage::HelpTopicFor(int controlId) const
-{
+uint16_t CMyPropertyPage::HelpTopicFor(int controlId) const {
     return m_helpTopics.value(controlId, m_pageHelpTopic);
 }
 
-void CMyPropertyPage::ShowContextHelp(int controlId)
-{
+void CMyPropertyPage::ShowContextHelp(int controlId) {
     const uint16_t topic = controlId == 0 ? m_pageHelpTopic : HelpTopicFor(controlId);
     App().currentHelpTopic = topic;
     CHelpViewer::ShowTopic(topic, window());
 }
 
-bool CMyPropertyPage::event(QEvent* e)
-{
+bool CMyPropertyPage::event(QEvent* e) {
     if (e->type() == QEvent::QueryWhatsThis) {
         e->accept();
         return true;
@@ -372,16 +326,14 @@ bool CMyPropertyPage::event(QEvent* e)
         // Context-help mode: the control under the pointer, else the page.
         QWidget* w = childAt(static_cast<QHelpEvent*>(e)->pos());
         int id = 0;
-        for (; w && w != this && id == 0; w = w->parentWidget())
-            id = w->objectName().toInt();
+        for (; w && w != this && id == 0; w = w->parentWidget()) id = w->objectName().toInt();
         ShowContextHelp(id);
         return true;
     }
     return QWidget::event(e);
 }
 
-void CMyPropertyPage::keyPressEvent(QKeyEvent* e)
-{
+void CMyPropertyPage::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) {
         int id = 0;
         for (QWidget* w = focusWidget(); w && w != this && id == 0; w = w->parentWidget())

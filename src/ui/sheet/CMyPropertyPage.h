@@ -66,8 +66,7 @@ public:
     bool IsRefreshing() const { return m_refreshing; }
     bool IsFirst() const { return m_isFirst; }
     bool IsLast() const { return m_isLast; }
-    void SetFirstLast(bool first, bool last)
-    {
+    void SetFirstLast(bool first, bool last) {
         m_isFirst = first;
         m_isLast = last;
     }
@@ -111,7 +110,8 @@ public:
     // General page becomes the active page. The value of a read is LastValue()/LastSignedValue().
     uint16_t ReadParam(int number, bool quiet = false, bool toSmsModule = false);
     uint16_t WriteParam(int number, double value, bool quiet = false, bool toSmsModule = false);
-    uint16_t WriteTextParam(int number, const QByteArray& bytes, bool quiet = false, bool toSmsModule = false);
+    uint16_t WriteTextParam(int number, const QByteArray& bytes, bool quiet = false,
+                            bool toSmsModule = false);
     double LastValue() const;
     double LastSignedValue() const;
     QByteArray LastText() const;
@@ -153,17 +153,20 @@ protected:
 
     // --- read and write helpers ---------------------------------------------------------------
     // number -> raw / factor (signed or unsigned reading). False on failure, field unchanged.
-    bool ReadValue(int number, double& field, double factor = 1.0, bool isSigned = false, bool toSmsModule = false);
+    bool ReadValue(int number, double& field, double factor = 1.0, bool isSigned = false,
+                   bool toSmsModule = false);
     bool ReadValue(int number, int& field, bool isSigned = false, bool toSmsModule = false);
     bool ReadValue(int number, bool& field, bool toSmsModule = false);
     // Writes value x factor (see DisplayToDevice) when key's change flag is set.
-    bool WriteIfChanged(int key, int number, double value, double factor = 1.0, bool toSmsModule = false);
+    bool WriteIfChanged(int key, int number, double value, double factor = 1.0,
+                        bool toSmsModule = false);
 
     // --- bindings: a control, its field, its change key (usually the parameter number) -------
     // The change handler does nothing while the page fills its controls; otherwise it copies
     // the control into the field, marks the page modified, sets the change flag and calls
     // OnValueEdited(key) and UpdateControlStates().
-    CEditSpin* BindEditSpin(int editId, double& field, int key, double factor, double minimum, double maximum);
+    CEditSpin* BindEditSpin(int editId, double& field, int key, double factor, double minimum,
+                            double maximum);
     QCheckBox* BindCheck(int controlId, bool& field, int key, const QString& text = {});
     QComboBox* BindCombo(int controlId, int& field, int key, const QStringList& items = {});
     QLineEdit* BindLineEdit(int controlId, QString& field, int key, int maxLength = 0);

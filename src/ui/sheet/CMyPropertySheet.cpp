@@ -40,39 +40,33 @@ std::function<bool(CMyPropertySheet&)> g_connectionsDialog;
 std::function<void(CMyPropertySheet&)> g_deviceAddressDialog;
 std::function<void(CMyPropertySheet&)> g_alertCycle;
 
-QList<CMyPropertySheet::Command>& Commands()
-{
+QList<CMyPropertySheet::Command>& Commands() {
     static QList<CMyPropertySheet::Command> commands;
     return commands;
 }
 
-const CMyPropertySheet::Command* FindCommand(int id)
-{
+const CMyPropertySheet::Command* FindCommand(int id) {
     for (const CMyPropertySheet::Command& c : Commands())
-        if (c.id == id)
-            return &c;
+        if (c.id == id) return &c;
     return nullptr;
 }
 
 using Ui = CUserInteraction;
 using MS = CMessageService;
 
-bool Connected(CMyPropertySheet&)
-{
+bool Connected(CMyPropertySheet&) {
     return CMyPropertySheet::App().IsConnected();
 }
 
-bool IsSmsPageActive(const CMyPropertySheet& sheet)
-{
-    return sheet.ActivePage() && sheet.ActivePage()->ClassName() == QLatin1String("CPropertyPageSMSModule");
+bool IsSmsPageActive(const CMyPropertySheet& sheet) {
+    return sheet.ActivePage() &&
+           sheet.ActivePage()->ClassName() == QLatin1String("CPropertyPageSMSModule");
 }
 
 // The sheet's and the application's own commands.
-void RegisterBuiltInCommands()
-{
+void RegisterBuiltInCommands() {
     static bool done = false;
-    if (done)
-        return;
+    if (done) return;
     done = true;
     using C = CMyPropertySheet::Command;
     using S = CMyPropertySheet;
@@ -183,8 +177,7 @@ void RegisterBuiltInCommands()
 
 // --- construction ------------------------------------------------------------------------------
 
-void CMyPropertySheet::RegisterCommand(Command command)
-{
+void CMyPropertySheet::RegisterCommand(Command command) {
     QList<Command>& list = Commands();
     for (Command& c : list) {
         if (c.id == command.id) {
@@ -195,13 +188,12 @@ void CMyPropertySheet::RegisterCommand(Command command)
     list.append(std::move(command));
 }
 
-CMyPropertySheet::CMyPropertySheet(QWidget* parent) : QDialog(parent)
-{
+CMyPropertySheet::CMyPropertySheet(QWidget* parent) : QDialog(parent) {
     g_sheet = this;
     RegisterBuiltInCommands();
     setObjectName(QStringLiteral("mainSheet"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowIcon(CBanner::AppIcon());
     setWindowTitle(Tr(102));
     setSizeGripEnabled(true);
@@ -211,14 +203,12 @@ CMyPropertySheet::CMyPropertySheet(QWidget* parent) : QDialog(parent)
     CreateControls();
     m_gui->SetProgressBar(m_progress);
     CKorvalisControlApp& app = App();
-    if (!app.UserInteraction())
-        app.SetUserInteraction(m_gui.get());
+    if (!app.UserInteraction()) app.SetUserInteraction(m_gui.get());
     MS::SetDefaultParent(this);
 
     // Page 0, never removed.
     m_general = CPageRegistry::Create(QLatin1String(CPageTable::kGeneralClass));
-    if (!m_general)
-        m_general = new CMyPropertyPage;
+    if (!m_general) m_general = new CMyPropertyPage;
     m_general->SetClassName(QLatin1String(CPageTable::kGeneralClass));
     m_general->SetCaption(Tr(CPageTable::kGeneralCaption));
     m_general->SetSheet(this);
@@ -232,8 +222,7 @@ CMyPropertySheet::CMyPropertySheet(QWidget* parent) : QDialog(parent)
     resize(1040, 720);
 }
 
-CMyPropertySheet::~CMyPropertySheet()
-{
+CMyPropertySheet::~CMyPropertySheet() {
     qApp->removeEventFilter(this);
     m_alertTimer.stop();
     for (CMyPropertyPage* page : m_pages) {
@@ -241,24 +230,19 @@ CMyPropertySheet::~CMyPropertySheet()
         page->SetSheet(nullptr);
     }
     CKorvalisControlApp& app = App();
-    if (app.UserInteraction() == m_gui.get())
-        app.SetUserInteraction(nullptr);
-    if (g_sheet == this)
-        g_sheet = nullptr;
+    if (app.UserInteraction() == m_gui.get()) app.SetUserInteraction(nullptr);
+    if (g_sheet == this) g_sheet = nullptr;
 }
 
-CMyPropertySheet* CMyPropertySheet::Instance()
-{
+CMyPropertySheet* CMyPropertySheet::Instance() {
     return g_sheet;
 }
 
-CKorvalisControlApp& CMyPropertySheet::App()
-{
+CKorvalisControlApp& CMyPropertySheet::App() {
     return CKorvalisControlApp::Instance();
 }
 
-void CMyPropertySheet::CreateControls()
-{
+void CMyPropertySheet::CreateControls() {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
@@ -328,14 +312,12 @@ void CMyPropertySheet::CreateControls()
     connect(back, &QPushButton::clicked, this, [this] { ActivatePage(PageIndex(m_active) - 1); });
     connect(next, &QPushButton::clicked, this, [this] { ActivatePage(PageIndex(m_active) + 1); });
     connect(help, &QPushButton::clicked, this, [this] {
-        if (m_active)
-            m_active->ShowContextHelp(0);
+        if (m_active) m_active->ShowContextHelp(0);
     });
     connect(cancel, &QPushButton::clicked, this, &CMyPropertySheet::reject);
 }
 
-void CMyPropertySheet::CreateMenu()
-{
+void CMyPropertySheet::CreateMenu() {
     const int menuTexts[4] = {StringId(31100), StringId(31101), StringId(31102), StringId(31103)};
     QList<Command> sorted = Commands();
     std::stable_sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) {
@@ -345,10 +327,8 @@ void CMyPropertySheet::CreateMenu()
         QMenu* menu = m_menuBar->addMenu(Tr(menuTexts[m]));
         menu->setObjectName(QStringLiteral("menu%1").arg(m));
         for (const Command& c : sorted) {
-            if (c.menu != m)
-                continue;
-            if (c.separatorBefore && !menu->isEmpty())
-                menu->addSeparator();
+            if (c.menu != m) continue;
+            if (c.separatorBefore && !menu->isEmpty()) menu->addSeparator();
             QAction* action = menu->addAction(Tr(c.textId));
             action->setObjectName(QString::number(c.id));
             action->setCheckable(static_cast<bool>(c.checked));
@@ -360,73 +340,56 @@ void CMyPropertySheet::CreateMenu()
     }
 }
 
-void CMyPropertySheet::UpdateMenu(QMenu* menu)
-{
+void CMyPropertySheet::UpdateMenu(QMenu* menu) {
     SyncPageSet();
     const bool busy = App().IsTransferInProgress();
     for (QAction* action : menu->actions()) {
         const Command* c = FindCommand(action->objectName().toInt());
-        if (!c)
-            continue;
+        if (!c) continue;
         action->setEnabled(!busy && (!c->enabled || c->enabled(*this)));
         action->setText(c->text ? c->text(*this) : Tr(c->textId));
-        if (c->checked)
-            action->setChecked(c->checked(*this));
+        if (c->checked) action->setChecked(c->checked(*this));
     }
 }
 
-QAction* CMyPropertySheet::CommandAction(int id) const
-{
+QAction* CMyPropertySheet::CommandAction(int id) const {
     for (const auto& [cid, action] : m_actions)
-        if (cid == id)
-            return action;
+        if (cid == id) return action;
     return nullptr;
 }
 
-bool CMyPropertySheet::IsCommandEnabled(int id)
-{
+bool CMyPropertySheet::IsCommandEnabled(int id) {
     const Command* c = FindCommand(id);
-    if (!c || App().IsTransferInProgress())
-        return false;
+    if (!c || App().IsTransferInProgress()) return false;
     return !c->enabled || c->enabled(*this);
 }
 
-bool CMyPropertySheet::RunCommand(int id)
-{
-    if (!IsCommandEnabled(id))
-        return false;
+bool CMyPropertySheet::RunCommand(int id) {
+    if (!IsCommandEnabled(id)) return false;
     const Command* c = FindCommand(id);
     auto run = c->run;  // the command may register others meanwhile
     QPointer<CMyPropertySheet> self(this);
-    if (run)
-        run(*this);
-    if (self)
-        SyncPageSet();
+    if (run) run(*this);
+    if (self) SyncPageSet();
     return true;
 }
 
-int CMyPropertySheet::PageInstance(const CMyPropertyPage* page)
-{
+int CMyPropertySheet::PageInstance(const CMyPropertyPage* page) {
     return page->InstanceIndex();
 }
 
 // --- start-up ----------------------------------------------------------------------------------
 
-void CMyPropertySheet::showEvent(QShowEvent* event)
-{
+void CMyPropertySheet::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!m_initialised)
-        Initialise();
+    if (!m_initialised) Initialise();
 }
 
-void CMyPropertySheet::Initialise()
-{
-    if (m_initialised)
-        return;
+void CMyPropertySheet::Initialise() {
+    if (m_initialised) return;
     m_initialised = true;
     App().UpdateTitle();
-    if (App().UserInteraction() != m_gui.get())
-        setWindowTitle(App().WindowTitle());
+    if (App().UserInteraction() != m_gui.get()) setWindowTitle(App().WindowTitle());
     InvalidatePages();
     UpdateSheetButtons();
     Q_EMIT connectionStateChanged();
@@ -437,8 +400,7 @@ void CMyPropertySheet::Initialise()
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (!App().IsConnected())
-                    ConnectController(true);
+                if (!App().IsConnected()) ConnectController(true);
             },
             Qt::QueuedConnection);
     }
@@ -447,52 +409,39 @@ void CMyPropertySheet::Initialise()
 
 // --- pages -------------------------------------------------------------------------------------
 
-CMyPropertyPage* CMyPropertySheet::Page(int index) const
-{
+CMyPropertyPage* CMyPropertySheet::Page(int index) const {
     return index >= 0 && index < m_pages.size() ? m_pages[index] : nullptr;
 }
 
-int CMyPropertySheet::PageIndex(const CMyPropertyPage* page) const
-{
+int CMyPropertySheet::PageIndex(const CMyPropertyPage* page) const {
     return static_cast<int>(m_pages.indexOf(const_cast<CMyPropertyPage*>(page)));
 }
 
-CMyPropertyPage* CMyPropertySheet::FindPage(const QString& className, int instance) const
-{
+CMyPropertyPage* CMyPropertySheet::FindPage(const QString& className, int instance) const {
     for (CMyPropertyPage* p : m_pages)
-        if (p->ClassName() == className && p->InstanceIndex() == instance)
-            return p;
+        if (p->ClassName() == className && p->InstanceIndex() == instance) return p;
     return nullptr;
 }
 
-bool CMyPropertySheet::ActivatePage(int index)
-{
+bool CMyPropertySheet::ActivatePage(int index) {
     return ActivatePage(Page(index));
 }
 
-bool CMyPropertySheet::ActivatePage(CMyPropertyPage* page)
-{
-    if (!page || PageIndex(page) < 0)
-        return false;
-    if (page == m_active)
-        return true;
+bool CMyPropertySheet::ActivatePage(CMyPropertyPage* page) {
+    if (!page || PageIndex(page) < 0) return false;
+    if (page == m_active) return true;
     page->OnBeforeActivate();
-    if (PageIndex(page) < 0)
-        return false;
-    if (page == m_active)
-        return true;
-    if (m_active && !m_active->OnKillActive())
-        return false;
+    if (PageIndex(page) < 0) return false;
+    if (page == m_active) return true;
+    if (m_active && !m_active->OnKillActive()) return false;
     m_active = page;
     m_stack->setCurrentWidget(page);
     page->OnSetActive();
     return m_active == page;
 }
 
-void CMyPropertySheet::SelectTreeItemOf(CMyPropertyPage* page)
-{
-    if (!page || !page->TreeItem())
-        return;
+void CMyPropertySheet::SelectTreeItemOf(CMyPropertyPage* page) {
+    if (!page || !page->TreeItem()) return;
     const bool busy = m_treeBusy;
     m_treeBusy = true;
     m_tree->setCurrentItem(page->TreeItem());
@@ -500,11 +449,9 @@ void CMyPropertySheet::SelectTreeItemOf(CMyPropertyPage* page)
     m_treeBusy = busy;
 }
 
-void CMyPropertySheet::RemovePages()
-{
+void CMyPropertySheet::RemovePages() {
     m_tree->Clear();
-    for (CMyPropertyPage* page : m_pages)
-        page->SetTreeItem(nullptr);
+    for (CMyPropertyPage* page : m_pages) page->SetTreeItem(nullptr);
     if (m_active && m_active != m_general) {
         m_active->OnKillActive();
         m_active = m_general;
@@ -523,16 +470,14 @@ void CMyPropertySheet::RemovePages()
     }
 }
 
-void CMyPropertySheet::BuildPageSet()
-{
+void CMyPropertySheet::BuildPageSet() {
     const bool busy = m_treeBusy;
     m_treeBusy = true;
     RemovePages();
     CKorvalisControlApp& app = App();
     for (const CPageTable::Planned& planned : CPageTable::Plan(app)) {
         CMyPropertyPage* page = CPageRegistry::Create(planned.className);
-        if (!page)
-            continue;
+        if (!page) continue;
         page->SetCaption(planned.caption);
         page->SetGroupText(planned.group);
         page->SetInstanceIndex(planned.instance);
@@ -545,16 +490,14 @@ void CMyPropertySheet::BuildPageSet()
     for (int k = 0; k < m_pages.size(); ++k)
         m_pages[k]->SetFirstLast(k == 0, k == m_pages.size() - 1);
     BuildTree();
-    if (!m_active && m_initialised)
-        ActivatePage(m_general);
+    if (!m_active && m_initialised) ActivatePage(m_general);
     SelectTreeItemOf(m_active);
     UpdateSheetButtons();
     m_treeBusy = busy;
     Q_EMIT pageSetBuilt();
 }
 
-void CMyPropertySheet::BuildTree()
-{
+void CMyPropertySheet::BuildTree() {
     m_tree->Build(m_pages);
     // Widen the tree pane (within reason) so that no caption is cut off.
     QList<int> sizes = m_splitter->sizes();
@@ -567,42 +510,33 @@ void CMyPropertySheet::BuildTree()
     }
 }
 
-void CMyPropertySheet::InvalidatePages()
-{
+void CMyPropertySheet::InvalidatePages() {
     for (CMyPropertyPage* page : QList<CMyPropertyPage*>(m_pages)) {
         page->SetRead(false);
-        if (page->IsInitialised() && page == m_active)
-            page->ReadPage(true);
+        if (page->IsInitialised() && page == m_active) page->ReadPage(true);
     }
 }
 
-bool CMyPropertySheet::AnyPageModified() const
-{
-    return std::any_of(m_pages.begin(), m_pages.end(), [](const CMyPropertyPage* p) { return p->IsModified(); });
+bool CMyPropertySheet::AnyPageModified() const {
+    return std::any_of(m_pages.begin(), m_pages.end(),
+                       [](const CMyPropertyPage* p) { return p->IsModified(); });
 }
 
-void CMyPropertySheet::PageChanged(CMyPropertyPage*, bool)
-{
+void CMyPropertySheet::PageChanged(CMyPropertyPage*, bool) {
     if (QPushButton* send = Button(IdSend))
         send->setEnabled(App().IsConnected() && AnyPageModified());
 }
 
-QPushButton* CMyPropertySheet::Button(ButtonId id) const
-{
+QPushButton* CMyPropertySheet::Button(ButtonId id) const {
     for (QPushButton* b : m_buttons)
-        if (b->objectName().toInt() == id)
-            return b;
+        if (b->objectName().toInt() == id) return b;
     return nullptr;
 }
 
-void CMyPropertySheet::UpdateSheetButtons(CMyPropertyPage* page)
-{
-    if (!m_initialised)
-        return;
-    if (!page)
-        page = m_active;
-    if (!page)
-        return;
+void CMyPropertySheet::UpdateSheetButtons(CMyPropertyPage* page) {
+    if (!m_initialised) return;
+    if (!page) page = m_active;
+    if (!page) return;
     const bool connected = App().IsConnected();
     Button(IdSend)->setEnabled(connected && AnyPageModified());
     Button(IdRead)->setEnabled(connected);
@@ -610,16 +544,12 @@ void CMyPropertySheet::UpdateSheetButtons(CMyPropertyPage* page)
     Button(IdBack)->setEnabled(!page->IsFirst());
 }
 
-QList<CMyPropertyPage*> CMyPropertySheet::CollectPages(const QString& className, int max)
-{
+QList<CMyPropertyPage*> CMyPropertySheet::CollectPages(const QString& className, int max) {
     QList<CMyPropertyPage*> found;
-    if (!App().IsConnected())
-        return found;
+    if (!App().IsConnected()) return found;
     for (CMyPropertyPage* page : QList<CMyPropertyPage*>(m_pages)) {
-        if (found.size() >= max)
-            break;
-        if (page->ClassName() != className)
-            continue;
+        if (found.size() >= max) break;
+        if (page->ClassName() != className) continue;
         if (!page->IsRead()) {
             CMyPropertyPage* previous = m_active;
             const bool busy = m_treeBusy;
@@ -627,8 +557,7 @@ QList<CMyPropertyPage*> CMyPropertySheet::CollectPages(const QString& className,
             const bool ok = ActivatePage(page);
             m_treeBusy = busy;
             QCoreApplication::processEvents();
-            if (!ok)
-                break;
+            if (!ok) break;
             Q_UNUSED(previous);
         }
         found.append(page);
@@ -638,11 +567,9 @@ QList<CMyPropertyPage*> CMyPropertySheet::CollectPages(const QString& className,
 
 // --- connect and disconnect --------------------------------------------------------------------
 
-void CMyPropertySheet::ConnectController(bool takeFirstAnswer)
-{
+void CMyPropertySheet::ConnectController(bool takeFirstAnswer) {
     CKorvalisControlApp& app = App();
-    if (app.IsTransferInProgress())
-        return;
+    if (app.IsTransferInProgress()) return;
     app.firmwareVersion = 1000;
     app.Connect(m_override ? &*m_override : nullptr, takeFirstAnswer);
     if (app.IsConnected()) {
@@ -661,12 +588,10 @@ void CMyPropertySheet::ConnectController(bool takeFirstAnswer)
     }
 }
 
-bool CMyPropertySheet::DisconnectController(bool ask)
-{
+bool CMyPropertySheet::DisconnectController(bool ask) {
     CKorvalisControlApp& app = App();
     // Never pull the channel out from under a running transfer.
-    if (app.IsTransferInProgress())
-        return false;
+    if (app.IsTransferInProgress()) return false;
     if (!app.IsConnected()) {
         SyncPageSet();
         return true;
@@ -678,8 +603,7 @@ bool CMyPropertySheet::DisconnectController(bool ask)
     return true;
 }
 
-void CMyPropertySheet::DisconnectedState()
-{
+void CMyPropertySheet::DisconnectedState() {
     RemovePages();
     App().Disconnect();
     InvalidatePages();
@@ -688,10 +612,8 @@ void CMyPropertySheet::DisconnectedState()
     BuildPageSet();
 }
 
-void CMyPropertySheet::SyncPageSet()
-{
-    if (!m_initialised)
-        return;
+void CMyPropertySheet::SyncPageSet() {
+    if (!m_initialised) return;
     CKorvalisControlApp& app = App();
     if (app.IsTransferInProgress()) {
         if (!m_syncPending) {
@@ -703,8 +625,7 @@ void CMyPropertySheet::SyncPageSet()
         }
         return;
     }
-    if (m_builtConnected == app.IsConnected())
-        return;
+    if (m_builtConnected == app.IsConnected()) return;
     if (app.IsConnected()) {
         BuildPageSet();
         InvalidatePages();
@@ -717,14 +638,12 @@ void CMyPropertySheet::SyncPageSet()
 
 // --- access operations -------------------------------------------------------------------------
 
-void CMyPropertySheet::AccessFailed(bool quiet)
-{
+void CMyPropertySheet::AccessFailed(bool quiet) {
     // The jump to the General page may read again over the same broken link: one failure,
     // one message.
     static int depth = 0;
     ++depth;
-    if (!quiet && depth == 1)
-        MS::ShowMessage(354, MS::Icon::Stop, MS::Buttons::Ok, {}, this);
+    if (!quiet && depth == 1) MS::ShowMessage(354, MS::Icon::Stop, MS::Buttons::Ok, {}, this);
     m_linkError = true;
     ActivatePage(m_general);
     --depth;
@@ -732,72 +651,58 @@ void CMyPropertySheet::AccessFailed(bool quiet)
         QMetaObject::invokeMethod(this, &CMyPropertySheet::SyncPageSet, Qt::QueuedConnection);
 }
 
-uint16_t CMyPropertySheet::ReadParam(int number, bool quiet, bool toSmsModule)
-{
+uint16_t CMyPropertySheet::ReadParam(int number, bool quiet, bool toSmsModule) {
     const uint16_t status = App().ReadParameter(number, toSmsModule);
-    if (status != 0)
-        AccessFailed(quiet);
+    if (status != 0) AccessFailed(quiet);
     return status;
 }
 
-uint16_t CMyPropertySheet::WriteParam(int number, double value, bool quiet, bool toSmsModule)
-{
+uint16_t CMyPropertySheet::WriteParam(int number, double value, bool quiet, bool toSmsModule) {
     const uint16_t status = App().WriteParameter(number, value, toSmsModule);
-    if (status != 0)
-        AccessFailed(quiet);
+    if (status != 0) AccessFailed(quiet);
     return status;
 }
 
-uint16_t CMyPropertySheet::WriteTextParam(int number, const QByteArray& bytes, bool quiet, bool toSmsModule)
-{
+uint16_t CMyPropertySheet::WriteTextParam(int number, const QByteArray& bytes, bool quiet,
+                                          bool toSmsModule) {
     const uint16_t status = App().WriteTextParameter(number, bytes, toSmsModule);
-    if (status != 0)
-        AccessFailed(quiet);
+    if (status != 0) AccessFailed(quiet);
     return status;
 }
 
 // --- commands ----------------------------------------------------------------------------------
 
-void CMyPropertySheet::WriteAllPages()
-{
+void CMyPropertySheet::WriteAllPages() {
     CKorvalisControlApp& app = App();
-    if (!app.IsConnected() || app.IsTransferInProgress())
-        return;
-    for (QPointer<CMyPropertyPage> page : QList<QPointer<CMyPropertyPage>>(m_pages.begin(), m_pages.end())) {
-        if (!page || PageIndex(page) < 0 || !page->IsInitialised())
-            continue;
+    if (!app.IsConnected() || app.IsTransferInProgress()) return;
+    for (QPointer<CMyPropertyPage> page :
+         QList<QPointer<CMyPropertyPage>>(m_pages.begin(), m_pages.end())) {
+        if (!page || PageIndex(page) < 0 || !page->IsInitialised()) continue;
         const bool wasError = m_linkError;
         m_linkError = false;
         page->WritePage();
         const bool failed = m_linkError;
         m_linkError = m_linkError || wasError;
         // After a failure the link is suspect: one message, not one per page.
-        if (failed || !app.IsConnected())
-            break;
+        if (failed || !app.IsConnected()) break;
     }
     UpdateSheetButtons();
 }
 
-void CMyPropertySheet::RereadActivePage()
-{
-    if (!App().IsConnected() || !m_active || !m_active->IsInitialised())
-        return;
+void CMyPropertySheet::RereadActivePage() {
+    if (!App().IsConnected() || !m_active || !m_active->IsInitialised()) return;
     if (m_active->IsModified() &&
         MS::ShowMessage(169, MS::Icon::Warning, MS::Buttons::YesNo, {}, this) != Ui::IdYes)
         return;
     m_active->ReadPage(true);
 }
 
-void CMyPropertySheet::reject()
-{
-    if (App().IsTransferInProgress())
-        return;
-    if (DisconnectController(true))
-        QDialog::done(0);
+void CMyPropertySheet::reject() {
+    if (App().IsTransferInProgress()) return;
+    if (DisconnectController(true)) QDialog::done(0);
 }
 
-void CMyPropertySheet::keyPressEvent(QKeyEvent* event)
-{
+void CMyPropertySheet::keyPressEvent(QKeyEvent* event) {
     // Escape would close the whole program from any edit field; only Cancel and the
     // window's close button do that.
     if (event->key() == Qt::Key_Escape) {
@@ -807,8 +712,7 @@ void CMyPropertySheet::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void CMyPropertySheet::closeEvent(QCloseEvent* event)
-{
+void CMyPropertySheet::closeEvent(QCloseEvent* event) {
     if (App().IsTransferInProgress()) {
         event->ignore();
         return;
@@ -816,36 +720,33 @@ void CMyPropertySheet::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-bool CMyPropertySheet::eventFilter(QObject* watched, QEvent* event)
-{
-    if (!App().IsTransferInProgress())
-        return false;
+bool CMyPropertySheet::eventFilter(QObject* watched, QEvent* event) {
+    if (!App().IsTransferInProgress()) return false;
     switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::ContextMenu:
-    case QEvent::Drop:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd: {
-        // Only the main window is frozen; message boxes and the progress window stay usable.
-        auto* w = qobject_cast<QWidget*>(watched);
-        return w && w->window() == this;
-    }
-    default: return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd: {
+            // Only the main window is frozen; message boxes and the progress window stay usable.
+            auto* w = qobject_cast<QWidget*>(watched);
+            return w && w->window() == this;
+        }
+        default:
+            return false;
     }
 }
 
-int CMyPropertySheet::OnHitCaptionButton(int which, int flag)
-{
-    if (flag == 0)
-        return 0;
+int CMyPropertySheet::OnHitCaptionButton(int which, int flag) {
+    if (flag == 0) return 0;
     if (which == 1)
         showMinimized();
     else if (which == 2)
@@ -853,49 +754,36 @@ int CMyPropertySheet::OnHitCaptionButton(int which, int flag)
     return 0;
 }
 
-void CMyPropertySheet::SetConnectionsDialogHandler(std::function<bool(CMyPropertySheet&)> handler)
-{
+void CMyPropertySheet::SetConnectionsDialogHandler(std::function<bool(CMyPropertySheet&)> handler) {
     g_connectionsDialog = std::move(handler);
 }
 
-void CMyPropertySheet::SetDeviceAddressHandler(std::function<void(CMyPropertySheet&)> handler)
-{
+void CMyPropertySheet::SetDeviceAddressHandler(std::function<void(CMyPropertySheet&)> handler) {
     g_deviceAddressDialog = std::move(handler);
 }
 
-void CMyPropertySheet::SetAlertCycleHandler(std::function<void(CMyPropertySheet&)> handler)
-{
+void CMyPropertySheet::SetAlertCycleHandler(std::function<void(CMyPropertySheet&)> handler) {
     g_alertCycle = std::move(handler);
 }
 
-void CMyPropertySheet::OpenConnectionsDialog()
-{
-    if (g_connectionsDialog)
-        g_connectionsDialog(*this);
+void CMyPropertySheet::OpenConnectionsDialog() {
+    if (g_connectionsDialog) g_connectionsDialog(*this);
     Q_EMIT connectionListChanged();
 }
 
-void CMyPropertySheet::OpenDeviceAddressDialog()
-{
-    if (g_deviceAddressDialog)
-        g_deviceAddressDialog(*this);
+void CMyPropertySheet::OpenDeviceAddressDialog() {
+    if (g_deviceAddressDialog) g_deviceAddressDialog(*this);
 }
 
-void CMyPropertySheet::RunAlertCycle()
-{
-    if (App().IsTransferInProgress())
-        return;
-    if (g_alertCycle)
-        g_alertCycle(*this);
+void CMyPropertySheet::RunAlertCycle() {
+    if (App().IsTransferInProgress()) return;
+    if (g_alertCycle) g_alertCycle(*this);
 }
 
-void CMyPropertySheet::RestartDevice()
-{
+void CMyPropertySheet::RestartDevice() {
     CKorvalisControlApp& app = App();
-    if (!app.IsConnected() || app.IsTransferInProgress())
-        return;
-    if (MS::ShowMessage(153, MS::Icon::Stop, MS::Buttons::OkCancel, {}, this) != Ui::IdOk)
-        return;
+    if (!app.IsConnected() || app.IsTransferInProgress()) return;
+    if (MS::ShowMessage(153, MS::Icon::Stop, MS::Buttons::OkCancel, {}, this) != Ui::IdOk) return;
     const bool sms = IsSmsPageActive(*this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     {
@@ -905,13 +793,11 @@ void CMyPropertySheet::RestartDevice()
             QTimer::singleShot(m_restartWaitMs, &loop, &QEventLoop::quit);
             loop.exec();
         };
-        if (app.Bus())
-            app.Bus()->SetWaitForAcknowledge(false);
+        if (app.Bus()) app.Bus()->SetWaitForAcknowledge(false);
         if (sms) {
             app.WriteParameter(3, 0, true);
             wait();
-            if (app.Bus())
-                app.Bus()->SetWaitForAcknowledge(true);
+            if (app.Bus()) app.Bus()->SetWaitForAcknowledge(true);
         } else {
             app.WriteParameter(3, 0, false);
             wait();
@@ -920,29 +806,24 @@ void CMyPropertySheet::RestartDevice()
     }
     QApplication::restoreOverrideCursor();
     if (!sms) {
-        if (app.IsConnected())
-            InvalidatePages();
+        if (app.IsConnected()) InvalidatePages();
         SyncPageSet();
     }
 }
 
-void CMyPropertySheet::ChooseLanguage()
-{
+void CMyPropertySheet::ChooseLanguage() {
     CKorvalisControlApp& app = App();
     const std::optional<int> chosen = CLanguageDlg::Ask(app.language, this);
-    if (!chosen)
-        return;
+    if (!chosen) return;
     app.language = *chosen;
     MS::ShowMessage(402, MS::Icon::Information, MS::Buttons::Ok, {}, this);
 }
 
-void CMyPropertySheet::OpenManual()
-{
+void CMyPropertySheet::OpenManual() {
     QDesktopServices::openUrl(QUrl::fromUserInput(Tr(346)));
 }
 
-void CMyPropertySheet::ShowAbout()
-{
+void CMyPropertySheet::ShowAbout() {
     CAboutDlg about(false, this);
     about.exec();
 }

@@ -30,15 +30,22 @@ class CMyPropertySheet : public QDialog {
     Q_OBJECT
 public:
     // Control identifiers of the button row.
-    enum ButtonId { IdSend = 12321, IdRead = 104, IdBack = 12323, IdNext = 12324, IdHelp = 9, IdCancel = 2 };
+    enum ButtonId {
+        IdSend = 12321,
+        IdRead = 104,
+        IdBack = 12323,
+        IdNext = 12324,
+        IdHelp = 9,
+        IdCancel = 2
+    };
     enum Menu { MenuFile = 0, MenuController = 1, MenuExtras = 2, MenuHelp = 3 };
 
     // A menu command. Other parts of the program add theirs with CommandRegistrar.
     struct Command {
         int id = 0;
         Menu menu = MenuController;
-        int order = 500;          // position within its menu
-        int textId = 0;           // catalogue string of the item text
+        int order = 500;  // position within its menu
+        int textId = 0;   // catalogue string of the item text
         std::function<void(CMyPropertySheet&)> run;
         std::function<bool(CMyPropertySheet&)> enabled;  // empty = always
         std::function<QString(CMyPropertySheet&)> text;  // empty = Tr(textId)
@@ -67,11 +74,9 @@ public:
     // The page of a class (and instance index), or nullptr.
     CMyPropertyPage* FindPage(const QString& className, int instance = 0) const;
     template <class T>
-    T* FindPage(int instance = 0) const
-    {
+    T* FindPage(int instance = 0) const {
         for (CMyPropertyPage* p : m_pages)
-            if (auto* t = qobject_cast<T*>(p); t && PageInstance(p) == instance)
-                return t;
+            if (auto* t = qobject_cast<T*>(p); t && PageInstance(p) == instance) return t;
         return nullptr;
     }
 
@@ -138,7 +143,8 @@ public:
     // --- what pages and the General page use --------------------------------------------------
     uint16_t ReadParam(int number, bool quiet = false, bool toSmsModule = false);
     uint16_t WriteParam(int number, double value, bool quiet = false, bool toSmsModule = false);
-    uint16_t WriteTextParam(int number, const QByteArray& bytes, bool quiet = false, bool toSmsModule = false);
+    uint16_t WriteTextParam(int number, const QByteArray& bytes, bool quiet = false,
+                            bool toSmsModule = false);
     // After a failed access: message 354 unless quiet, link-error flag, General page active.
     void AccessFailed(bool quiet);
 

@@ -7,30 +7,24 @@
 
 namespace {
 // Function-local so that registrars in other files may run first.
-QHash<QString, CPageRegistry::Factory>& Factories()
-{
+QHash<QString, CPageRegistry::Factory>& Factories() {
     static QHash<QString, CPageRegistry::Factory> factories;
     return factories;
 }
 }  // namespace
 
-void CPageRegistry::Register(const QString& className, Factory factory)
-{
+void CPageRegistry::Register(const QString& className, Factory factory) {
     Factories().insert(className, std::move(factory));
 }
 
-bool CPageRegistry::IsRegistered(const QString& className)
-{
+bool CPageRegistry::IsRegistered(const QString& className) {
     return Factories().contains(className);
 }
 
-CMyPropertyPage* CPageRegistry::Create(const QString& className)
-{
+CMyPropertyPage* CPageRegistry::Create(const QString& className) {
     const auto it = Factories().constFind(className);
-    if (it == Factories().constEnd())
-        return nullptr;
+    if (it == Factories().constEnd()) return nullptr;
     CMyPropertyPage* page = (*it)();
-    if (page)
-        page->SetClassName(className);
+    if (page) page->SetClassName(className);
     return page;
 }

@@ -19,7 +19,9 @@ public:
     static CMyPropertyPage* Create(const QString& className);
 
     struct Registrar {
-        Registrar(const char* className, Factory factory) { Register(QLatin1String(className), std::move(factory)); }
+        Registrar(const char* className, Factory factory) {
+            Register(QLatin1String(className), std::move(factory));
+        }
     };
 };
 

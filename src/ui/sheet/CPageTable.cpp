@@ -8,21 +8,31 @@
 namespace {
 using F = CPageTable::Family;
 
-bool Firmware402(const CKorvalisControlApp& app) { return app.firmwareVersion >= 402; }
-bool Firmware405(const CKorvalisControlApp& app) { return app.firmwareVersion >= 405; }
-bool Firmware408(const CKorvalisControlApp& app) { return app.firmwareVersion >= 408; }
-bool HasLevelChannels(const CKorvalisControlApp& app) { return app.model && app.model->levelChannels != 0; }
-bool ServiceMode(const CKorvalisControlApp& app) { return app.serviceMode; }
-bool SmsModule(const CKorvalisControlApp& app) { return app.smsModulePresent; }
+bool Firmware402(const CKorvalisControlApp& app) {
+    return app.firmwareVersion >= 402;
+}
+bool Firmware405(const CKorvalisControlApp& app) {
+    return app.firmwareVersion >= 405;
+}
+bool Firmware408(const CKorvalisControlApp& app) {
+    return app.firmwareVersion >= 408;
+}
+bool HasLevelChannels(const CKorvalisControlApp& app) {
+    return app.model && app.model->levelChannels != 0;
+}
+bool ServiceMode(const CKorvalisControlApp& app) {
+    return app.serviceMode;
+}
+bool SmsModule(const CKorvalisControlApp& app) {
+    return app.smsModulePresent;
+}
 
-const char* LevelClass(const CKorvalisControlApp& app)
-{
+const char* LevelClass(const CKorvalisControlApp& app) {
     return app.firmwareVersion >= 408 ? "CPropertyPageLevel408" : "CPropertyPageLevel304";
 }
 }  // namespace
 
-const std::vector<CPageTable::Row>& CPageTable::Rows()
-{
+const std::vector<CPageTable::Row>& CPageTable::Rows() {
     // clang-format off
     static const std::vector<Row> rows = {
         {"CPropertyPageIllumination",          StringId(258), StringId(258), F::PerIllumination, nullptr, nullptr, false},
@@ -57,61 +67,70 @@ const std::vector<CPageTable::Row>& CPageTable::Rows()
     return rows;
 }
 
-QString CPageTable::SensorPageClass(int sensorType)
-{
+QString CPageTable::SensorPageClass(int sensorType) {
     switch (sensorType) {
-    case 1: return QStringLiteral("CPropertyPageTemperature");
-    case 2: return QStringLiteral("CPropertyPagepHValue");
-    case 3: return QStringLiteral("CPropertyPageRedox");
-    case 4: return QStringLiteral("CPropertyPageCondF");
-    case 5: return QStringLiteral("CPropertyPageCondS");
-    case 7: return QStringLiteral("CPropertyPageHumidity");
-    case 8: return QStringLiteral("CPropertyPageAirtemperature");
-    case 9: return QStringLiteral("CPropertyPageOxygen");
-    case 10: return QStringLiteral("CPropertyPageVoltage");
-    default: return {};
+        case 1:
+            return QStringLiteral("CPropertyPageTemperature");
+        case 2:
+            return QStringLiteral("CPropertyPagepHValue");
+        case 3:
+            return QStringLiteral("CPropertyPageRedox");
+        case 4:
+            return QStringLiteral("CPropertyPageCondF");
+        case 5:
+            return QStringLiteral("CPropertyPageCondS");
+        case 7:
+            return QStringLiteral("CPropertyPageHumidity");
+        case 8:
+            return QStringLiteral("CPropertyPageAirtemperature");
+        case 9:
+            return QStringLiteral("CPropertyPageOxygen");
+        case 10:
+            return QStringLiteral("CPropertyPageVoltage");
+        default:
+            return {};
     }
 }
 
-QString CPageTable::NumberedCaption(const QString& text, int n)
-{
+QString CPageTable::NumberedCaption(const QString& text, int n) {
     QString caption = text;
     while (!caption.isEmpty() && caption.back().isDigit() && caption.back().unicode() < 128)
         caption.chop(1);
-    if (!caption.endsWith(QLatin1Char(' ')))
-        caption += QLatin1Char(' ');
+    if (!caption.endsWith(QLatin1Char(' '))) caption += QLatin1Char(' ');
     return caption + QString::number(n);
 }
 
-std::vector<CPageTable::Planned> CPageTable::Plan(CKorvalisControlApp& app)
-{
+std::vector<CPageTable::Planned> CPageTable::Plan(CKorvalisControlApp& app) {
     std::vector<Planned> plan;
     const bool connected = app.IsConnected();
     for (const Row& row : Rows()) {
-        if (!connected && !row.alsoDisconnected)
-            continue;
-        if (connected && row.condition && !row.condition(app))
-            continue;
+        if (!connected && !row.alsoDisconnected) continue;
+        if (connected && row.condition && !row.condition(app)) continue;
         const QString group = row.group ? Tr(row.group) : QString();
         const QString cls = QLatin1String(row.classFor ? row.classFor(app) : row.className);
         int count = 1;
         switch (row.family) {
-        case Family::Single: break;
-        case Family::PerIllumination: count = app.model ? app.model->illuminationChannels : 0; break;
-        case Family::PerTimer: count = app.model ? app.model->timers : 0; break;
-        case Family::PerSensor:
-            for (int i = 0; i < 8; ++i) {
-                CSensor& sensor = app.sensors[i];
-                const QString sensorClass = SensorPageClass(sensor.type);
-                if (sensorClass.isEmpty())
-                    continue;
-                plan.push_back({sensorClass, sensor.title, group, i, &sensor});
-            }
-            continue;
+            case Family::Single:
+                break;
+            case Family::PerIllumination:
+                count = app.model ? app.model->illuminationChannels : 0;
+                break;
+            case Family::PerTimer:
+                count = app.model ? app.model->timers : 0;
+                break;
+            case Family::PerSensor:
+                for (int i = 0; i < 8; ++i) {
+                    CSensor& sensor = app.sensors[i];
+                    const QString sensorClass = SensorPageClass(sensor.type);
+                    if (sensorClass.isEmpty()) continue;
+                    plan.push_back({sensorClass, sensor.title, group, i, &sensor});
+                }
+                continue;
         }
         for (int i = 0; i < count; ++i) {
-            const QString caption =
-                row.family == Family::Single ? Tr(row.caption) : NumberedCaption(Tr(row.caption), i + 1);
+            const QString caption = row.family == Family::Single
+                                        ? Tr(row.caption)
+                                        : NumberedCaption(Tr(row.caption), i + 1);
             plan.push_back({cls, caption, group, i, nullptr});
         }
     }

@@ -33,7 +33,9 @@ int DateToDayNumber(const QDate& date);
 // not written one step too low; surplus decimals still truncate (2.55 x 10 -> 25).
 int64_t DisplayToDevice(double value, double factor);
 // The controller's integer in display units.
-inline double DeviceToDisplay(double raw, double factor) { return factor != 0 ? raw / factor : raw; }
+inline double DeviceToDisplay(double raw, double factor) {
+    return factor != 0 ? raw / factor : raw;
+}
 // value x 100 truncated toward zero, / 100 (with the same representation correction).
 double TruncateToHundredths(double value);
 
