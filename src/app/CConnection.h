@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+class CArchive;
+
 class CConnection {
 public:
     enum Type : uint32_t { Serial = 0, Tcp = 1 };
@@ -15,6 +17,16 @@ public:
     // The reply timeout as the engine uses it: clamped to 100..65535 ms so that a stored
     // 65536 does not become 0 in sixteen bits.
     uint16_t EffectiveTimeout() const;
+
+    // Stores or loads the record of "Connections.dat"; the SMS byte only when hasSmsField
+    // is set. False when a load ran out of bytes (the record is then incomplete).
+    bool Serialize(CArchive& ar);
+    // "---" for a non-serial connection, else the baud rate in decimal.
+    QString GetBaudText() const;
+    // String 195 for serial, 272 for TCP, empty for any other type.
+    QString GetTypeText() const;
+    // The "where" of the connection lists: "COM" + port, or address (<AUTO>) + ":" + port.
+    QString GetWhereText() const;
 
     uint32_t comPort = 1;
     uint32_t baudRate = 9600;

@@ -13,6 +13,7 @@
 #include "app/ModelInfo.h"
 #include "app/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
+#include "link/CConnectionArray.h"
 #include "link/CFrameCodec.h"
 #include "link/CMyAsyncSocket.h"
 #include "link/CSWMBus.h"
@@ -34,7 +35,8 @@ QString CurveKey(int curve, int word)
 }
 }  // namespace
 
-CKorvalisControlApp::CKorvalisControlApp() : m_emailSettings(std::make_unique<CEmailSettings>())
+CKorvalisControlApp::CKorvalisControlApp()
+    : m_connections(std::make_unique<CConnectionArray>()), m_emailSettings(std::make_unique<CEmailSettings>())
 {
     g_instance = this;
     std::copy(std::begin(kDefaultCurveWords), std::end(kDefaultCurveWords), dimmingCurveWords.begin());
@@ -139,6 +141,11 @@ CEmailAlerts& CKorvalisControlApp::EmailAlerts()
     return *m_emailAlerts;
 }
 
+void CKorvalisControlApp::LoadConnections()
+{
+    m_connections = std::make_unique<CConnectionArray>(dataFolder);
+}
+
 uint32_t CKorvalisControlApp::DimmingCurveColour(int curve) const
 {
     if (curve < 0 || curve > 7)
@@ -227,6 +234,8 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
     }
     if (connection)
         currentConnection = *connection;
+    else if (!m_connections->FilePath().isEmpty())
+        currentConnection = m_connections->GetSelected();
 
     if (simulationMode) {
         model = ModelInfo::Find(kSimulatedProductCode);

@@ -18,6 +18,7 @@
 class CByteChannel;
 class CEmailAlerts;
 class CEmailSettings;
+class CConnectionArray;
 class CSWMBus;
 struct ModelInfo;
 class CUserInteraction;
@@ -50,6 +51,14 @@ public:
     bool LoadLanguage(int language);
     // Creates the data folder; false when that fails.
     bool CreateDataFolder();
+
+    // --- stored connections ---------------------------------------------------------------
+    // Loads "Connections.dat" from the data folder (the two defaults when there is none);
+    // the list writes it back when the application object ends. Connect(nullptr) uses the
+    // list's selected connection once it is loaded.
+    void LoadConnections();
+    CConnectionArray& Connections() { return *m_connections; }
+    const CConnectionArray& Connections() const { return *m_connections; }
 
     // --- connect and disconnect -----------------------------------------------------------
     bool Connect(const CConnection* connection, bool takeFirstAnswer);
@@ -140,6 +149,7 @@ private:
     ChannelFactory m_channelFactory;
     std::unique_ptr<CByteChannel> m_channel;
     std::unique_ptr<CSWMBus> m_bus;
+    std::unique_ptr<CConnectionArray> m_connections;
     bool m_progressTicking = false;
     bool m_transferInProgress = false;
     int m_framePauseMs = 10;

@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/CConnectionArray.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include "lang/CLanguage.h"
+#include "link/CArchive.h"
+
+namespace {
+// 255 records of sane size fit in a few kilobytes; a bigger file is damaged, and reading
+// only this much keeps the allocation bounded (the records beyond fail their length checks).
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+}  // namespace
+
+CConnectionArray::CConnectionArray(const QString& dataFolder)
+{
+    Open(dataFolder);
+}
+
+CConnectionArray::~CConnectionArray()
+{
+    if (!m_path.isEmpty())
+        Save();
+}
+
+void CConnectionArray::Open(const QString& dataFolder)
+{
+    m_path = QDir(dataFolder).filePath(QStringLiteral("Connections.dat"));
+    Load();
+    if (m_items.isEmpty())
+        AddDefaults();
+}
+
+void CConnectionArray::AddDefaults()
+{
+    CConnection serial;
+    serial.name = Tr(195);
+    serial.type = CConnection::Serial;
+    CConnection tcp;
+    tcp.name = Tr(272);
+    tcp.type = CConnection::Tcp;
+    m_items.append(serial);
+    m_items.append(tcp);
+}
+
+bool CConnectionArray::Load()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // A file that is there but cannot be read must not be replaced without a copy.
+        m_loadStoppedEarly = file.exists();
+        return false;
+    }
+    const QByteArray bytes = file.read(kMaxFileBytes);
+    return FromBytes(bytes);
+}
+
+bool CConnectionArray::FromBytes(const QByteArray& bytes)
+{
+    m_items.clear();
+    m_selected = 0;
+    m_loadStoppedEarly = true;
+    CArchive ar(bytes);
+    uint16_t word = 0;
+    uint16_t selected = 0;
+    if (!ar.ReadU16(word) || !ar.ReadU16(selected))
+        return false;
+    const int count = word & 0xFF;
+    m_version = static_cast<uint8_t>(word >> 8);
+    m_selected = selected < count ? selected : 0;
+    for (int i = 0; i < count; ++i) {
+        CConnection c;
+        c.hasSmsField = m_version != 0;
+        if (!c.Serialize(ar)) {
+            // Records that are there stay; the selection must still name one of them.
+            if (m_selected >= m_items.size())
+                m_selected = 0;
+            return false;
+        }
+        c.hasSmsField = true;
+        m_items.append(c);
+    }
+    m_loadStoppedEarly = false;
+    return true;
+}
+
+QByteArray CConnectionArray::ToBytes() const
+{
+    QByteArray out;
+    CArchive ar(&out);
+    const int count = std::min(GetCount(), MaxCount);
+    ar.WriteU16(static_cast<uint16_t>(count | (FileVersion << 8)));
+    ar.WriteU16(m_selected);
+    for (int i = 0; i < count; ++i) {
+        CConnection c = m_items[i];
+        c.hasSmsField = true;
+        c.Serialize(ar);
+    }
+    return out;
+}
+
+bool CConnectionArray::Save()
+{
+    if (m_path.isEmpty())
+        return false;
+    if (m_loadStoppedEarly && QFile::exists(m_path)) {
+        // The file may hold records this run could not read: keep it as it was.
+        const QString backup = m_path + QStringLiteral(".bak");
+        QFile::remove(backup);
+        if (!QFile::copy(m_path, backup))
+            return false;
+    }
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = ToBytes();
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return false;
+    m_loadStoppedEarly = false;
+    return true;
+}
+
+CConnection CConnectionArray::GetSelected() const
+{
+    return GetAt(m_selected);
+}
+
+CConnection CConnectionArray::GetAt(int i) const
+{
+    return InRange(i) ? m_items[i] : CConnection();
+}
+
+bool CConnectionArray::Select(int i)
+{
+    m_selected = static_cast<uint16_t>(i);
+    return InRange(i);
+}
+
+bool CConnectionArray::Remove(int i)
+{
+    if (!InRange(i) || GetCount() < 2)
+        return false;
+    m_items.remove(i);
+    // The selection follows its connection when a row before it goes.
+    if (i < m_selected)
+        --m_selected;
+    if (m_selected >= GetCount())
+        m_selected = 0;
+    return true;
+}
+
+void CConnectionArray::UpdateSelected(const CConnection& c)
+{
+    if (InRange(m_selected))
+        m_items[m_selected] = c;
+}
+
+bool CConnectionArray::UpdateAt(int i, const CConnection& c)
+{
+    if (!InRange(i))
+        return false;
+    m_items[i] = c;
+    return true;
+}
+
+int CConnectionArray::IndexOf(const QString& name) const
+{
+    for (int i = 0; i < GetCount(); ++i)
+        if (m_items[i].name == name)
+            return i;
+    return -1;
+}
+
+bool CConnectionArray::Contains(const QString& name) const
+{
+    return IndexOf(name) >= 0;
+}
+
+bool CConnectionArray::Add(const CConnection& c)
+{
+    if (IsFull() || Contains(c.name))
+        return false;
+    m_items.append(c);
+    return true;
+}
+
+QString CConnectionArray::MakeUniqueName() const
+{
+    for (int n = 1;; ++n) {
+        const QString candidate = Tr(188) + QString::number(n);
+        if (!Contains(candidate))
+            return candidate;
+    }
+}
