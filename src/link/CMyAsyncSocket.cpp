@@ -5,6 +5,8 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 
+#include "link/CNetworkDiscovery.h"
+
 namespace {
 CMyAsyncSocket::DiscoveryFunction& DiscoveryHook()
 {
@@ -29,7 +31,7 @@ void CMyAsyncSocket::SetDiscovery(DiscoveryFunction discovery)
 QString CMyAsyncSocket::Discover(bool takeFirstAnswer)
 {
     const auto& hook = DiscoveryHook();
-    return hook ? hook(takeFirstAnswer) : QStringLiteral("0.0.0.0");
+    return hook ? hook(takeFirstAnswer) : CNetworkDiscovery::DiscoverModule(takeFirstAnswer);
 }
 
 bool CMyAsyncSocket::ConnectTo(const QString& address, uint16_t port, bool takeFirstAnswer)

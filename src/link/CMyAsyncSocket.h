@@ -41,7 +41,7 @@ public:
     // Reads and drops bytes until a full timeout passes without any.
     int Drain();
 
-    // The discovery used for "0.0.0.0"; installed by the network-module discovery.
+    // The discovery used for "0.0.0.0": CNetworkDiscovery unless a hook replaces it.
     static void SetDiscovery(DiscoveryFunction discovery);
     static QString Discover(bool takeFirstAnswer);
 
