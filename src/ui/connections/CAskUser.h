@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Message boxes of the connection dialogs by string number. They go through the application's
+// user interaction when one is installed (the main window's message service, or a test's
+// script); otherwise a plain message box.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "app/CUserInteraction.h"
+
+class QWidget;
+
+class CAskUser {
+public:
+    static int Ask(QWidget* parent, int stringId, CUserInteraction::Icon icon,
+                   CUserInteraction::Buttons buttons, const QStringList& args = {});
+};

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/connections/CDeviceAddressDlg.h"
+
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/CKorvalisControlApp.h"
+#include "lang/CLanguage.h"
+#include "link/CConnectionArray.h"
+
+CDeviceAddressDlg::CDeviceAddressDlg(uint32_t currentAddress, QWidget* parent)
+    : QDialog(parent), m_newAddress(static_cast<uint16_t>(currentAddress))
+{
+    setObjectName(QStringLiteral("187"));
+    setWindowTitle(Tr(9304));
+    auto* form = new QFormLayout;
+    auto* current = new QLineEdit(QString::number(currentAddress), this);
+    current->setObjectName(QStringLiteral("1221"));
+    current->setReadOnly(true);
+    m_new = new QLineEdit(QString::number(m_newAddress), this);
+    m_new->setObjectName(QStringLiteral("1222"));
+    m_new->setValidator(new QIntValidator(0, 65535, m_new));
+    m_new->installEventFilter(this);
+    form->addRow(Tr(9335), current);
+    form->addRow(Tr(9336), m_new);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &CDeviceAddressDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void CDeviceAddressDlg::Clamp()
+{
+    const int v = std::clamp(m_new->text().toInt(), 1, 30);
+    m_new->setText(QString::number(v));
+    m_newAddress = static_cast<uint16_t>(v);
+}
+
+bool CDeviceAddressDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_new && event->type() == QEvent::FocusOut)
+        Clamp();
+    return QDialog::eventFilter(watched, event);
+}
+
+void CDeviceAddressDlg::accept()
+{
+    // Enter confirms without the field losing focus: clamp here too, so an address outside
+    // 1..30 never reaches the controller.
+    Clamp();
+    QDialog::accept();
+}
+
+bool CDeviceAddressDlg::RunCommand(CKorvalisControlApp& app, QWidget* parent)
+{
+    CDeviceAddressDlg dlg(app.Connections().GetSelected().deviceAddress, parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    ApplyNewAddress(app, dlg.NewAddress());
+    return true;
+}
+
+void CDeviceAddressDlg::ApplyNewAddress(CKorvalisControlApp& app, uint16_t address)
+{
+    CConnection copy = app.Connections().GetSelected();
+    if (!app.simulationMode)
+        app.WriteParameter(5, address);  // status ignored: not connected simply writes nothing
+    copy.deviceAddress = address;
+    app.Connections().UpdateSelected(copy);
+}
