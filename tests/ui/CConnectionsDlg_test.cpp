@@ -77,7 +77,7 @@ public:
 class CConnectionsDlgTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_home;
-    CScriptedUserInteraction m_ui;
+    std::unique_ptr<CScriptedUserInteraction> m_user;
     std::unique_ptr<CKorvalisControlApp> m_app;
 
 private Q_SLOTS:
@@ -87,16 +87,20 @@ private Q_SLOTS:
     }
     void init()
     {
-        m_ui = CScriptedUserInteraction();
+        m_user = std::make_unique<CScriptedUserInteraction>();
         m_app = std::make_unique<CKorvalisControlApp>();
-        m_app->SetUserInteraction(&m_ui);
+        m_app->SetUserInteraction(m_user.get());
         QVERIFY(m_app->LoadLanguage(CLanguage::English));
         m_app->dataFolder = m_home.filePath("data");
         QVERIFY(m_app->CreateDataFolder());
         QFile::remove(m_app->dataFolder + "/Connections.dat");
         m_app->LoadConnections();
     }
-    void cleanup() { m_app.reset(); }
+    void cleanup()
+    {
+        m_app.reset();
+        m_user.reset();
+    }
 
     void listShowsTheConnectionsAndTheSelection()
     {
@@ -164,7 +168,7 @@ private Q_SLOTS:
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(m_app->Connections().GetSelected().name, Tr(188) + "2");
         QCOMPARE(CheckedRows(table), QList<int>{2});
-        QVERIFY(m_ui.shown.isEmpty());
+        QVERIFY(m_user->shown.isEmpty());
     }
 
     void newWithATakenNameKeepsTheEditorOpen()
@@ -183,7 +187,7 @@ private Q_SLOTS:
         });
         dlg.OnNew();
         QCOMPARE(attempts, 2);
-        QCOMPARE(m_ui.MessageIds(), QList<int>{9301});
+        QCOMPARE(m_user->MessageIds(), QList<int>{31211});
         QCOMPARE(m_app->Connections().GetAt(2).name, QStringLiteral("Tank 2"));
 
         // The editor itself: OK with a refused name leaves it open.
@@ -214,7 +218,7 @@ private Q_SLOTS:
         dlg.SetEditorRunner([&](CConnection&, const std::function<bool(const QString&)>&) { return editorRan = true; });
         QTest::mouseClick(Find<QPushButton>(dlg, "1395"), Qt::LeftButton);
         QVERIFY(!editorRan);
-        QCOMPARE(m_ui.MessageIds(), QList<int>{9300});
+        QCOMPARE(m_user->MessageIds(), QList<int>{31210});
         QCOMPARE(list.GetCount(), 255);
     }
 
@@ -348,10 +352,10 @@ private Q_SLOTS:
     {
         CConnection c;
         CEditConnectionDlg editor(*m_app, c);
-        m_ui.QueueAnswer(CUserInteraction::IdNo);
+        m_user->QueueAnswer(CUserInteraction::IdNo);
         QTest::mouseClick(Find<QPushButton>(editor, "1060"), Qt::LeftButton);
-        QCOMPARE(m_ui.MessageIds(), QList<int>{322});
-        QCOMPARE(m_ui.shown[0].buttons, CUserInteraction::Buttons::YesNoCancel);
+        QCOMPARE(m_user->MessageIds(), QList<int>{322});
+        QCOMPARE(m_user->shown[0].buttons, CUserInteraction::Buttons::YesNoCancel);
     }
 
     void deviceAddressIsClampedAndStored()
@@ -427,7 +431,7 @@ private Q_SLOTS:
             QVERIFY(address->isVisible());
             address->setText("10.0.0");  // incomplete: refused, dialog stays
             Find<QPushButton>(dlg, "1")->click();
-            QCOMPARE(m_ui.MessageIds(), QList<int>{9365});
+            QCOMPARE(m_user->MessageIds(), QList<int>{31212});
             QVERIFY(dlg.isVisible());
             address->setText("10.0.0.77");
             Find<QRadioButton>(dlg, "1484")->click();

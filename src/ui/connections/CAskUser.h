@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes of the connection dialogs by string number. They go through the application's
-// user interaction when one is installed (the main window's message service, or a test's
-// script); otherwise a plain message box.
+// user interaction when one is installed, otherwise straight to the message service.
 #pragma once
 
 #include <QString>

@@ -26,7 +26,7 @@ constexpr int kHeaders[] = {StringId(296), StringId(336), StringId(250), StringI
 CConnectionsDlg::CConnectionsDlg(CKorvalisControlApp& app, QWidget* parent) : QDialog(parent), m_app(app)
 {
     setObjectName(QStringLiteral("216"));
-    setWindowTitle(Tr(9302));
+    setWindowTitle(Tr(21601));
     m_list = new QTableWidget(0, 7, this);
     m_list->setObjectName(QStringLiteral("1397"));
     QStringList headers;
@@ -41,15 +41,15 @@ CConnectionsDlg::CConnectionsDlg(CKorvalisControlApp& app, QWidget* parent) : QD
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->viewport()->installEventFilter(this);
 
-    m_new = new QPushButton(Tr(9310), this);
+    m_new = new QPushButton(Tr(21602), this);
     m_new->setObjectName(QStringLiteral("1395"));
-    m_edit = new QPushButton(Tr(9311), this);
+    m_edit = new QPushButton(Tr(21603), this);
     m_edit->setObjectName(QStringLiteral("1398"));
-    m_delete = new QPushButton(Tr(9312), this);
+    m_delete = new QPushButton(Tr(21604), this);
     m_delete->setObjectName(QStringLiteral("1396"));
-    m_ports = new QPushButton(Tr(9313), this);
+    m_ports = new QPushButton(Tr(21605), this);
     m_ports->setObjectName(QStringLiteral("1371"));
-    m_autoConnect = new QCheckBox(Tr(9314), this);
+    m_autoConnect = new QCheckBox(Tr(21606), this);
     m_autoConnect->setObjectName(QStringLiteral("1514"));
     m_autoConnect->setChecked(app.automaticConnect);
 
@@ -153,7 +153,7 @@ bool CConnectionsDlg::RunEditor(CConnection& c, int editedRow)
         const int existing = m_app.Connections().IndexOf(name);
         if (existing < 0 || existing == editedRow)
             return true;
-        CAskUser::Ask(this, 9301, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok, {name});
+        CAskUser::Ask(this, 31211, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok, {name});
         return false;
     };
     if (m_runEditor)
@@ -167,7 +167,7 @@ void CConnectionsDlg::OnNew()
 {
     CConnectionArray& list = m_app.Connections();
     if (list.IsFull()) {
-        CAskUser::Ask(this, 9300, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok);
+        CAskUser::Ask(this, 31210, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok);
         return;
     }
     CConnection c;

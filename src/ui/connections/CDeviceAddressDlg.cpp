@@ -18,7 +18,7 @@ CDeviceAddressDlg::CDeviceAddressDlg(uint32_t currentAddress, QWidget* parent)
     : QDialog(parent), m_newAddress(static_cast<uint16_t>(currentAddress))
 {
     setObjectName(QStringLiteral("187"));
-    setWindowTitle(Tr(9304));
+    setWindowTitle(Tr(18701));
     auto* form = new QFormLayout;
     auto* current = new QLineEdit(QString::number(currentAddress), this);
     current->setObjectName(QStringLiteral("1221"));
@@ -27,8 +27,8 @@ CDeviceAddressDlg::CDeviceAddressDlg(uint32_t currentAddress, QWidget* parent)
     m_new->setObjectName(QStringLiteral("1222"));
     m_new->setValidator(new QIntValidator(0, 65535, m_new));
     m_new->installEventFilter(this);
-    form->addRow(Tr(9335), current);
-    form->addRow(Tr(9336), m_new);
+    form->addRow(Tr(18702), current);
+    form->addRow(Tr(18703), m_new);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));

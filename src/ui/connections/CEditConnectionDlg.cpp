@@ -72,19 +72,19 @@ CEditConnectionDlg::CEditConnectionDlg(CKorvalisControlApp& app, CConnection& co
     : QDialog(parent), m_app(app), m_connection(connection)
 {
     setObjectName(QStringLiteral("217"));
-    setWindowTitle(Tr(9303));
+    setWindowTitle(Tr(21701));
     const CConnection& c = connection;
     auto* grid = new QGridLayout;
     int row = 0;
 
     m_name = new QLineEdit(c.name, this);
     m_name->setObjectName(QStringLiteral("1400"));
-    grid->addWidget(new QLabel(Tr(9320), this), row, 0);
+    grid->addWidget(new QLabel(Tr(21702), this), row, 0);
     grid->addWidget(m_name, row++, 1, 1, 3);
 
-    m_serial = new QRadioButton(Tr(9321), this);
+    m_serial = new QRadioButton(Tr(21703), this);
     m_serial->setObjectName(QStringLiteral("1401"));
-    m_tcp = new QRadioButton(Tr(9322), this);
+    m_tcp = new QRadioButton(Tr(21704), this);
     m_tcp->setObjectName(QStringLiteral("1458"));
     grid->addWidget(new QLabel(Tr(339) + QLatin1Char(':'), this), row, 0);
     grid->addWidget(m_serial, row, 1);
@@ -96,7 +96,7 @@ CEditConnectionDlg::CEditConnectionDlg(CKorvalisControlApp& app, CConnection& co
     m_comPort->setPrefix(QStringLiteral("COM"));
     m_address = new QLineEdit(c.networkAddress == QLatin1String("0.0.0.0") ? kAuto : c.networkAddress, this);
     m_address->setObjectName(QStringLiteral("1454"));
-    m_automatic = new QCheckBox(Tr(9327), this);
+    m_automatic = new QCheckBox(Tr(21709), this);
     m_automatic->setObjectName(QStringLiteral("1496"));
     m_automatic->setChecked(c.networkAddress == QLatin1String("0.0.0.0"));
     m_address->setEnabled(!m_automatic->isChecked());
@@ -107,7 +107,7 @@ CEditConnectionDlg::CEditConnectionDlg(CKorvalisControlApp& app, CConnection& co
 
     // The device behind the port number: pick a detected port or type a path (pseudo-
     // terminals are not detected).
-    m_deviceLabel = new QLabel(Tr(9331), this);
+    m_deviceLabel = new QLabel(Tr(21713), this);
     m_device = new QComboBox(this);
     m_device->setObjectName(QStringLiteral("serialDevice"));
     m_device->setEditable(true);
@@ -115,13 +115,13 @@ CEditConnectionDlg::CEditConnectionDlg(CKorvalisControlApp& app, CConnection& co
     for (const CSerialPortListDlg::Port& p : CSerialPortListDlg::SystemPorts())
         m_device->addItem(p.description.isEmpty() ? p.path : p.path + QStringLiteral("  (") + p.description + QLatin1Char(')'), p.path);
     m_device->setEditText(CSerialPortMap::DevicePath(c.comPort));
-    m_serialPorts = new QPushButton(Tr(9313), this);
+    m_serialPorts = new QPushButton(Tr(21605), this);
     m_serialPorts->setObjectName(QStringLiteral("serialPorts"));
     grid->addWidget(m_deviceLabel, row, 0);
     grid->addWidget(m_device, row, 1, 1, 2);
     grid->addWidget(m_serialPorts, row++, 3);
 
-    m_baudLabel = new QLabel(Tr(9325), this);
+    m_baudLabel = new QLabel(Tr(21707), this);
     m_baud = new QComboBox(this);
     m_baud->setObjectName(QStringLiteral("1361"));
     for (const char* rate : kBaudRates)
@@ -131,7 +131,7 @@ CEditConnectionDlg::CEditConnectionDlg(CKorvalisControlApp& app, CConnection& co
     if (m_baud->findText(baudText) < 0 && c.baudRate != 0)
         m_baud->addItem(baudText);
     m_baud->setCurrentIndex(m_baud->findText(baudText));
-    m_tcpPortLabel = new QLabel(Tr(9326), this);
+    m_tcpPortLabel = new QLabel(Tr(21708), this);
     m_tcpPort = Spin("1456", 1, 65535, c.tcpPort, this);
     grid->addWidget(m_baudLabel, row, 0);
     grid->addWidget(m_tcpPortLabel, row, 0);
@@ -139,23 +139,23 @@ CEditConnectionDlg::CEditConnectionDlg(CKorvalisControlApp& app, CConnection& co
     grid->addWidget(m_tcpPort, row++, 1);
 
     m_deviceAddress = Spin("1310", 1, 31, c.deviceAddress, this);
-    grid->addWidget(new QLabel(Tr(9323), this), row, 0);
+    grid->addWidget(new QLabel(Tr(21705), this), row, 0);
     grid->addWidget(m_deviceAddress, row++, 1);
 
     m_timeout = new QLineEdit(QString::number(c.replyTimeout), this);
     m_timeout->setObjectName(QStringLiteral("1399"));
     m_timeout->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), m_timeout));
-    grid->addWidget(new QLabel(Tr(9324), this), row, 0);
+    grid->addWidget(new QLabel(Tr(21706), this), row, 0);
     grid->addWidget(m_timeout, row++, 1);
 
-    m_sms = new QCheckBox(Tr(9328), this);
+    m_sms = new QCheckBox(Tr(21710), this);
     m_sms->setObjectName(QStringLiteral("1660"));
     m_sms->setChecked(c.smsModule);
     grid->addWidget(m_sms, row++, 0, 1, 4);
 
-    m_scan = new QPushButton(Tr(9329), this);
+    m_scan = new QPushButton(Tr(21711), this);
     m_scan->setObjectName(QStringLiteral("1060"));
-    m_configuration = new QPushButton(Tr(9330), this);
+    m_configuration = new QPushButton(Tr(21712), this);
     m_configuration->setObjectName(QStringLiteral("1459"));
     auto* tools = new QHBoxLayout;
     tools->addWidget(m_scan);

@@ -33,7 +33,7 @@ CLantronixConfig::CLantronixConfig(CKorvalisControlApp& app, uint8_t moduleIndex
     : QDialog(parent), m_app(app), m_moduleIndex(moduleIndex)
 {
     setObjectName(QStringLiteral("228"));
-    setWindowTitle(Tr(9308));
+    setWindowTitle(Tr(22801));
     auto* layout = new QVBoxLayout(this);
 
     auto* host = new QFormLayout;
@@ -45,16 +45,16 @@ CLantronixConfig::CLantronixConfig(CKorvalisControlApp& app, uint8_t moduleIndex
     const QStringList addresses = CLocalHost::Ipv4Addresses(16);
     own->addItems(addresses);
     own->setMaximumHeight(90);
-    host->addRow(Tr(9362), hostName);
-    host->addRow(Tr(9363), own);
+    host->addRow(Tr(22809), hostName);
+    host->addRow(Tr(22810), own);
     layout->addLayout(host);
 
-    auto* types = new QGroupBox(Tr(9359), this);
+    auto* types = new QGroupBox(Tr(22806), this);
     auto* typesLayout = new QVBoxLayout(types);
     auto* optionGroup = new QButtonGroup(this);
     const char* optionNames[2] = {"1482", "1484"};
     for (int i = 0; i < 2; ++i) {
-        m_option[i] = new QRadioButton(Tr(i == 0 ? 9360 : 9361), types);
+        m_option[i] = new QRadioButton(Tr(i == 0 ? 22807 : 22808), types);
         m_option[i]->setObjectName(QLatin1String(optionNames[i]));
         m_option[i]->setEnabled(enable);
         optionGroup->addButton(m_option[i], i);
@@ -65,15 +65,15 @@ CLantronixConfig::CLantronixConfig(CKorvalisControlApp& app, uint8_t moduleIndex
     m_name = new QLineEdit(QStringLiteral("LTRX_IBSS"), types);
     m_name->setObjectName(QStringLiteral("1483"));
     m_name->setEnabled(enable);
-    nameForm->addRow(Tr(9358), m_name);
+    nameForm->addRow(Tr(22805), m_name);
     typesLayout->addLayout(nameForm);
     layout->addWidget(types);
 
-    auto* addressing = new QGroupBox(Tr(9364), this);
+    auto* addressing = new QGroupBox(Tr(22811), this);
     auto* addressingLayout = new QVBoxLayout(addressing);
-    m_fixed = new QRadioButton(Tr(9355), addressing);
+    m_fixed = new QRadioButton(Tr(22802), addressing);
     m_fixed->setObjectName(QStringLiteral("1487"));
-    m_automatic = new QRadioButton(Tr(9356), addressing);
+    m_automatic = new QRadioButton(Tr(22803), addressing);
     m_automatic->setObjectName(QStringLiteral("1493"));
     auto* addressingGroup = new QButtonGroup(this);
     addressingGroup->addButton(m_fixed, 0);
@@ -84,7 +84,7 @@ CLantronixConfig::CLantronixConfig(CKorvalisControlApp& app, uint8_t moduleIndex
     if (!addresses.isEmpty())
         m_address->setText(CLocalHost::NetworkOf(addresses.first()));
     auto* addressForm = new QFormLayout;
-    addressForm->addRow(Tr(9357), m_address);
+    addressForm->addRow(Tr(22804), m_address);
     addressingLayout->addWidget(m_fixed);
     addressingLayout->addLayout(addressForm);
     addressingLayout->addWidget(m_automatic);
@@ -122,7 +122,7 @@ void CLantronixConfig::accept()
             ipv4 = (ipv4 << 8) | (v & 0xFF);
         }
         if (!ok) {
-            CAskUser::Ask(this, 9365, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok);
+            CAskUser::Ask(this, 31212, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok);
             m_address->setFocus();
             return;
         }

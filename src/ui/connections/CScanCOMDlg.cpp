@@ -28,13 +28,13 @@ CScanCOMDlg::CScanCOMDlg(CKorvalisControlApp& app, CConnection& connection, QWid
     : QDialog(parent), m_app(app), m_connection(connection)
 {
     setObjectName(QStringLiteral("254"));
-    setWindowTitle(Tr(9305));
+    setWindowTitle(Tr(25401));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     m_from = PortSpin("1587", 1, this);
     m_to = PortSpin("1584", 255, this);
-    form->addRow(Tr(9341), m_from);
-    form->addRow(Tr(9342), m_to);
+    form->addRow(Tr(25403), m_from);
+    form->addRow(Tr(25404), m_to);
     layout->addLayout(form);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("1220"));
@@ -43,7 +43,7 @@ CScanCOMDlg::CScanCOMDlg(CKorvalisControlApp& app, CConnection& connection, QWid
     m_progress->setFormat(QStringLiteral("COM%v"));
     layout->addWidget(m_progress);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    m_start = buttons->addButton(Tr(9340), QDialogButtonBox::ActionRole);
+    m_start = buttons->addButton(Tr(25402), QDialogButtonBox::ActionRole);
     m_start->setObjectName(QStringLiteral("1447"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
     layout->addWidget(buttons);

@@ -13,9 +13,9 @@ CSelectIPAddress::CSelectIPAddress(const QStringList& addresses, QString& result
     : QDialog(parent), m_result(result)
 {
     setObjectName(QStringLiteral("235"));
-    setWindowTitle(Tr(9307));
+    setWindowTitle(Tr(23501));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(Tr(9352), this));
+    layout->addWidget(new QLabel(Tr(23502), this));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("1492"));
     m_list->addItems(addresses);  // arrival order, duplicates kept

@@ -46,12 +46,12 @@ QList<CSerialPortListDlg::Port> CSerialPortListDlg::SystemPorts()
 CSerialPortListDlg::CSerialPortListDlg(bool choosing, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("serialPortList"));
-    setWindowTitle(Tr(9306));
+    setWindowTitle(Tr(31200));
     auto* layout = new QVBoxLayout(this);
     m_ports = SystemPorts();
     m_table = new QTableWidget(static_cast<int>(m_ports.size()), 5, this);
     m_table->setObjectName(QStringLiteral("ports"));
-    m_table->setHorizontalHeaderLabels({Tr(9345), Tr(9346), Tr(9347), Tr(9348), Tr(9349)});
+    m_table->setHorizontalHeaderLabels({Tr(31201), Tr(31202), Tr(31203), Tr(31204), Tr(31205)});
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -66,14 +66,14 @@ CSerialPortListDlg::CSerialPortListDlg(bool choosing, QWidget* parent) : QDialog
     m_table->resizeColumnsToContents();
     layout->addWidget(m_table);
     if (m_ports.isEmpty()) {
-        auto* none = new QLabel(Tr(9350), this);
+        auto* none = new QLabel(Tr(31206), this);
         none->setObjectName(QStringLiteral("noPorts"));
         none->setWordWrap(true);
         layout->addWidget(none);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     if (choosing) {
-        m_use = buttons->addButton(Tr(9351), QDialogButtonBox::AcceptRole);
+        m_use = buttons->addButton(Tr(31207), QDialogButtonBox::AcceptRole);
         m_use->setObjectName(QStringLiteral("use"));
         connect(m_use, &QPushButton::clicked, this, &CSerialPortListDlg::Choose);
         connect(m_table, &QTableWidget::cellDoubleClicked, this, &CSerialPortListDlg::Choose);
