@@ -13,6 +13,7 @@
 #include "ui/sheet/CMessageService.h"
 #include "ui/sheet/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
+#include "ui/connections/CConnectionCommands.h"
 
 namespace {
 bool LoadOrTell(CKorvalisControlApp& app, int language) {
@@ -79,6 +80,8 @@ bool CAppStartup::InitInstance(CKorvalisControlApp& app, const Options& options)
         }
     }
     app.currentHelpTopic = app.defaultHelpTopic = 298;
+    // After the language: a first start names its two default connections in it.
+    app.LoadConnections();
     return true;
 }
 
@@ -100,6 +103,12 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
     if (!InitInstance(app, options)) return 0;
 
     CMyPropertySheet sheet;
+    CConnectionCommands::InstallDiscoveryDialogs(&sheet);
+    CMyPropertySheet::SetConnectionsDialogHandler([](CMyPropertySheet& s) {
+        CConnectionCommands::OpenConnectionsDialog(&s);
+        return true;
+    });
+    CMyPropertySheet::SetDeviceAddressHandler([](CMyPropertySheet& s) { CConnectionCommands::SetDeviceAddress(&s); });
     if (options.demoConnection) {
         sheet.SetConnectionOverride(*options.demoConnection);
         QMetaObject::invokeMethod(
