@@ -33,6 +33,15 @@ void CConnectionArray::Open(const QString& dataFolder)
         AddDefaults();
 }
 
+void CConnectionArray::ReadOnly(const QString& dataFolder)
+{
+    m_path = QDir(dataFolder).filePath(QStringLiteral("Connections.dat"));
+    Load();
+    m_path.clear();
+    if (m_items.isEmpty())
+        AddDefaults();
+}
+
 void CConnectionArray::AddDefaults()
 {
     CConnection serial;

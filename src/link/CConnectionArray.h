@@ -26,6 +26,9 @@ public:
 
     // Binds the list to the data folder's file, loads it and adds the defaults when empty.
     void Open(const QString& dataFolder);
+    // Reads the data folder's file without binding the list to it (nothing is saved), with
+    // the defaults when it holds none: for tools that only look at the stored connections.
+    void ReadOnly(const QString& dataFolder);
     QString FilePath() const { return m_path; }
 
     // False when the file cannot be opened (list unchanged) or stops early (the records read

@@ -9,11 +9,23 @@
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "link/CSerialPortMap.h"
-#include "support/CPtyDeviceServer.h"
+#include "device/CDeviceModel.h"
+#include "support/CDeviceModelServer.h"
+#include "support/CSocatPair.h"
 #include "support/CScriptedUserInteraction.h"
 #include "ui/connections/CScanCOMDlg.h"
 
 namespace {
+// The device model on one end of a socat pair; the program opens the other.
+struct PtyDevice {
+    explicit PtyDevice(const CDeviceModel::Options& o = {}) : model(o), server(model) {}
+    bool Start() { return pair.Start() && server.ServeTty(pair.EndB()); }
+    QString ProgramEnd() const { return pair.EndA(); }
+    CDeviceModel model;
+    CSocatPair pair;
+    CDeviceModelServer server;
+};
+
 // Shows messages the way a modal box does: the event loop runs while it is open.
 class ModalUser : public CScriptedUserInteraction {
 public:
@@ -45,7 +57,7 @@ private Q_SLOTS:
 
     void findsTheControllerOnItsPort()
     {
-        CPtyDeviceServer device;
+        PtyDevice device;
         QVERIFY2(device.Start(), "socat pseudo-terminal pair");
         CSerialPortMap::SetOverride(5, device.ProgramEnd());
         ModalUser user;
@@ -72,8 +84,8 @@ private Q_SLOTS:
         QVERIFY(!app.IsConnected());
         QCOMPARE(app.serialDeviceOverride, QStringLiteral("/dev/null"));
         QCOMPARE(dlg.findChild<QProgressBar*>("1220")->value(), 5);
-        device.Stop();
-        QVERIFY(!device.Model().Log().isEmpty());
+        device.server.Stop();
+        QVERIFY(!device.model.Log().isEmpty());
         CSerialPortMap::SetOverride(5, m_home.filePath("no-such-port-5"));
     }
 
@@ -82,7 +94,7 @@ private Q_SLOTS:
         // A controller too old for the program: the probe shows message 334 and fails.
         CDeviceModel::Options old;
         old.firmware = 399;
-        CPtyDeviceServer device(old);
+        PtyDevice device(old);
         QVERIFY2(device.Start(), "socat pseudo-terminal pair");
         CSerialPortMap::SetOverride(5, device.ProgramEnd());
         ModalUser user;
@@ -103,9 +115,9 @@ private Q_SLOTS:
         QCOMPARE(user.MessageIds(), (QList<int>{334, 190}));
         QCOMPARE(user.scanningWhileShown, (QList<bool>{false, false}));
         QVERIFY(dlg.isVisible());
-        device.Stop();
+        device.server.Stop();
         int identifications = 0;
-        for (const CDeviceModel::Access& a : device.Model().Log())
+        for (const CDeviceModel::Access& a : device.model.Log())
             identifications += a.kind == CDeviceModel::Access::Read && a.number == 2;
         QCOMPARE(identifications, 1);
         dlg.reject();

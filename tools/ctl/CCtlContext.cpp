@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "lang/CLanguage.h"
+#include "link/CConnectionArray.h"
 #include "link/CSWMBus.h"
 
 namespace {
@@ -15,6 +16,7 @@ QHash<QString, bool>& DeclaredOptions()
         {QStringLiteral("--baud"), true},     {QStringLiteral("--address"), true},
         {QStringLiteral("--timeout"), true},  {QStringLiteral("--password"), true},
         {QStringLiteral("--sms"), false},     {QStringLiteral("--yes"), false},
+        {QStringLiteral("--connection"), true},
     };
     return options;
 }
@@ -84,6 +86,18 @@ bool CCtlContext::ParseCommonOptions(QStringList& args, QString& error)
         }
         target = v;
     };
+    // A stored connection first, so that the other options can change it.
+    if (HasOption(QStringLiteral("--connection"))) {
+        CConnectionArray stored;
+        stored.ReadOnly(m_app->dataFolder);
+        const int i = stored.IndexOf(Option(QStringLiteral("--connection")));
+        if (i < 0) {
+            error = QStringLiteral("no stored connection is named \"%1\" (see: korvalisctl connections)")
+                        .arg(Option(QStringLiteral("--connection")));
+            return false;
+        }
+        m_connection = stored.GetAt(i);
+    }
     if (HasOption(QStringLiteral("--tcp"))) {
         m_connection.type = CConnection::Tcp;
         const QString where = Option(QStringLiteral("--tcp"));
@@ -113,6 +127,8 @@ bool CCtlContext::ConnectDevice()
 {
     if (!m_app->Connect(&m_connection, true)) {
         QString why = m_app->LastChannelError();
+        if (why.isEmpty() && m_connection.IsTcp() && m_connection.networkAddress.trimmed() == QLatin1String("0.0.0.0"))
+            why = QStringLiteral("no network module answered the search (the connection's address is automatic)");
         if (why.isEmpty())
             why = QStringLiteral("the device did not answer the identification (check the connection options)");
         Err(QStringLiteral("error: cannot connect: %1").arg(why));

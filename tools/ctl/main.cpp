@@ -17,7 +17,8 @@ void Usage(FILE* out)
                  "  --address N         bus address of the controller (default 1)\n"
                  "  --timeout MS        reply timeout (default 5000)\n"
                  "  --password N        the controller's password, when it has one\n"
-                 "  --sms               address the SMS module (bus address 34)\n\n"
+                 "  --sms               address the SMS module (bus address 34)\n"
+                 "  --connection NAME   a connection stored by the program (other options change it)\n\n"
                  "commands:\n");
     for (const CtlCommand& c : CtlCommands())
         std::fprintf(out, "  %s\n", c.synopsis.toLocal8Bit().constData());

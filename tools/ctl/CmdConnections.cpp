@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// connections, discover
+#include <cstdio>
+
+#include "CCtlContext.h"
+#include "CtlCommand.h"
+#include "link/CConnectionArray.h"
+#include "link/CNetworkDiscovery.h"
+#include "link/CSerialPortMap.h"
+
+namespace {
+void Out(const QString& line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+}
+
+// One line per stored connection, tab-separated: name, where, baud, type, bus address,
+// reply timeout, "*" on the selected one.
+int Connections(CCtlContext& ctx, const QStringList& args)
+{
+    if (!args.isEmpty()) {
+        std::fprintf(stderr, "usage: korvalisctl connections\n");
+        return CtlUsage;
+    }
+    CConnectionArray list;
+    list.ReadOnly(ctx.App().dataFolder);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const CConnection c = list.GetAt(i);
+        QString where = c.GetWhereText();
+        if (!c.IsTcp()) {
+            const QString path = CSerialPortMap::DevicePath(c.comPort);
+            if (!path.isEmpty())
+                where += QStringLiteral(" (%1)").arg(path);
+        }
+        Out(QStringList{c.name, where, c.GetBaudText(), c.GetTypeText(), QString::number(c.deviceAddress),
+                        QString::number(c.replyTimeout), i == list.GetSelectedIndex() ? QStringLiteral("*") : QString()}
+                .join(QLatin1Char('\t')));
+    }
+    return CtlOk;
+}
+
+// The network modules that answer the search, one address per line, each once.
+int Discover(CCtlContext&, const QStringList& args)
+{
+    if (!args.isEmpty()) {
+        std::fprintf(stderr, "usage: korvalisctl discover\n");
+        return CtlUsage;
+    }
+    std::fprintf(stderr, "searching for network modules (%d s)...\n",
+                 CNetworkDiscovery::WaitSteps * CNetworkDiscovery::StepMilliseconds / 1000);
+    QStringList seen;
+    for (const QString& address : CNetworkDiscovery::Collect(nullptr)) {
+        if (seen.contains(address))
+            continue;
+        seen << address;
+        Out(address);
+    }
+    if (seen.isEmpty()) {
+        std::fprintf(stderr, "error: no network module answered\n");
+        return CtlFailed;
+    }
+    return CtlOk;
+}
+
+CtlRegistrar r1({QStringLiteral("connections"),
+                 QStringLiteral("connections              stored connections: name, where, baud, type, address, timeout, * selected"),
+                 Connections});
+CtlRegistrar r2({QStringLiteral("discover"), QStringLiteral("discover                 addresses of the network modules that answer"), Discover});
+}  // namespace
