@@ -3,7 +3,6 @@
 
 #include <QDateTime>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
@@ -23,6 +22,7 @@
 #include "chart/CTimeChartView.h"
 #include "lang/CLanguage.h"
 #include "params/CMeasuredValueArray.h"
+#include "ui/sheet/CFileDialogService.h"
 
 namespace {
 // A zoom stops at ten minutes: ten records at the shortest recording interval.
@@ -144,7 +144,7 @@ bool CMeasDataDialog::ExportImage(const QString& path) const {
 }
 
 void CMeasDataDialog::AskAndExport() {
-    QString path = QFileDialog::getSaveFileName(this, Tr(61803), QString(), Tr(61804));
+    QString path = CFileDialogService::GetSaveFileName(Tr(61803), QString(), Tr(61804), this);
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
     if (ExportImage(path)) return;
@@ -158,7 +158,7 @@ void CMeasDataDialog::OpenFile(QWidget* parent, const QString& givenPath, CUserI
     CTimerStop stop;
     QString path = givenPath;
     if (path.isEmpty()) {
-        path = QFileDialog::getOpenFileName(parent, QString(), QString(), Tr(390));
+        path = CFileDialogService::GetOpenFileName(Tr(20716), QString(), Tr(390), parent);
         if (path.isEmpty()) return;
     }
     CMeasuredValueArray array;

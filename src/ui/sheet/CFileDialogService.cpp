@@ -19,9 +19,12 @@ QString CFileDialogService::GetOpenFileName(const QString& title, const QString&
 }
 
 QString CFileDialogService::GetSaveFileName(const QString& title, const QString& suggested,
-                                            const QString& filter, QWidget* parent) {
-    if (g_handler) return g_handler({Kind::Save, title, suggested, filter});
-    return QFileDialog::getSaveFileName(ParentOr(parent), title, suggested, filter);
+                                            const QString& filter, QWidget* parent,
+                                            bool confirmOverwrite) {
+    if (g_handler) return g_handler({Kind::Save, title, suggested, filter, confirmOverwrite});
+    return QFileDialog::getSaveFileName(
+        ParentOr(parent), title, suggested, filter, nullptr,
+        confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
 }
 
 QString CFileDialogService::GetExistingDirectory(const QString& title, const QString& directory,
