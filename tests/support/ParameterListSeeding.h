@@ -4,15 +4,10 @@
 #pragma once
 
 #include "device/CBusDevice.h"
+#include "device/CParameterListSeed.h"
 #include "params/CParameterArray.h"
 
 inline void SeedFromList(CBusDevice& device, const CParameterArray& list)
 {
-    for (const CParameter& p : list) {
-        if (p.Number == 0 || p.Number == 2 || p.Number == 6) continue;
-        if (p.Kind == CParameter::TextKind)
-            device.SetText(p.Number, p.TextBytes());
-        else
-            device.SetValue(p.Number, p.FileValue());
-    }
+    CParameterListSeed::Seed(device, list);
 }

@@ -121,6 +121,27 @@ private Q_SLOTS:
         QVERIFY(r.out.contains("sms-module: yes"));
     }
 
+    void startsFromTheShippedListWithRecorderHistory()
+    {
+        {
+            CEmulatorProcess emu;
+            QVERIFY(emu.Start({"--model", "B", "--firmware", "404", "--address", "7"}));
+            const QStringList ctl{"--tcp", emu.TcpAddress(), "--address", "7"};
+            // Latitude 47.5 comes from the model's list, not the built-in 48.2.
+            QCOMPARE(Ctl(ctl + QStringList{"get", "177"}).out, QString("475\n"));
+            QCOMPARE(Ctl(ctl + QStringList{"get", "780"}).out, QString("15\n"));
+            // The list's address 1 does not move a controller started at 7; identity stays.
+            QCOMPARE(Ctl(ctl + QStringList{"get", "2"}).out, QString("3\n"));
+            QCOMPARE(Ctl(ctl + QStringList{"get", "0"}).out, QString("404\n"));
+            QVERIFY(Ctl(ctl + QStringList{"get", "1160"}).out.trimmed().toLongLong() > 0);
+        }
+        QTemporaryDir empty;
+        CEmulatorProcess bare;
+        QVERIFY(bare.Start({"--list-folder", empty.path(), "--history", "0"}));
+        QCOMPARE(Ctl({"--tcp", bare.TcpAddress(), "get", "177"}).out, QString("482\n"));
+        QCOMPARE(Ctl({"--tcp", bare.TcpAddress(), "get", "1160"}).out, QString("0\n"));
+    }
+
     void identifiesOverItsPseudoTerminal()
     {
         CEmulatorProcess emu;

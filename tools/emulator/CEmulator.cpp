@@ -2,6 +2,7 @@
 #include "CEmulator.h"
 
 #include <QHostAddress>
+#include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cstdio>
@@ -10,11 +11,14 @@
 #include "CEmulatorState.h"
 #include "CPtyLink.h"
 #include "CTcpClientLink.h"
+#include "app/CAppPaths.h"
 #include "device/CBootLoader.h"
 #include "device/CBusDevice.h"
 #include "device/CControllerDefaults.h"
 #include "device/CDeviceModel.h"
 #include "device/CLiveController.h"
+#include "device/CParameterListSeed.h"
+#include "device/CRecorderBehaviour.h"
 #include "link/CFrameCodec.h"
 
 namespace {
@@ -55,6 +59,11 @@ bool CEmulator::Start(QString& error)
     m_model = std::make_unique<CDeviceModel>(m_options.device);
     CDeviceModel& model = *m_model;
     model.SetLogEnabled(false);  // a demo runs for days; the observer below is enough
+    // The shipped parameter lists give a configuration a real controller would have.
+    const QString folder = m_options.listFolder.isEmpty() ? CAppPaths::ListFolder() : m_options.listFolder;
+    const QStringList missing = CParameterListSeed::SeedFromFolder(model, folder);
+    for (const QString& list : missing)
+        Note(QStringLiteral("no parameter list %1; built-in defaults only").arg(list));
     CControllerDefaults::Apply(model.Controller());
     if (!m_options.stateFile.isEmpty()) {
         QString warning;
@@ -70,6 +79,10 @@ bool CEmulator::Start(QString& error)
     live.seed = m_options.faults.seed;
     live.restartMs = m_options.restartMs;
     m_live = std::make_unique<CLiveController>(model, live);
+    auto recorder = std::make_unique<CRecorderBehaviour>(m_live->Clock(), live.seed);
+    if (m_options.historyRecords > 0)
+        recorder->Fill(model.Controller(), m_options.historyRecords);
+    m_live->Add(std::move(recorder));
     // Parameter 5003 hands the line to the boot loader for a firmware transfer.
     m_bootLoader = std::make_unique<CBootLoader>(model);
     model.SetFaults(m_options.faults);

@@ -38,6 +38,7 @@ QString CEmulatorOptions::Usage()
         "  --password N       access password (default 0: none)\n"
         "  --state FILE       load parameters at start, save them on change and at exit\n"
         "  --list-folder DIR  folder of the parameter-list files\n"
+        "  --history N        recorder records stored at start (default 2000, 0 = empty)\n"
         "  --time-scale F     device time runs F times as fast (default 1)\n"
         "  --restart-time MS  how long a restart keeps the device silent (default 3000)\n"
         "links:\n"
@@ -179,6 +180,10 @@ bool CEmulatorOptions::Parse(const QStringList& args, QString& error)
             stateFile = value;
         } else if (name == QLatin1String("--list-folder")) {
             listFolder = value;
+        } else if (name == QLatin1String("--history")) {
+            if (!integer(0, 1000000, n))
+                return false;
+            historyRecords = static_cast<int>(n);
         } else if (name == QLatin1String("--time-scale")) {
             bool ok = false;
             timeScale = value.toDouble(&ok);

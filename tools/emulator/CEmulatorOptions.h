@@ -19,6 +19,7 @@ struct CEmulatorOptions {
     int discoveryPort = 30718;  // 0: no discovery answers
     QString stateFile;
     QString listFolder;    // parameter lists; empty: the installed folder
+    int historyRecords = 2000;  // recorder records present at start, ending now
     double timeScale = 1.0;
     int restartMs = 3000;
     bool verbose = false;
