@@ -241,18 +241,65 @@ void CEmailAlerts::ComposeAlertText(CEmail& rule)
 
 // --- sending --------------------------------------------------------------------------------
 
-bool CEmailAlerts::CheckSendable(const CEmailSettings& s, const CEmail& rule, QString* reason)
+namespace {
+
+bool Refuse(QString* reason, const QString& why)
 {
-    auto refuse = [reason](const QString& why) {
-        if (reason)
-            *reason = why;
-        return false;
-    };
+    if (reason)
+        *reason = why;
+    return false;
+}
+
+// What sending and storing both demand of the recipients.
+bool CheckRecipients(const CEmail& rule, QString* reason)
+{
     if (rule.recipients.isEmpty())
-        return refuse(Tr(42300));
+        return Refuse(reason, Tr(42300));
     for (const QString& r : rule.recipients)
         if (!CEmail::LooksLikeAddress(r))
-            return refuse(TrArg(42301, {r}));
+            return Refuse(reason, TrArg(42301, {r}));
+    return true;
+}
+
+// The settings file holds one byte per letter (ISO-8859-1).
+bool Storable(const QString& s)
+{
+    for (const QChar c : s)
+        if (c.unicode() > 0xFF)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool CEmailAlerts::CheckRule(const CEmail& rule, QString* reason)
+{
+    if (!CheckRecipients(rule, reason))
+        return false;
+    for (const QString& r : rule.recipients)
+        if (!Storable(r))
+            return Refuse(reason, TrArg(42301, {r}));
+    if (!CEmail::IsSafeField(rule.subject))
+        return Refuse(reason, Tr(42304));
+    if (!Storable(rule.subject))
+        return Refuse(reason, Tr(42345));
+    if (!Storable(rule.text))
+        return Refuse(reason, Tr(42344));
+    for (const QChar c : rule.text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n' || u == u'\r' || u == u'\t')
+            continue;
+        if (!CEmail::IsSafeField(QString(c)))
+            return Refuse(reason, Tr(42346));
+    }
+    return true;
+}
+
+bool CEmailAlerts::CheckSendable(const CEmailSettings& s, const CEmail& rule, QString* reason)
+{
+    auto refuse = [reason](const QString& why) { return Refuse(reason, why); };
+    if (!CheckRecipients(rule, reason))
+        return false;
     if (!CEmail::LooksLikeAddress(s.senderAddress))
         return refuse(TrArg(42302, {s.senderAddress}));
     if (s.smtpServer.isEmpty())

@@ -62,6 +62,11 @@ public:
     // The test button: compose a copy at once and send it, whatever its type.
     bool SendTestMail(const CEmail& rule);
 
+    // Whether the rule editor may take the rule: at least one recipient, each one looking
+    // like an address; subject and recipients without control characters; every field in
+    // letters the settings file can hold; the text without control characters other than
+    // line breaks and tabs. If not, reason says why.
+    static bool CheckRule(const CEmail& rule, QString* reason = nullptr);
     // Whether the rule can be sent with these settings; if not, reason says why.
     static bool CheckSendable(const CEmailSettings& settings, const CEmail& rule, QString* reason = nullptr);
     // The mailer's argument vector. The password is not in it: it goes through the
