@@ -20,6 +20,7 @@
 #include <QWhatsThis>
 #include <algorithm>
 
+#include "app/CEmailAlerts.h"
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
@@ -777,7 +778,10 @@ void CMyPropertySheet::OpenDeviceAddressDialog() {
 
 void CMyPropertySheet::RunAlertCycle() {
     if (App().IsTransferInProgress()) return;
-    if (g_alertCycle) g_alertCycle(*this);
+    if (g_alertCycle)
+        g_alertCycle(*this);
+    else
+        App().EmailAlerts().RunAlertCycle();
 }
 
 void CMyPropertySheet::RestartDevice() {

@@ -127,7 +127,8 @@ public:
     static void SetDeviceAddressHandler(std::function<void(CMyPropertySheet&)> handler);
     void OpenConnectionsDialog();
     void OpenDeviceAddressDialog();
-    // The alert cycle of the e-mail alerts, run every 30 s unless a transfer runs.
+    // The alert cycle of the e-mail alerts, run every 30 s unless a transfer runs. A handler
+    // takes the place of the application's cycle (tests count the calls).
     static void SetAlertCycleHandler(std::function<void(CMyPropertySheet&)> handler);
     void RunAlertCycle();
     // Waiting time of the restart command (10 s; tests shorten it).
