@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "support/CSmtpTestServer.h"
 #include "support/TestPaths.h"
 #include "app/CEmailAlerts.h"
 #include "app/CKorvalisControlApp.h"
@@ -18,70 +19,7 @@
 
 namespace {
 
-QString Python()
-{
-    return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
-}
-
-// The test's own SMTP server (tests/mail/smtp_server.py); it ends when its input closes.
-class SmtpServer {
-public:
-    explicit SmtpServer(const QStringList& options)
-    {
-        m_process.setProgram(Python());
-        m_process.setArguments(QStringList{TestPaths::SourceDir() + "/tests/mail/smtp_server.py"} + options);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start();
-        while (m_port == 0 && m_process.waitForReadyRead(20000)) {
-            Collect();
-        }
-    }
-    ~SmtpServer()
-    {
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(10000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    int Port() const { return m_port; }
-    QString Errors() { return QString::fromUtf8(m_process.readAllStandardError()); }
-
-    // The next message received, waiting at most msecs.
-    QJsonObject TakeMessage(int msecs = 20000)
-    {
-        QDeadlineTimer deadline(msecs);
-        Collect();  // what arrived while the test ran the event loop
-        while (m_messages.isEmpty() && !deadline.hasExpired() &&
-               m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            Collect();
-        return m_messages.isEmpty() ? QJsonObject() : m_messages.takeFirst();
-    }
-    int Pending()
-    {
-        Collect();
-        return static_cast<int>(m_messages.size());
-    }
-
-private:
-    void Collect()
-    {
-        m_buffer += m_process.readAllStandardOutput();
-        qsizetype nl;
-        while ((nl = m_buffer.indexOf('\n')) >= 0) {
-            const QByteArray line = m_buffer.left(nl).trimmed();
-            m_buffer.remove(0, nl + 1);
-            if (line.startsWith("PORT "))
-                m_port = line.mid(5).toInt();
-            else if (line.startsWith('{'))
-                m_messages.append(QJsonDocument::fromJson(line).object());
-        }
-    }
-
-    QProcess m_process;
-    QByteArray m_buffer;
-    QList<QJsonObject> m_messages;
-    int m_port = 0;
-};
+using SmtpServer = CSmtpTestServer;
 
 QStringList Strings(const QJsonValue& v)
 {
@@ -131,10 +69,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         QVERIFY(CLanguage::Current().Load(TestPaths::ShareDir() + "/lang/English.lang"));
-        QProcess probe;
-        probe.start(Python(), {"-c", "import aiosmtpd"});
-        QVERIFY(probe.waitForFinished(30000));
-        QVERIFY2(probe.exitCode() == 0, "python3-aiosmtpd is needed (scripts/install-deps)");
+        QVERIFY2(CSmtpTestServer::Available(), "python3-aiosmtpd is needed (scripts/install-deps)");
         QVERIFY(QFile::exists(TestPaths::Program("korvalis-mailsend")));
     }
 
