@@ -100,6 +100,35 @@ double CEditSpin::valueFromText(const QString& text) const {
     return QDoubleSpinBox::valueFromText(text);
 }
 
+void CEditSpin::SetSpinRange(double minimum, double maximum) {
+    m_hasSpinRange = true;
+    m_spinMinimum = minimum;
+    m_spinMaximum = maximum;
+}
+
+void CEditSpin::stepBy(int steps) {
+    if (!m_hasSpinRange) {
+        QDoubleSpinBox::stepBy(steps);
+        return;
+    }
+    interpretText();
+    const double lo = std::max(m_spinMinimum, minimum());
+    const double hi = std::min(m_spinMaximum, maximum());
+    // A typed value outside the spin range never moves further out.
+    if ((steps < 0 && value() <= lo) || (steps > 0 && value() >= hi)) return;
+    setValue(std::clamp(value() + steps * singleStep(), lo, std::max(lo, hi)));
+    selectAll();
+}
+
+QAbstractSpinBox::StepEnabled CEditSpin::stepEnabled() const {
+    if (!m_hasSpinRange) return QDoubleSpinBox::stepEnabled();
+    if (isReadOnly()) return StepNone;
+    StepEnabled e = StepNone;
+    if (value() < std::min(m_spinMaximum, maximum())) e |= StepUpEnabled;
+    if (value() > std::max(m_spinMinimum, minimum())) e |= StepDownEnabled;
+    return e;
+}
+
 void CEditSpin::focusOutEvent(QFocusEvent* event) {
     // Commits and clamps whatever was typed before the focus moves on.
     interpretText();

@@ -21,6 +21,10 @@ public:
     // Sets the value without announcing a user edit.
     void SetValueQuietly(double value);
 
+    // The spin buttons (and arrow keys) move only within this range, which may be narrower
+    // than the range that can be typed.
+    void SetSpinRange(double minimum, double maximum);
+
     // Coupled ranges: this control's maximum follows the other's value (and the other's
     // minimum follows this one's), e.g. a "from" field that may not pass its "to" field.
     void CoupleBelow(CEditSpin* upper);
@@ -29,6 +33,7 @@ public:
     QValidator::State validate(QString& text, int& pos) const override;
     void fixup(QString& text) const override;
     double valueFromText(const QString& text) const override;
+    void stepBy(int steps) override;
 
 Q_SIGNALS:
     // The user changed the value (typing, spin buttons, wheel); not emitted by
@@ -37,6 +42,7 @@ Q_SIGNALS:
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
+    StepEnabled stepEnabled() const override;
 
 private:
     void OnValueChanged(double value);
@@ -48,4 +54,7 @@ private:
     QPointer<CEditSpin> m_lower;
     double m_ownMaximum;
     double m_ownMinimum;
+    bool m_hasSpinRange = false;
+    double m_spinMinimum = 0;
+    double m_spinMaximum = 0;
 };

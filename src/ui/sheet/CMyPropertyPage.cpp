@@ -140,6 +140,7 @@ void CMyPropertyPage::RefreshTick() {
     // A message shown from inside a tick runs its own event loop, which would deliver the
     // next tick into the unfinished one.
     if (m_inTick) return;
+    OnAnyTick();
     CKorvalisControlApp& app = App();
     if (app.simulationMode || app.IsTransferInProgress()) return;
     m_inTick = true;

@@ -147,6 +147,10 @@ protected:
     virtual bool WriteValues() { return true; }
     // Live values on the 100 ms tick (before the bus's idle count).
     virtual void OnRefreshTick() {}
+    // Every tick, also in simulation mode and while a transfer runs (before OnRefreshTick):
+    // for what shows without the link, such as the General page's blinking connect button.
+    // Must not touch the controller.
+    virtual void OnAnyTick() {}
     // After a user edit of a bound control (fields already updated).
     virtual void OnValueEdited(int key) {}
     void SetReadCount(int count) { m_readCount = count; }

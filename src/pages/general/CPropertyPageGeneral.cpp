@@ -1,0 +1,482 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pages/general/CPropertyPageGeneral.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTime>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/CKorvalisControlApp.h"
+#include "app/ModelInfo.h"
+#include "lang/CLanguage.h"
+#include "link/CConnectionArray.h"
+#include "ui/sheet/CAboutDlg.h"
+#include "ui/sheet/CEditSpin.h"
+#include "ui/sheet/CMyPropertySheet.h"
+#include "ui/sheet/CPageRegistry.h"
+#include "ui/sheet/CUpdate.h"
+#include "ui/sheet/PageConversions.h"
+
+KORVALIS_REGISTER_PAGE(CPropertyPageGeneral);
+
+namespace {
+bool g_splashEnabled = true;
+bool g_splashShown = false;
+
+constexpr int kModelF = 7;
+
+// A picker the user is working in: it has the focus, or its calendar popup is open.
+bool UserIsAt(QWidget* picker) {
+    if (!picker) return false;
+    if (picker->hasFocus()) return true;
+    for (QWidget* w = QApplication::activePopupWidget(); w; w = w->parentWidget())
+        if (w == picker) return true;
+    return false;
+}
+
+QLabel* ValueLabel(int id, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::number(id));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+}  // namespace
+
+CPropertyPageGeneral::CPropertyPageGeneral() = default;
+CPropertyPageGeneral::~CPropertyPageGeneral() = default;
+
+void CPropertyPageGeneral::SetSplashEnabled(bool enabled) {
+    g_splashEnabled = enabled;
+}
+
+QString CPropertyPageGeneral::VersionText(int version) {
+    QString digits = QString::number(std::abs(version));
+    if (digits.size() > 1) digits.insert(1, QLatin1Char('.'));
+    return version < 0 ? QLatin1Char('-') + digits : digits;
+}
+
+bool CPropertyPageGeneral::HasExtraOptions() const {
+    const ModelInfo* m = App().model;
+    if (!m) return false;
+    return m->productCode == 3 || m->productCode == 4 || m->productCode == 8;
+}
+
+bool CPropertyPageGeneral::IsModelF() const {
+    const ModelInfo* m = App().model;
+    return m && m->productCode == kModelF;
+}
+
+bool CPropertyPageGeneral::InitHelpTopics() {
+    m_pageHelpTopic = 298;
+    for (int id : {IdConnectionList, IdConnections, IdConnect}) m_helpTopics.insert(id, 299);
+    for (int id : {IdStatus, IdFirmware, IdSerial, IdModel}) m_helpTopics.insert(id, 300);
+    for (int id : {IdTime, IdDate, IdSetFromPc, IdSwitchA, IdSwitchB, IdOptionNumber})
+        m_helpTopics.insert(id, 301);
+    for (int id : {IdLatitude, IdLatitudeSide, IdLongitude, IdLongitudeSide})
+        m_helpTopics.insert(id, 302);
+    for (int id : {IdOptionList, IdOptionBit, IdChoiceFirst, IdChoiceFirst + 1, IdChoiceFirst + 2,
+                   IdFrom, IdUntil})
+        m_helpTopics.insert(id, 303);
+    return true;
+}
+
+// --- controls --------------------------------------------------------------------------------
+
+void CPropertyPageGeneral::CreateControls() {
+    // Connection and identification.
+    auto* connectionBox = new QGroupBox(Tr(32630), this);
+    m_connectionList = new QComboBox(connectionBox);
+    m_connectionList->setObjectName(QString::number(IdConnectionList));
+    m_connectionList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_connectionList->setMinimumContentsLength(14);
+    connect(m_connectionList, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0) App().Connections().Select(index);
+    });
+    m_connections = new QPushButton(Tr(32631), connectionBox);
+    m_connections->setObjectName(QString::number(IdConnections));
+    m_connections->setAutoDefault(false);
+    connect(m_connections, &QPushButton::clicked, this, [this] {
+        if (Sheet()) Sheet()->OpenConnectionsDialog();
+    });
+    m_connect = new QPushButton(Tr(177), connectionBox);
+    m_connect->setObjectName(QString::number(IdConnect));
+    m_connect->setAutoDefault(false);
+    {
+        // Wide enough for every text it takes, so blinking does not move the layout.
+        const QFontMetrics fm = m_connect->fontMetrics();
+        int wide = 0;
+        for (int id : {177, 178, 180})
+            wide = std::max(wide, fm.horizontalAdvance(QString(Tr(id)).remove(QLatin1Char('&'))));
+        m_connect->setMinimumWidth(wide + 40);
+        m_connect->setMinimumHeight(m_connect->sizeHint().height() + 8);
+    }
+    connect(m_connect, &QPushButton::clicked, this, &CPropertyPageGeneral::ToggleConnection);
+
+    m_status = ValueLabel(IdStatus, connectionBox);
+    m_firmware = ValueLabel(IdFirmware, connectionBox);
+    m_serial = ValueLabel(IdSerial, connectionBox);
+    m_model = ValueLabel(IdModel, connectionBox);
+
+    auto* connectionLayout = new QVBoxLayout(connectionBox);
+    auto* listRow = new QHBoxLayout;
+    listRow->addWidget(m_connectionList, 1);
+    listRow->addWidget(m_connections);
+    connectionLayout->addLayout(listRow);
+    auto* connectRow = new QHBoxLayout;
+    connectRow->addWidget(m_connect);
+    connectRow->addStretch(1);
+    connectionLayout->addLayout(connectRow);
+    auto* identity = new QFormLayout;
+    identity->addRow(Tr(32633), m_status);
+    identity->addRow(Tr(32634), m_firmware);
+    identity->addRow(Tr(32635), m_serial);
+    identity->addRow(Tr(32636), m_model);
+    connectionLayout->addLayout(identity);
+    connectionLayout->addStretch(1);
+
+    // Clock and calendar with their synchronisation.
+    m_clockBox = new QGroupBox(Tr(32637), this);
+    m_timeEdit = BindTime(IdTime, m_time, 170);
+    m_dateEdit = BindDate(IdDate, m_date, 171);
+    m_setFromPc = new QPushButton(Tr(32640), m_clockBox);
+    m_setFromPc->setObjectName(QString::number(IdSetFromPc));
+    m_setFromPc->setAutoDefault(false);
+    connect(m_setFromPc, &QPushButton::clicked, this, &CPropertyPageGeneral::SetFromPc);
+    m_switchABox = BindCheck(IdSwitchA, m_switchA, 172, Tr(32641));
+    m_switchBBox = BindCheck(IdSwitchB, m_switchB, 173, Tr(32642));
+    m_optionNumberEdit = BindEditSpin(IdOptionNumber, m_optionNumber, 175, 1, 0, 14);
+    m_optionNumberEdit->SetSpinRange(1, 14);
+    m_optionNumberEdit->setMinimumWidth(70);
+    m_optionNumberLabel = new QLabel(Tr(32643), m_clockBox);
+    m_optionNumberLabel->setBuddy(m_optionNumberEdit);
+
+    auto* clockLayout = new QVBoxLayout(m_clockBox);
+    auto* clockForm = new QFormLayout;
+    clockForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    auto* pickers = new QHBoxLayout;
+    pickers->addWidget(m_timeEdit);
+    pickers->addWidget(m_dateEdit);
+    pickers->addStretch(1);
+    clockForm->addRow(Tr(32638), pickers);
+    auto* pcRow = new QHBoxLayout;
+    pcRow->addWidget(m_setFromPc);
+    pcRow->addStretch(1);
+    clockForm->addRow(QString(), pcRow);
+    clockLayout->addLayout(clockForm);
+    clockLayout->addWidget(m_switchABox);
+    auto* dependent = new QVBoxLayout;
+    dependent->setContentsMargins(20, 0, 0, 0);
+    dependent->addWidget(m_switchBBox);
+    auto* numberRow = new QHBoxLayout;
+    numberRow->addWidget(m_optionNumberLabel);
+    numberRow->addWidget(m_optionNumberEdit);
+    numberRow->addStretch(1);
+    dependent->addLayout(numberRow);
+    clockLayout->addLayout(dependent);
+    clockLayout->addStretch(1);
+
+    // Position: degrees and a hemisphere list each.
+    m_locationBox = new QGroupBox(Tr(32644), this);
+    m_latitudeEdit = BindEditSpin(IdLatitude, m_latitude, 177, 10, 0, 90);
+    m_latitudeList = BindCombo(IdLatitudeSide, m_latitudeSide, 177, {Tr(32647), Tr(32648)});
+    m_longitudeEdit = BindEditSpin(IdLongitude, m_longitude, 178, 10, 0, 180);
+    m_longitudeList = BindCombo(IdLongitudeSide, m_longitudeSide, 178, {Tr(32649), Tr(32650)});
+    for (CEditSpin* e : {m_latitudeEdit, m_longitudeEdit}) e->setMinimumWidth(80);
+    auto* locationForm = new QFormLayout(m_locationBox);
+    locationForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    auto* latitudeRow = new QHBoxLayout;
+    latitudeRow->addWidget(m_latitudeEdit);
+    latitudeRow->addWidget(m_latitudeList);
+    auto* longitudeRow = new QHBoxLayout;
+    longitudeRow->addWidget(m_longitudeEdit);
+    longitudeRow->addWidget(m_longitudeList);
+    locationForm->addRow(Tr(32645), latitudeRow);
+    locationForm->addRow(Tr(32646), longitudeRow);
+
+    // The controller's own display.
+    m_displayBox = new QGroupBox(Tr(32651), this);
+    m_optionList = BindCombo(IdOptionList, m_optionIndex, 176,
+                             {Tr(32653), Tr(32654), Tr(32655), Tr(32656)});
+    m_optionBitBox = BindCheck(IdOptionBit, m_optionBit, 176, Tr(32657));
+    m_choiceGroup = new QButtonGroup(this);
+    static const int kChoiceText[3] = {StringId(32659), StringId(32660), StringId(32661)};
+    for (int k = 0; k < 3; ++k) {
+        m_choiceButtons[k] = new QRadioButton(Tr(kChoiceText[k]), m_displayBox);
+        m_choiceButtons[k]->setObjectName(QString::number(IdChoiceFirst + k));
+        m_choiceGroup->addButton(m_choiceButtons[k], k);
+    }
+    Bind(
+        m_choiceButtons[0],
+        [this] {
+            QAbstractButton* b = m_choiceGroup->button(m_choice);
+            if (b) {
+                b->setChecked(true);
+                return;
+            }
+            // A value without a button: none is ticked.
+            m_choiceGroup->setExclusive(false);
+            for (QRadioButton* r : m_choiceButtons) r->setChecked(false);
+            m_choiceGroup->setExclusive(true);
+        },
+        [this] {
+            if (m_choiceGroup->checkedId() >= 0) m_choice = m_choiceGroup->checkedId();
+        });
+    connect(m_choiceGroup, &QButtonGroup::idClicked, this, [this] { ControlEdited(701); });
+    m_fromEdit = BindTime(IdFrom, m_from, 702);
+    m_untilEdit = BindTime(IdUntil, m_until, 703);
+    m_backlightLabel = new QLabel(Tr(32658), m_displayBox);
+    m_nightLabel = new QLabel(Tr(32662), m_displayBox);
+    m_untilLabel = new QLabel(Tr(32663), m_displayBox);
+
+    auto* displayForm = new QFormLayout(m_displayBox);
+    displayForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    displayForm->addRow(Tr(32652), m_optionList);
+    displayForm->addRow(QString(), m_optionBitBox);
+    auto* choices = new QVBoxLayout;
+    choices->setSpacing(2);
+    for (QRadioButton* r : m_choiceButtons) choices->addWidget(r);
+    displayForm->addRow(m_backlightLabel, choices);
+    auto* night = new QHBoxLayout;
+    night->addWidget(m_fromEdit);
+    night->addWidget(m_untilLabel);
+    night->addWidget(m_untilEdit);
+    night->addStretch(1);
+    displayForm->addRow(m_nightLabel, night);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(connectionBox, 0, 0);
+    grid->addWidget(m_clockBox, 0, 1);
+    grid->addWidget(m_locationBox, 1, 0);
+    grid->addWidget(m_displayBox, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(2, 1);
+
+    if (Sheet()) {
+        connect(Sheet(), &CMyPropertySheet::connectionStateChanged, this,
+                &CPropertyPageGeneral::RefreshConnectionDisplay);
+        connect(Sheet(), &CMyPropertySheet::connectionListChanged, this,
+                &CPropertyPageGeneral::FillConnectionList);
+    }
+    ShowSplashOnce();
+    RefreshConnectionDisplay();
+}
+
+void CPropertyPageGeneral::ShowSplashOnce() {
+    if (!g_splashEnabled || g_splashShown) return;
+    // Only as the main window comes up; a page built for a window nobody sees shows nothing.
+    QWidget* w = Sheet();
+    if (!w || !w->isVisible()) return;
+    g_splashShown = true;
+    // Modal to the main window but without a nested event loop: start-up (and an automatic
+    // connect) goes on underneath, and the splash closes itself.
+    auto* splash = new CAboutDlg(true, w);
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->open();
+}
+
+void CPropertyPageGeneral::FillConnectionList() {
+    if (!m_connectionList) return;
+    const CConnectionArray& list = App().Connections();
+    const QSignalBlocker blocker(m_connectionList);
+    m_connectionList->clear();
+    for (int i = 0; i < list.GetCount(); ++i) m_connectionList->addItem(list.GetAt(i).name);
+    m_connectionList->setCurrentIndex(list.GetCount() > 0 ? list.GetSelectedIndex() : -1);
+}
+
+void CPropertyPageGeneral::ShowConnectText() {
+    if (!m_connect) return;
+    if (App().IsConnected())
+        m_connect->setText(Tr(178));
+    else
+        m_connect->setText(Tr(m_blink ? 180 : 177));
+}
+
+void CPropertyPageGeneral::RefreshConnectionDisplay() {
+    if (!m_connect) return;
+    CKorvalisControlApp& app = App();
+    const bool connected = app.IsConnected();
+    ShowConnectText();
+    if (connected) {
+        m_status->setText(Tr(128));
+        m_firmware->setText(VersionText(app.firmwareVersion));
+        m_serial->setText(QString::number(app.serialNumber));
+        m_model->setText(app.GetModelName());
+    } else {
+        m_status->setText(Tr(127));
+        for (QLabel* l : {m_firmware, m_serial, m_model}) l->setText(Tr(236));
+        // What the previous controller had is no business of the next one.
+        ResetValues();
+    }
+    FillConnectionList();
+    m_connectionList->setEnabled(!connected);
+    m_connections->setEnabled(!connected);
+    UpdateControlStates();
+}
+
+void CPropertyPageGeneral::ResetValues() {
+    m_switchA = m_switchB = m_optionBit = false;
+    m_optionNumber = 0;
+    m_time = m_date = m_optionIndex = m_latitudeSide = m_longitudeSide = 0;
+    m_latitude = m_longitude = 0;
+    m_choice = m_from = m_until = 0;
+    {
+        CUpdate update(m_fillingControls);
+        UpdateData(false);
+    }
+    if (IsModified()) MarkModified(false);
+}
+
+void CPropertyPageGeneral::DoDataExchange(bool) {}
+
+void CPropertyPageGeneral::UpdateControlStates() {
+    if (!m_connect) return;
+    const bool connected = App().IsConnected();
+    const bool extra = connected && HasExtraOptions();
+    const bool switchesUsable = connected && !IsModelF();
+    const bool a = m_switchABox->isChecked();
+    const bool b = m_switchBBox->isChecked();
+
+    m_clockBox->setEnabled(connected);
+    m_locationBox->setEnabled(connected);
+    m_displayBox->setEnabled(connected);
+    // The controller sets its clock itself while switch A is on.
+    m_timeEdit->setEnabled(!a);
+    m_dateEdit->setEnabled(!a);
+    m_setFromPc->setEnabled(!a);
+    m_switchABox->setEnabled(switchesUsable);
+    m_switchBBox->setEnabled(switchesUsable && a);
+    m_optionNumberEdit->setEnabled(switchesUsable && a && b);
+    m_optionNumberLabel->setEnabled(m_optionNumberEdit->isEnabled());
+    m_optionBitBox->setEnabled(extra);
+    for (QRadioButton* r : m_choiceButtons) r->setEnabled(extra);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_fromEdit, m_untilEdit, m_backlightLabel,
+                                                      m_nightLabel, m_untilLabel})
+        w->setEnabled(extra);
+}
+
+// --- user actions ------------------------------------------------------------------------------
+
+void CPropertyPageGeneral::SetFromPc() {
+    const QDateTime now = QDateTime::currentDateTime();
+    m_time = TimeToMinutes(now.time());
+    m_date = DateToDayNumber(now.date());
+    {
+        CUpdate update(m_fillingControls);
+        m_timeEdit->setTime(MinutesToTime(m_time));
+        m_dateEdit->setDate(DayNumberToDate(m_date));
+    }
+    MarkModified(true);
+    SetChanged(170);
+    SetChanged(171);
+    UpdateControlStates();
+}
+
+void CPropertyPageGeneral::ToggleConnection() {
+    CMyPropertySheet* sheet = Sheet();
+    if (!sheet) return;
+    if (!App().IsConnected())
+        sheet->ConnectController(true);
+    else
+        sheet->DisconnectController(true);
+}
+
+// --- read and write ----------------------------------------------------------------------------
+
+bool CPropertyPageGeneral::ReadValues() {
+    if (!App().IsConnected()) return false;
+    if (!ReadValue(172, m_switchA) || !ReadValue(170, m_time) || !ReadValue(171, m_date) ||
+        !ReadValue(173, m_switchB) || !ReadValue(175, m_optionNumber))
+        return false;
+    if (HasExtraOptions() &&
+        (!ReadValue(702, m_from) || !ReadValue(703, m_until) || !ReadValue(701, m_choice)))
+        return false;
+    int bits = 0;
+    if (!ReadValue(176, bits)) return false;
+    m_optionIndex = bits & 3;
+    m_optionBit = (bits & 4) != 0;
+    // Signed tenths of a degree: the sign picks the hemisphere.
+    if (ReadParam(177) != 0) return false;
+    const double latitude = LastSignedValue();
+    m_latitudeSide = latitude < 0 ? 1 : 0;
+    m_latitude = std::fabs(latitude) / 10.0;
+    if (ReadParam(178) != 0) return false;
+    const double longitude = LastSignedValue();
+    m_longitudeSide = longitude < 0 ? 1 : 0;
+    m_longitude = std::fabs(longitude) / 10.0;
+    return true;
+}
+
+bool CPropertyPageGeneral::WriteValues() {
+    if (!WriteIfChanged(172, 172, m_switchA ? 1 : 0) ||
+        !WriteIfChanged(173, 173, m_switchB ? 1 : 0) ||
+        !WriteIfChanged(175, 175, m_optionNumber) || !WriteIfChanged(171, 171, m_date) ||
+        !WriteIfChanged(170, 170, m_time))
+        return false;
+    if (HasExtraOptions() &&
+        (!WriteIfChanged(702, 702, m_from) || !WriteIfChanged(703, 703, m_until) ||
+         !WriteIfChanged(701, 701, m_choice)))
+        return false;
+    const int bits = (m_optionIndex & 3) | (m_optionBit ? 4 : 0);
+    const double latitude = m_latitudeSide == 1 ? -m_latitude : m_latitude;
+    const double longitude = m_longitudeSide == 1 ? -m_longitude : m_longitude;
+    return WriteIfChanged(176, 176, bits) && WriteIfChanged(177, 177, latitude, 10) &&
+           WriteIfChanged(178, 178, longitude, 10);
+}
+
+// --- refresh tick ------------------------------------------------------------------------------
+
+void CPropertyPageGeneral::OnAnyTick() {
+    if (!m_connect) return;
+    const bool connected = App().IsConnected();
+    m_connectionList->setEnabled(!connected);
+    m_connections->setEnabled(!connected);
+    if (++m_tickCount % 5 == 0) {
+        m_blink = !m_blink;
+        ShowConnectText();
+    }
+}
+
+void CPropertyPageGeneral::OnRefreshTick() {
+    CMyPropertySheet* sheet = Sheet();
+    if (sheet && sheet->LinkError()) {
+        // A read or write failed somewhere: the link is gone, so is the connection.
+        sheet->SetLinkError(false);
+        sheet->DisconnectController(true);
+        return;
+    }
+    if (!App().IsConnected()) return;
+    if (!RefreshPicker(170, m_timeEdit, m_time)) return;
+    RefreshPicker(171, m_dateEdit, m_date);
+}
+
+bool CPropertyPageGeneral::RefreshPicker(int number, QWidget* picker, int& field) {
+    if (UserIsAt(picker) || IsChanged(number)) return true;
+    if (ReadParam(number) != 0) {
+        // The failure stopped this page's timer; the next tick has to see the link error.
+        if (IsActive()) StartRefresh();
+        return false;
+    }
+    field = static_cast<int>(static_cast<int64_t>(LastValue()));
+    CUpdate update(m_fillingControls);
+    if (number == 170)
+        m_timeEdit->setTime(MinutesToTime(field));
+    else
+        m_dateEdit->setDate(DayNumberToDate(field));
+    return true;
+}
