@@ -7,6 +7,8 @@
 //   chart_bench [records]            both variants
 //   chart_bench --variant=viewer|plain FILE
 //   chart_bench --write=RECORDS FILE   only the file
+// CHART_BENCH_ROUNDS sets the number of zooms and pans, CHART_BENCH_SHOT a file name prefix
+// for pictures of the viewer.
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
@@ -243,6 +245,16 @@ int RunVariant(const QString& variant, const QString& path) {
         RedrawAll(views);
         pan.push_back(t.nsecsElapsed() / 1e6);
         panCpu.push_back(CpuMs() - cpu);
+    }
+    // CHART_BENCH_SHOT=prefix: pictures of the window at the whole range and zoomed to a week.
+    const QString shot = qEnvironmentVariable("CHART_BENCH_SHOT");
+    if (!shot.isEmpty()) {
+        setRange(fullFrom, fullTo);
+        RedrawAll(views);
+        window->grab().save(shot + QStringLiteral("-full.png"));
+        setRange(centre - 3.5 * 86400000.0, centre + 3.5 * 86400000.0);
+        RedrawAll(views);
+        window->grab().save(shot + QStringLiteral("-week.png"));
     }
     const Figures z = Stats(zoom), p = Stats(pan), zc = Stats(zoomCpu), pc = Stats(panCpu);
     std::printf(
