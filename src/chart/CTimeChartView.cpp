@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QGraphicsLineItem>
 #include <QKeyEvent>
-#include <QLineSeries>
 #include <QMouseEvent>
 #include <QRubberBand>
 #include <QValueAxis>
@@ -15,6 +14,7 @@
 #include <cmath>
 
 #include "chart/CChartGroup.h"
+#include "chart/CTraceItem.h"
 
 namespace {
 constexpr double kMinute = 60000.0;
@@ -33,7 +33,7 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
     : QChartView(parent),
       m_group(group),
       m_chart(new QChart),
-      m_series(new QLineSeries),
+      m_trace(new CTraceItem(m_chart)),
       m_xAxis(new QCategoryAxis),
       m_yAxis(new QValueAxis),
       m_cursor(std::nan("")) {
@@ -51,13 +51,12 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
     title.setBold(true);
     m_chart->setTitleFont(title);
 
-    m_chart->addSeries(m_series);
     m_xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_chart->addAxis(m_xAxis, Qt::AlignBottom);
     m_chart->addAxis(m_yAxis, Qt::AlignLeft);
-    m_series->attachAxis(m_xAxis);
-    m_series->attachAxis(m_yAxis);
     m_yAxis->setLabelFormat(QStringLiteral("%.5g"));
+
+    m_trace->setZValue(10);  // over the grid, under the cursor
 
     m_cursorLine = new QGraphicsLineItem(m_chart);
     QPen pen(QColor(200, 40, 40));
@@ -70,7 +69,7 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
         if (static_cast<int>(area.width()) != m_columns)
             Recompute();
         else
-            PlaceCursor();
+            PlaceLine();
     });
 }
 
@@ -89,8 +88,8 @@ void CTimeChartView::ApplyRange(double from, double to) {
     Recompute();
 }
 
-QList<QPointF> CTimeChartView::DrawnPoints() const {
-    return m_series->points();
+void CTimeChartView::SetPen(const QPen& pen) {
+    m_trace->SetPen(pen);
 }
 
 void CTimeChartView::Recompute() {
@@ -112,9 +111,6 @@ void CTimeChartView::RecomputeOnce() {
     m_columns = std::max(1, static_cast<int>(m_chart->plotArea().width()));
     m_data.Reduce(m_from, m_to, m_columns, m_points);
 
-    // Qt Charts rebuilds a series' outline on every axis change. Emptying the series first
-    // makes the axis updates cheap, so the outline is built once, for the new points.
-    m_series->clear();
     double lo = 0.0, hi = 1.0;
     if (m_data.ValueRange(m_from, m_to, lo, hi)) {
         const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(std::abs(hi) * 0.05, 0.5);
@@ -125,8 +121,35 @@ void CTimeChartView::RecomputeOnce() {
     NiceRange(lo, hi, ticks);
     if (m_yAxis->tickCount() != ticks) m_yAxis->setTickCount(ticks);
     m_yAxis->setRange(lo, hi);
+    m_lo = lo;
+    m_hi = hi;
     UpdateTimeAxis();
-    m_series->replace(m_points);
+    PlaceLine();
+}
+
+void CTimeChartView::PlaceLine() {
+    const QRectF area = m_chart->plotArea();
+    QPolygonF line;
+    if (area.width() > 0 && area.height() > 0 && m_to > m_from && m_hi > m_lo) {
+        const double sx = area.width() / (m_to - m_from);
+        const double sy = area.height() / (m_hi - m_lo);
+        line.reserve(m_points.size());
+        for (const QPointF& p : m_points)
+            line.append(QPointF(area.left() + (p.x() - m_from) * sx,
+                                area.bottom() - (p.y() - m_lo) * sy));
+        // The neighbours outside the range can lie millions of pixels away: cut the end
+        // segments at the plot's edges, where they leave it.
+        auto cut = [](QPointF& outside, const QPointF& inside, double edge) {
+            if (inside.x() == outside.x()) return;
+            const double f = (edge - inside.x()) / (outside.x() - inside.x());
+            outside = QPointF(edge, inside.y() + f * (outside.y() - inside.y()));
+        };
+        const qsizetype n = line.size();
+        if (n >= 2 && line[0].x() < area.left()) cut(line[0], line[1], area.left());
+        if (n >= 2 && line[n - 1].x() > area.right()) cut(line[n - 1], line[n - 2], area.right());
+    }
+    // Like Qt Charts' own series: a line on the plot's border stays visible.
+    m_trace->SetLine(area.adjusted(-1, -1, 1, 1), std::move(line));
     PlaceCursor();
 }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One chart of a time series: the series' name as title, its unit on the value axis, a
-// time axis whose labels follow the zoom. Qt Charts draws; this view hands it only the
-// reduced points of the visible range (CMinMaxSeries) and recomputes them on every zoom,
-// pan and resize. Mouse: wheel zooms at the pointer, a left drag zooms to the marked span,
+// time axis whose labels follow the zoom. Qt Charts draws the frame, axes and labels; the
+// line is a CTraceItem through the reduced points of the visible range (CMinMaxSeries),
+// recomputed on every zoom, pan and resize. Mouse: wheel zooms at the pointer, a left drag zooms to the marked span,
 // a right or middle drag pans, a double click resets; keys: arrows pan, +/- zoom, Home resets.
 #pragma once
 
@@ -13,10 +13,11 @@
 #include "chart/CMinMaxSeries.h"
 
 class CChartGroup;
+class CTraceItem;
 class QCategoryAxis;
 class QChart;
 class QGraphicsLineItem;
-class QLineSeries;
+class QPen;
 class QRubberBand;
 class QValueAxis;
 
@@ -26,6 +27,7 @@ public:
     explicit CTimeChartView(CChartGroup* group, QWidget* parent = nullptr);
 
     void SetSeries(const QString& name, const QString& unit, CMinMaxSeries series);
+    void SetPen(const QPen& pen);
     const CMinMaxSeries& Series() const { return m_data; }
     QString Name() const { return m_name; }
     QString Unit() const { return m_unit; }
@@ -34,10 +36,10 @@ public:
     void ApplyRange(double from, double to);
     void ShowCursor(double x);
 
-    // What Qt Charts was last given, and for how many pixel columns.
-    QList<QPointF> DrawnPoints() const;
+    // The points the line is drawn through, and for how many pixel columns they were chosen.
+    const QList<QPointF>& DrawnPoints() const { return m_points; }
     int PixelColumns() const { return m_columns; }
-    QLineSeries* LineSeries() const { return m_series; }
+    const CTraceItem* Trace() const { return m_trace; }
     QValueAxis* ValueAxis() const { return m_yAxis; }
     QCategoryAxis* TimeAxis() const { return m_xAxis; }
     // The labels of the time axis for a range drawn on the given width.
@@ -58,12 +60,14 @@ private:
     void UpdateTimeAxis();
     // A value range widened to round steps, and the number of ticks that fits it.
     static void NiceRange(double& lo, double& hi, int& ticks);
+    // The line in pixels for the current plot area.
+    void PlaceLine();
     void PlaceCursor();
     double ValueAtPixel(double px) const;
 
     CChartGroup* m_group;
     QChart* m_chart;
-    QLineSeries* m_series;
+    CTraceItem* m_trace;
     QCategoryAxis* m_xAxis;
     QValueAxis* m_yAxis;
     QGraphicsLineItem* m_cursorLine;
@@ -73,6 +77,8 @@ private:
     QString m_unit;
     double m_from = 0.0;
     double m_to = 1.0;
+    double m_lo = 0.0;  // the value axis' range
+    double m_hi = 1.0;
     double m_cursor;
     int m_columns = 0;
     bool m_recomputing = false;

@@ -10,6 +10,7 @@
 #include "chart/CChartGroup.h"
 #include "chart/CMinMaxSeries.h"
 #include "chart/CTimeChartView.h"
+#include "chart/CTraceItem.h"
 
 namespace {
 constexpr double kMinute = 60000.0;
@@ -73,6 +74,27 @@ void CheckColumns(const CMinMaxSeries& s, const QList<QPointF>& drawn, double fr
     QVERIFY(drawn.size() <= 4 * columns + 2);
     for (qsizetype i = 1; i < drawn.size(); ++i) QVERIFY(drawn[i - 1].x() <= drawn[i].x());
 }
+
+// The line on screen goes through the drawn points placed on the plot area by the axes'
+// ranges; the end segments to the neighbours outside are cut at the plot's edges.
+void CheckTrace(const CTimeChartView& view, double from, double to) {
+    const QList<QPointF>& points = view.DrawnPoints();
+    const QPolygonF& line = view.Trace()->Line();
+    QCOMPARE(line.size(), points.size());
+    const QRectF area = view.chart()->plotArea();
+    const double lo = view.ValueAxis()->min(), hi = view.ValueAxis()->max();
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QPointF& p = points[i];
+        if (p.x() < from || p.x() > to) {
+            QCOMPARE(line[i].x(), p.x() < from ? area.left() : area.right());
+            continue;
+        }
+        const double x = area.left() + (p.x() - from) / (to - from) * area.width();
+        const double y = area.bottom() - (p.y() - lo) / (hi - lo) * area.height();
+        QVERIFY(std::abs(line[i].x() - x) < 1e-6 && std::abs(line[i].y() - y) < 1e-6);
+        QVERIFY(area.contains(line[i]));
+    }
+}
 }  // namespace
 
 class CTimeChartViewTest : public QObject {
@@ -124,7 +146,7 @@ private Q_SLOTS:
         QVERIFY(out.isEmpty());
     }
 
-    void viewFeedsQtChartsOnlyTheReducedPoints() {
+    void viewDrawsOnlyTheReducedPoints() {
         CChartGroup group;
         CTimeChartView view(&group);
         const CMinMaxSeries s = MakeSeries(200000, 3);
@@ -146,12 +168,15 @@ private Q_SLOTS:
         group.ZoomAt(s.X(120000), 0.01);
         QVERIFY(group.To() - group.From() < 0.02 * (group.FullTo() - group.FullFrom()));
         CheckColumns(s, view.DrawnPoints(), group.From(), group.To(), view.PixelColumns());
+        CheckTrace(view, group.From(), group.To());
         group.PanBy(-(group.To() - group.From()) / 3);
         CheckColumns(s, view.DrawnPoints(), group.From(), group.To(), view.PixelColumns());
+        CheckTrace(view, group.From(), group.To());
         view.resize(500, 300);
         QTRY_VERIFY(view.PixelColumns() < plotWidth);
         QCOMPARE(view.PixelColumns(), static_cast<int>(view.chart()->plotArea().width()));
         CheckColumns(s, view.DrawnPoints(), group.From(), group.To(), view.PixelColumns());
+        CheckTrace(view, group.From(), group.To());
 
         // The value axis follows the visible data.
         double lo = 0, hi = 0;

@@ -7,7 +7,7 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
-#include <QLineSeries>
+#include <QPen>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QVBoxLayout>
@@ -70,9 +70,7 @@ CMeasDataDialog::CMeasDataDialog(QWidget* parent, const CMeasuredValueArray& arr
         view->setObjectName(QStringLiteral("1234"));
         view->SetSeries(array.ColumnName(k), array.ColumnUnit(k),
                         CMinMaxSeries(m_time, std::move(y)));
-        QPen pen(kColours[k]);
-        pen.setWidth(1);
-        view->LineSeries()->setPen(pen);
+        view->SetPen(QPen(kColours[k]));
         view->setMinimumHeight(90);
         strips->addWidget(view, 1);  // equal strips
         m_group->AddView(view);

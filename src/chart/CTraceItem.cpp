@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "chart/CTraceItem.h"
+
+#include <QPainter>
+
+CTraceItem::CTraceItem(QGraphicsItem* parent) : QGraphicsItem(parent) {
+    setFlag(ItemHasNoContents, false);
+    setAcceptedMouseButtons(Qt::NoButton);
+    SetPen(QPen(Qt::black));
+}
+
+void CTraceItem::SetPen(const QPen& pen) {
+    m_pen = pen;
+    m_pen.setWidth(1);
+    m_pen.setCosmetic(true);
+    update();
+}
+
+void CTraceItem::SetLine(const QRectF& clip, QPolygonF line) {
+    if (clip != m_clip) prepareGeometryChange();
+    m_clip = clip;
+    m_line = std::move(line);
+    update();
+}
+
+QRectF CTraceItem::boundingRect() const {
+    return m_clip;
+}
+
+void CTraceItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
+    if (m_line.isEmpty()) return;
+    painter->save();
+    painter->setClipRect(m_clip, Qt::IntersectClip);
+    painter->setPen(m_pen);
+    if (m_line.size() == 1)
+        painter->drawPoint(m_line.first());
+    else
+        painter->drawPolyline(m_line);
+    painter->restore();
+}
