@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "chart/CTimeChartView.h"
 
-#include <QCategoryAxis>
 #include <QChart>
 #include <QDateTime>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,6 +15,7 @@
 #include <cmath>
 
 #include "chart/CChartGroup.h"
+#include "chart/CTimeGridItem.h"
 #include "chart/CTraceItem.h"
 
 namespace {
@@ -34,7 +36,7 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
       m_group(group),
       m_chart(new QChart),
       m_trace(new CTraceItem(m_chart)),
-      m_xAxis(new QCategoryAxis),
+      m_timeGrid(new CTimeGridItem(m_chart)),
       m_yAxis(new QValueAxis),
       m_cursor(std::nan("")) {
     setChart(m_chart);
@@ -45,16 +47,21 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
     setRubberBand(QChartView::NoRubberBand);
 
     m_chart->legend()->hide();
-    m_chart->setMargins(QMargins(4, 2, 8, 2));
     m_chart->setBackgroundRoundness(0);
+    // The strips are short: no frame around each chart, every pixel for the plot.
+    m_chart->layout()->setContentsMargins(0, 0, 0, 0);
     QFont title = m_chart->titleFont();
     title.setBold(true);
     m_chart->setTitleFont(title);
 
-    m_xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    m_chart->addAxis(m_xAxis, Qt::AlignBottom);
     m_chart->addAxis(m_yAxis, Qt::AlignLeft);
     m_yAxis->setLabelFormat(QStringLiteral("%.5g"));
+    // Qt Charts gets no time axis: the time grid item draws it, styled like the value axis,
+    // in the room the bottom margin leaves.
+    m_timeGrid->SetStyle(m_yAxis->gridLinePen(), m_yAxis->linePen(), m_yAxis->labelsFont(),
+                         m_yAxis->labelsBrush());
+    m_timeGrid->setZValue(5);  // under the line
+    m_chart->setMargins(QMargins(4, 2, 8, 2 + m_timeGrid->LabelHeight()));
 
     m_trace->setZValue(10);  // over the grid, under the cursor
 
@@ -66,7 +73,7 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
     m_cursorLine->hide();
 
     connect(m_chart, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
-        if (static_cast<int>(area.width()) != m_columns)
+        if (static_cast<int>(area.width()) != m_columns || ValueTicksThatFit() != m_ticksThatFit)
             Recompute();
         else
             PlaceLine();
@@ -117,13 +124,14 @@ void CTimeChartView::RecomputeOnce() {
         lo -= pad;
         hi += pad;
     }
-    int ticks = 5;
+    m_ticksThatFit = ValueTicksThatFit();
+    int ticks = m_ticksThatFit;
     NiceRange(lo, hi, ticks);
     if (m_yAxis->tickCount() != ticks) m_yAxis->setTickCount(ticks);
     m_yAxis->setRange(lo, hi);
     m_lo = lo;
     m_hi = hi;
-    UpdateTimeAxis();
+    m_ticks = TimeTicks(m_from, m_to, m_columns);
     PlaceLine();
 }
 
@@ -150,23 +158,42 @@ void CTimeChartView::PlaceLine() {
     }
     // Like Qt Charts' own series: a line on the plot's border stays visible.
     m_trace->SetLine(area.adjusted(-1, -1, 1, 1), std::move(line));
+
+    QList<QPair<double, QString>> ticks;
+    if (area.width() > 0 && m_to > m_from)
+        for (const auto& [t, label] : m_ticks)
+            ticks.append({area.left() + (t - m_from) / (m_to - m_from) * area.width(), label});
+    m_timeGrid->SetTicks(area, std::move(ticks));
     PlaceCursor();
 }
 
 void CTimeChartView::NiceRange(double& lo, double& hi, int& ticks) {
+    const int intervals = std::max(2, ticks - 1);
     const double span = hi - lo;
     if (!(span > 0.0) || !std::isfinite(span)) return;
-    const double raw = span / 4.0;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = magnitude * 10.0;
-    for (double f : {1.0, 2.0, 2.5, 5.0})
-        if (f * magnitude >= raw) {
-            step = f * magnitude;
-            break;
+    // The finest round step (1, 2, 2.5 or 5 times a power of ten) for which the range widened
+    // to whole steps needs no more intervals than allowed. Ends at a step of twice the span
+    // at the latest, which needs two.
+    for (double magnitude = std::pow(10.0, std::floor(std::log10(span / intervals)));;
+         magnitude *= 10.0)
+        for (double f : {1.0, 2.0, 2.5, 5.0}) {
+            const double step = f * magnitude;
+            const double a = std::floor(lo / step) * step;
+            const double b = std::ceil(hi / step) * step;
+            const int n = static_cast<int>(std::lround((b - a) / step));
+            if (n <= intervals) {
+                lo = a;
+                hi = b;
+                ticks = n + 1;
+                return;
+            }
         }
-    lo = std::floor(lo / step) * step;
-    hi = std::ceil(hi / step) * step;
-    ticks = static_cast<int>(std::lround((hi - lo) / step)) + 1;
+}
+
+int CTimeChartView::ValueTicksThatFit() const {
+    // Qt Charts elides a value label that gets less height than about this.
+    const double perLabel = QFontMetricsF(m_yAxis->labelsFont()).height() + 9.0;
+    return std::clamp(static_cast<int>(m_chart->plotArea().height() / perLabel) + 1, 3, 5);
 }
 
 QList<QPair<double, QString>> CTimeChartView::TimeTicks(double from, double to, int width) {
@@ -206,13 +233,6 @@ QList<QPair<double, QString>> CTimeChartView::TimeTicks(double from, double to, 
     return ticks;
 }
 
-void CTimeChartView::UpdateTimeAxis() {
-    const QStringList old = m_xAxis->categoriesLabels();
-    for (const QString& label : old) m_xAxis->remove(label);
-    m_xAxis->setStartValue(m_from);
-    for (const auto& [t, label] : TimeTicks(m_from, m_to, m_columns)) m_xAxis->append(label, t);
-    m_xAxis->setRange(m_from, m_to);
-}
 
 void CTimeChartView::ShowCursor(double x) {
     m_cursor = x;

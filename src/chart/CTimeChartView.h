@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One chart of a time series: the series' name as title, its unit on the value axis, a
-// time axis whose labels follow the zoom. Qt Charts draws the frame, axes and labels; the
-// line is a CTraceItem through the reduced points of the visible range (CMinMaxSeries),
-// recomputed on every zoom, pan and resize. Mouse: wheel zooms at the pointer, a left drag zooms to the marked span,
+// time axis whose labels follow the zoom. Qt Charts draws the background, title and value
+// axis; the time axis is a CTimeGridItem and the line a CTraceItem through the reduced points
+// of the visible range (CMinMaxSeries), both recomputed on every zoom, pan and resize. Mouse: wheel zooms at the pointer, a left drag zooms to the marked span,
 // a right or middle drag pans, a double click resets; keys: arrows pan, +/- zoom, Home resets.
 #pragma once
 
@@ -13,8 +13,8 @@
 #include "chart/CMinMaxSeries.h"
 
 class CChartGroup;
+class CTimeGridItem;
 class CTraceItem;
-class QCategoryAxis;
 class QChart;
 class QGraphicsLineItem;
 class QPen;
@@ -41,7 +41,10 @@ public:
     int PixelColumns() const { return m_columns; }
     const CTraceItem* Trace() const { return m_trace; }
     QValueAxis* ValueAxis() const { return m_yAxis; }
-    QCategoryAxis* TimeAxis() const { return m_xAxis; }
+    // The time range shown.
+    double From() const { return m_from; }
+    double To() const { return m_to; }
+    const CTimeGridItem* TimeGrid() const { return m_timeGrid; }
     // The labels of the time axis for a range drawn on the given width.
     static QList<QPair<double, QString>> TimeTicks(double from, double to, int width);
 
@@ -57,10 +60,12 @@ protected:
 private:
     void Recompute();
     void RecomputeOnce();
-    void UpdateTimeAxis();
-    // A value range widened to round steps, and the number of ticks that fits it.
+    // A value range widened to round steps; ticks: in, the most allowed (at least 3), out,
+    // the number used.
     static void NiceRange(double& lo, double& hi, int& ticks);
-    // The line in pixels for the current plot area.
+    // How many value labels fit the plot's height without being elided (3 to 5).
+    int ValueTicksThatFit() const;
+    // The line and the time grid in pixels for the current plot area.
     void PlaceLine();
     void PlaceCursor();
     double ValueAtPixel(double px) const;
@@ -68,7 +73,7 @@ private:
     CChartGroup* m_group;
     QChart* m_chart;
     CTraceItem* m_trace;
-    QCategoryAxis* m_xAxis;
+    CTimeGridItem* m_timeGrid;
     QValueAxis* m_yAxis;
     QGraphicsLineItem* m_cursorLine;
     QRubberBand* m_band = nullptr;
@@ -81,6 +86,7 @@ private:
     double m_hi = 1.0;
     double m_cursor;
     int m_columns = 0;
+    int m_ticksThatFit = 0;
     bool m_recomputing = false;
     bool m_again = false;
     enum class Drag { None, Band, Pan } m_drag = Drag::None;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
-#include <QCategoryAxis>
 #include <QChart>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QValueAxis>
@@ -10,6 +11,7 @@
 #include "chart/CChartGroup.h"
 #include "chart/CMinMaxSeries.h"
 #include "chart/CTimeChartView.h"
+#include "chart/CTimeGridItem.h"
 #include "chart/CTraceItem.h"
 
 namespace {
@@ -93,6 +95,16 @@ void CheckTrace(const CTimeChartView& view, double from, double to) {
         const double y = area.bottom() - (p.y() - lo) / (hi - lo) * area.height();
         QVERIFY(std::abs(line[i].x() - x) < 1e-6 && std::abs(line[i].y() - y) < 1e-6);
         QVERIFY(area.contains(line[i]));
+    }
+    // The time labels sit where their times are.
+    const auto ticks = CTimeChartView::TimeTicks(from, to, view.PixelColumns());
+    const auto& grid = view.TimeGrid()->Ticks();
+    QVERIFY(!ticks.isEmpty());
+    QCOMPARE(grid.size(), ticks.size());
+    for (qsizetype i = 0; i < ticks.size(); ++i) {
+        QCOMPARE(grid[i].second, ticks[i].second);
+        const double x = area.left() + (ticks[i].first - from) / (to - from) * area.width();
+        QVERIFY(std::abs(grid[i].first - x) < 1e-6);
     }
 }
 }  // namespace
@@ -184,6 +196,35 @@ private Q_SLOTS:
         QVERIFY(view.ValueAxis()->min() <= lo && view.ValueAxis()->max() >= hi);
     }
 
+    void valueLabelsFitTheStrip() {
+        // As short as the strips of a viewer with eight charts, and taller: the value axis
+        // gets as many labels as fit, and none is elided.
+        CChartGroup group;
+        CTimeChartView view(&group);
+        const CMinMaxSeries s = MakeSeries(20000, 9);
+        view.SetSeries(QStringLiteral("Redox 1"), QStringLiteral("mV"), s);
+        group.AddView(&view);
+        group.SetFullRange(s.X(0), s.X(s.Size() - 1), 10 * kMinute);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (int height : {100, 160, 300}) {
+            view.resize(800, height);
+            QTRY_COMPARE(view.chart()->plotArea().height() > 0, true);
+            QCoreApplication::processEvents();
+            QVERIFY(view.ValueAxis()->tickCount() >= 3 && view.ValueAxis()->tickCount() <= 5);
+            int labels = 0;
+            for (QGraphicsItem* item : view.scene()->items()) {
+                auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+                if (!text || !text->isVisible() || text->toPlainText().isEmpty()) continue;
+                ++labels;
+                QVERIFY2(!text->toPlainText().contains(QChar(0x2026)) &&
+                             !text->toPlainText().contains(QStringLiteral("...")),
+                         qPrintable(QStringLiteral("%1 px: %2").arg(height).arg(text->toPlainText())));
+            }
+            QVERIFY(labels >= 3);
+        }
+    }
+
     void mouseAndKeysZoomPanAndReset() {
         CChartGroup group;
         CTimeChartView a(&group), b(&group);
@@ -219,7 +260,8 @@ private Q_SLOTS:
         QVERIFY(std::abs((group.To() - group.From()) - 0.2 * full) < full * 0.01);
         QVERIFY(std::abs(group.From() - (group.FullFrom() + 0.4 * full)) < full * 0.01);
         // Both charts show the same range.
-        QCOMPARE(b.TimeAxis()->min(), a.TimeAxis()->min());
+        QCOMPARE(b.From(), a.From());
+        QCOMPARE(b.To(), a.To());
 
         // Right drag pans by the dragged distance; the time under the pointer stays.
         const double width = group.To() - group.From();
