@@ -446,6 +446,18 @@ private Q_SLOTS:
         QCOMPARE(list.GetSelectedIndex(), 0);
     }
 
+    void namedConnectionOfTheCommandLineIsTheOneListed() {
+        CSheetRig rig;
+        CConnection demo = rig.connection;
+        demo.name = QStringLiteral("127.0.0.1:10001");
+        rig.sheet->SetConnectionOverride(demo, true);
+        auto* combo = Find<QComboBox>(General(rig), G::IdConnectionList);
+        rig.sheet->ConnectController(false);
+        QVERIFY(rig.app.IsConnected());
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->currentText(), demo.name);
+    }
+
     void splashOnceWhenTheWindowFirstShows() {
         G::SetSplashEnabled(true);
         CDeviceModel model;

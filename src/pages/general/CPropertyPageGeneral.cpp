@@ -295,6 +295,12 @@ void CPropertyPageGeneral::FillConnectionList() {
     const CConnectionArray& list = App().Connections();
     const QSignalBlocker blocker(m_connectionList);
     m_connectionList->clear();
+    if (const CConnection* chosen = Sheet() ? Sheet()->ListedConnectionOverride() : nullptr) {
+        // The command line chose the connection: the connect button uses it.
+        m_connectionList->addItem(chosen->name);
+        m_connectionList->setCurrentIndex(0);
+        return;
+    }
     for (int i = 0; i < list.GetCount(); ++i) m_connectionList->addItem(list.GetAt(i).name);
     m_connectionList->setCurrentIndex(list.GetCount() > 0 ? list.GetSelectedIndex() : -1);
 }

@@ -22,6 +22,17 @@ bool LoadOrTell(CKorvalisControlApp& app, int language) {
                               CMessageService::Icon::Stop, CMessageService::Buttons::Ok);
     return false;
 }
+// Dates, times and numbers follow the program's language; a desktop that speaks the same
+// language keeps its own regional forms (de_AT, en_US).
+void ApplyLocale(int language) {
+    const QLocale system = QLocale::system();
+    QLocale wanted = system;
+    if (language == CLanguage::German && system.language() != QLocale::German)
+        wanted = QLocale(QLocale::German, QLocale::Germany);
+    else if (language == CLanguage::English && system.language() != QLocale::English)
+        wanted = QLocale(QLocale::English, QLocale::UnitedKingdom);
+    QLocale::setDefault(wanted);
+}
 }  // namespace
 
 CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments) {
@@ -53,6 +64,7 @@ CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments) {
             c.type = CConnection::Tcp;
             c.networkAddress = spec.left(colon);
             c.tcpPort = port;
+            c.name = spec;
             o.demoConnection = c;
         } else if (a == QLatin1String("--screenshot")) {
             if (!value(o.screenshot)) break;
@@ -79,6 +91,7 @@ bool CAppStartup::InitInstance(CKorvalisControlApp& app, const Options& options)
             if (!LoadOrTell(app, app.language)) return false;
         }
     }
+    ApplyLocale(app.language);
     app.currentHelpTopic = app.defaultHelpTopic = 298;
     // After the language: a first start names its two default connections in it.
     app.LoadConnections();
@@ -110,7 +123,7 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
     });
     CMyPropertySheet::SetDeviceAddressHandler([](CMyPropertySheet& s) { CConnectionCommands::SetDeviceAddress(&s); });
     if (options.demoConnection) {
-        sheet.SetConnectionOverride(*options.demoConnection);
+        sheet.SetConnectionOverride(*options.demoConnection, true);
         QMetaObject::invokeMethod(
             &sheet,
             [&sheet] {

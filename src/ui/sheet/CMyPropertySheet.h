@@ -100,7 +100,15 @@ public:
     // False only when the user declined (message 179).
     bool DisconnectController(bool ask);
     // A connection used instead of the stored selection (command line --demo-connection).
-    void SetConnectionOverride(const CConnection& connection) { m_override = connection; }
+    // listed: the General page shows it as the current connection (the command line's
+    // demo connection); tests leave it out of sight.
+    void SetConnectionOverride(const CConnection& connection, bool listed = false) {
+        m_override = connection;
+        m_overrideListed = listed;
+    }
+    const CConnection* ListedConnectionOverride() const {
+        return m_override && m_overrideListed ? &*m_override : nullptr;
+    }
     // When the page set no longer matches the application's connection state (a failed text
     // write or restart disconnected below the sheet), rebuilds it for the state it finds.
     void SyncPageSet();
@@ -193,6 +201,7 @@ private:
     std::unique_ptr<CGuiUserInteraction> m_gui;
     QTimer m_alertTimer;
     std::optional<CConnection> m_override;
+    bool m_overrideListed = false;
     bool m_initialised = false;
     bool m_treeBusy = false;
     bool m_linkError = false;

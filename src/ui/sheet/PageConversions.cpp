@@ -2,6 +2,7 @@
 #include "ui/sheet/PageConversions.h"
 
 #include <QDateEdit>
+#include <QLocale>
 #include <QTimeEdit>
 #include <algorithm>
 #include <cmath>
@@ -88,6 +89,11 @@ double TruncateToHundredths(double value) {
 void ConfigureDatePicker(QDateEdit* edit) {
     edit->setDateRange(FirstDate(), LastDate());
     edit->setCalendarPopup(true);
+    // The locale's short form, with the year in full: "09.12.26" reads like a day.
+    QString format = edit->locale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    edit->setDisplayFormat(format);
 }
 
 void ConfigureTimePicker(QTimeEdit* edit, bool withSeconds) {
