@@ -14,7 +14,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
-#include "pages/email/CEditEmail.h"
+#include "pages/alerts/CEditEmail.h"
 #include "support/CScriptedUserInteraction.h"
 
 namespace {

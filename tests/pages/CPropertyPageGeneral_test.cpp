@@ -18,7 +18,7 @@
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
-#include "pages/general/CPropertyPageGeneral.h"
+#include "pages/system/CPropertyPageGeneral.h"
 #include "support/CSheetRig.h"
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CEditSpin.h"

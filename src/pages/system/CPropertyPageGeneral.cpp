@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pages/general/CPropertyPageGeneral.h"
+#include "pages/system/CPropertyPageGeneral.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pages/email/CPropertyPageEmail.h"
+#include "pages/alerts/CPropertyPageEmail.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -20,7 +20,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
-#include "pages/email/CEditEmail.h"
+#include "pages/alerts/CEditEmail.h"
 #include "params/CEmailSettings.h"
 #include "ui/sheet/CMessageService.h"
 #include "ui/sheet/CPageRegistry.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pages/email/CEditEmail.h"
+#include "pages/alerts/CEditEmail.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
