@@ -3,28 +3,71 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+// Gathers the lowest and highest of values and blocks taken in index order. NaN compares
+// false both ways and so drops out; infinities are kept.
+class CMinMaxSeries::Extremum {
+public:
+    void Take(double v, qsizetype i) {
+        if (v < m_lo) {
+            m_lo = v;
+            m_loAt = i;
+        }
+        if (v > m_hi) {
+            m_hi = v;
+            m_hiAt = i;
+        }
+    }
+    void Take(const Block& b) {
+        if (b.lo < m_lo) {
+            m_lo = b.lo;
+            m_loAt = b.loAt;
+        }
+        if (b.hi > m_hi) {
+            m_hi = b.hi;
+            m_hiAt = b.hiAt;
+        }
+    }
+    Block Result() const {
+        // Only +inf (or only -inf) present: the strict comparisons left one side unset.
+        Block b{m_lo, m_hi, m_loAt, m_hiAt};
+        if (b.loAt < 0 && b.hiAt >= 0) b.loAt = b.hiAt;
+        if (b.hiAt < 0 && b.loAt >= 0) b.hiAt = b.loAt;
+        return b;
+    }
+
+private:
+    double m_lo = std::numeric_limits<double>::infinity();
+    double m_hi = -std::numeric_limits<double>::infinity();
+    qsizetype m_loAt = -1;
+    qsizetype m_hiAt = -1;
+};
 
 CMinMaxSeries::CMinMaxSeries(Axis x, std::vector<double> y) : m_x(std::move(x)), m_y(std::move(y)) {
     if (!m_x) m_x = std::make_shared<const std::vector<double>>();
     m_y.resize(m_x->size(), std::nan(""));
     const qsizetype n = Size();
-    m_blocks.reserve(static_cast<size_t>((n + kBlock - 1) / kBlock));
-    for (qsizetype b = 0; b < n; b += kBlock) {
-        Block block{0.0, 0.0, -1, -1};
-        const qsizetype end = std::min(n, b + kBlock);
-        for (qsizetype i = b; i < end; ++i) {
-            const double v = m_y[i];
-            if (std::isnan(v)) continue;
-            if (block.loAt < 0 || v < block.lo) {
-                block.lo = v;
-                block.loAt = i;
+    // Level 0 from the values, every further one from the level below, up to the first
+    // level with fewer than kFan blocks.
+    qsizetype count = n;
+    for (int level = 0; count > kFan; ++level) {
+        const std::vector<Block>* below = level > 0 ? &m_levels.back() : nullptr;
+        std::vector<Block> blocks;
+        blocks.reserve(static_cast<size_t>((count + kFan - 1) / kFan));
+        for (qsizetype b = 0; b < count; b += kFan) {
+            Extremum e;
+            const qsizetype end = std::min(count, b + kFan);
+            for (qsizetype i = b; i < end; ++i) {
+                if (below)
+                    e.Take((*below)[static_cast<size_t>(i)]);
+                else
+                    e.Take(m_y[static_cast<size_t>(i)], i);
             }
-            if (block.hiAt < 0 || v > block.hi) {
-                block.hi = v;
-                block.hiAt = i;
-            }
+            blocks.push_back(e.Result());
         }
-        m_blocks.push_back(block);
+        count = static_cast<qsizetype>(blocks.size());
+        m_levels.push_back(std::move(blocks));
     }
 }
 
@@ -37,28 +80,31 @@ qsizetype CMinMaxSeries::UpperBound(double x) const {
 }
 
 void CMinMaxSeries::Extremes(qsizetype a, qsizetype b, qsizetype& loAt, qsizetype& hiAt) const {
-    loAt = hiAt = -1;
-    auto take = [&](qsizetype i) {
-        const double v = m_y[i];
-        if (std::isnan(v)) return;
-        if (loAt < 0 || v < m_y[loAt]) loAt = i;
-        if (hiAt < 0 || v > m_y[hiAt]) hiAt = i;
-    };
-    // Whole blocks come from the block table; only the ragged ends are scanned.
-    const qsizetype firstFull = (a + kBlock - 1) / kBlock;
-    const qsizetype lastFull = b / kBlock;  // exclusive
-    if (firstFull >= lastFull) {
-        for (qsizetype i = a; i < b; ++i) take(i);
+    Extremum e;
+    Scan(a, b, static_cast<int>(m_levels.size()) - 1, e);
+    const Block result = e.Result();
+    loAt = result.loAt;
+    hiAt = result.hiAt;
+}
+
+void CMinMaxSeries::Scan(qsizetype a, qsizetype b, int level, Extremum& e) const {
+    if (level < 0) {
+        for (qsizetype i = a; i < b; ++i) e.Take(m_y[static_cast<size_t>(i)], i);
         return;
     }
-    for (qsizetype i = a; i < firstFull * kBlock; ++i) take(i);
-    for (qsizetype k = firstFull; k < lastFull; ++k) {
-        const Block& block = m_blocks[static_cast<size_t>(k)];
-        if (block.loAt < 0) continue;
-        if (loAt < 0 || block.lo < m_y[loAt]) loAt = block.loAt;
-        if (hiAt < 0 || block.hi > m_y[hiAt]) hiAt = block.hiAt;
+    // Whole blocks of this level from the table, the ragged ends from the levels below.
+    qsizetype size = kFan;
+    for (int k = 0; k < level; ++k) size *= kFan;
+    const qsizetype first = (a + size - 1) / size;
+    const qsizetype last = b / size;  // exclusive
+    if (first >= last) {
+        Scan(a, b, level - 1, e);
+        return;
     }
-    for (qsizetype i = lastFull * kBlock; i < b; ++i) take(i);
+    Scan(a, first * size, level - 1, e);
+    const std::vector<Block>& blocks = m_levels[static_cast<size_t>(level)];
+    for (qsizetype k = first; k < last; ++k) e.Take(blocks[static_cast<size_t>(k)]);
+    Scan(last * size, b, level - 1, e);
 }
 
 void CMinMaxSeries::Reduce(double x0, double x1, int columns, QList<QPointF>& out) const {
@@ -68,7 +114,9 @@ void CMinMaxSeries::Reduce(double x0, double x1, int columns, QList<QPointF>& ou
     const qsizetype begin = LowerBound(x0);
     const qsizetype end = UpperBound(x1);
 
-    auto push = [&](qsizetype i) { out.append(QPointF((*m_x)[i], m_y[i])); };
+    out.reserve(4 * columns + 2);
+    const std::vector<double>& xs = *m_x;
+    auto push = [&](qsizetype i) { out.append(QPointF(xs[i], m_y[i])); };
     for (qsizetype i = begin - 1; i >= 0; --i)
         if (!std::isnan(m_y[i])) {
             push(i);
@@ -82,8 +130,15 @@ void CMinMaxSeries::Reduce(double x0, double x1, int columns, QList<QPointF>& ou
         // the last column also takes x1 itself.
         qsizetype b = end;
         if (c + 1 < columns) {
+            // A column's end is near its start: search outward from a in growing steps,
+            // then bisect the last step.
             const double edge = x0 + width * (c + 1) / columns;
-            b = std::lower_bound(m_x->begin() + a, m_x->begin() + end, edge) - m_x->begin();
+            qsizetype lo = a, hi = a;
+            for (qsizetype step = 1; hi < end && xs[hi] < edge; step *= 2) {
+                lo = hi + 1;
+                hi = std::min(end, hi + step);
+            }
+            b = std::lower_bound(xs.begin() + lo, xs.begin() + hi, edge) - xs.begin();
         }
         if (b > a) {
             qsizetype first = -1, last = -1, loAt = -1, hiAt = -1;

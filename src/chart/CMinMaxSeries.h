@@ -31,18 +31,24 @@ public:
     qsizetype Nearest(double x) const;
 
 private:
+    // Lowest and highest value of a stretch and where they are (the first of equal ones);
+    // an index of -1 when the stretch has no present value.
     struct Block {
         double lo, hi;
-        qsizetype loAt, hiAt;  // -1: the block has no present value
+        qsizetype loAt, hiAt;
     };
-    static constexpr qsizetype kBlock = 64;
+    class Extremum;
+    // Level k of the block table holds blocks of kFan^(k+1) values: a stretch of any length
+    // is covered by at most 2 * (kFan - 1) pieces per level.
+    static constexpr qsizetype kFan = 16;
 
     // Index of the lowest and highest present value in [a, b).
     void Extremes(qsizetype a, qsizetype b, qsizetype& loAt, qsizetype& hiAt) const;
+    void Scan(qsizetype a, qsizetype b, int level, Extremum& e) const;
     qsizetype LowerBound(double x) const;
     qsizetype UpperBound(double x) const;
 
     Axis m_x;
     std::vector<double> m_y;
-    std::vector<Block> m_blocks;
+    std::vector<std::vector<Block>> m_levels;
 };

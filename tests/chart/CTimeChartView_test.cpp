@@ -156,6 +156,20 @@ private Q_SLOTS:
         QCOMPARE(s.Nearest(9), qsizetype(5));
         s.Reduce(5, 4, 100, out);  // empty range
         QVERIFY(out.isEmpty());
+
+        // Infinities are values like any other, also in the block table (100 values).
+        auto x100 = std::make_shared<std::vector<double>>(100);
+        std::vector<double> y100(100, INFINITY);
+        for (int i = 0; i < 100; ++i) (*x100)[i] = i;
+        y100[70] = NAN;
+        y100[90] = 3;
+        const CMinMaxSeries inf(x100, y100);
+        QVERIFY(inf.ValueRange(0, 60, lo, hi));
+        QCOMPARE(lo, INFINITY);
+        QCOMPARE(hi, INFINITY);
+        QVERIFY(inf.ValueRange(0, 99, lo, hi));
+        QCOMPARE(lo, 3.0);
+        QCOMPARE(hi, INFINITY);
     }
 
     void viewDrawsOnlyTheReducedPoints() {
