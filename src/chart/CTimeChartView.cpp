@@ -163,7 +163,8 @@ void CTimeChartView::PlaceLine() {
     if (area.width() > 0 && m_to > m_from)
         for (const auto& [t, label] : m_ticks)
             ticks.append({area.left() + (t - m_from) / (m_to - m_from) * area.width(), label});
-    m_timeGrid->SetTicks(area, std::move(ticks));
+    const QRectF room = m_chart->rect();
+    m_timeGrid->SetTicks(area, std::move(ticks), room.left(), room.right());
     PlaceCursor();
 }
 

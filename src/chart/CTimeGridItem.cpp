@@ -21,25 +21,30 @@ void CTimeGridItem::SetStyle(const QPen& grid, const QPen& tick, const QFont& fo
     m_tick = tick;
     m_font = font;
     m_text = text;
-    SetTicks(m_area, m_ticks);
+    SetTicks(m_area, m_ticks, m_left, m_right);
 }
 
 int CTimeGridItem::LabelHeight() const {
     return static_cast<int>(std::ceil(kTickLength + kLabelGap + QFontMetricsF(m_font).height()));
 }
 
-void CTimeGridItem::SetTicks(const QRectF& area, QList<QPair<double, QString>> ticks) {
+void CTimeGridItem::SetTicks(const QRectF& area, QList<QPair<double, QString>> ticks,
+                             double left, double right) {
     const QFontMetricsF metrics(m_font);
-    double left = area.left(), right = area.right();
+    double lo = area.left(), hi = area.right();
     for (const auto& [x, label] : ticks) {
         const double half = metrics.horizontalAdvance(label) / 2.0 + 1.0;
-        left = std::min(left, x - half);
-        right = std::max(right, x + half);
+        lo = std::min(lo, x - half);
+        hi = std::max(hi, x + half);
     }
-    const QRectF bounds(left, area.top(), right - left, area.height() + LabelHeight());
+    lo = std::max(lo, left);
+    hi = std::max(lo, std::min(hi, right));
+    const QRectF bounds(lo, area.top(), hi - lo, area.height() + LabelHeight());
     if (bounds != m_bounds) prepareGeometryChange();
     m_bounds = bounds;
     m_area = area;
+    m_left = left;
+    m_right = right;
     m_ticks = std::move(ticks);
     update();
 }
@@ -64,7 +69,10 @@ void CTimeGridItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QW
     painter->setPen(QPen(m_text, 1.0));
     const QFontMetricsF metrics(m_font);
     const double baseline = m_area.bottom() + kTickLength + kLabelGap + metrics.ascent();
-    for (const auto& [x, label] : m_ticks)
-        painter->drawText(QPointF(x - metrics.horizontalAdvance(label) / 2.0, baseline), label);
+    for (const auto& [x, label] : m_ticks) {
+        const double width = metrics.horizontalAdvance(label);
+        const double at = std::max(m_left, std::min(x - width / 2.0, m_right - width));
+        painter->drawText(QPointF(at, baseline), label);
+    }
     painter->restore();
 }

@@ -19,8 +19,10 @@ public:
     void SetStyle(const QPen& grid, const QPen& tick, const QFont& font, const QBrush& text);
     // Room the labels take under the plot area.
     int LabelHeight() const;
-    // Ticks as pixel positions along the plot area (parent's coordinates) and their labels.
-    void SetTicks(const QRectF& area, QList<QPair<double, QString>> ticks);
+    // Ticks as pixel positions along the plot area (parent's coordinates) and their labels;
+    // a label near an end is moved sideways to stay within left..right.
+    void SetTicks(const QRectF& area, QList<QPair<double, QString>> ticks, double left,
+                  double right);
     const QList<QPair<double, QString>>& Ticks() const { return m_ticks; }
 
     QRectF boundingRect() const override;
@@ -33,6 +35,8 @@ private:
     QFont m_font;
     QBrush m_text;
     QRectF m_area;
+    double m_left = 0.0;
+    double m_right = 0.0;
     QRectF m_bounds;
     QList<QPair<double, QString>> m_ticks;
 };
