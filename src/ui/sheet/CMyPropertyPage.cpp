@@ -124,10 +124,18 @@ void CMyPropertyPage::WritePage() {
 }
 
 void CMyPropertyPage::MarkModified(bool modified) {
-    if (!modified) m_changed.clear();
+    if (!modified) {
+        m_changed.clear();
+        m_allChanged = false;
+    }
     m_modified = modified;
     if (m_sheet) m_sheet->PageChanged(this, modified);
     Q_EMIT modifiedChanged(modified);
+}
+
+void CMyPropertyPage::MarkAllChanged() {
+    m_allChanged = true;
+    MarkModified(true);
 }
 
 void CMyPropertyPage::UpdateSheetButtons() {

@@ -123,7 +123,12 @@ public:
 
     // --- change flags -------------------------------------------------------------------------
     void SetChanged(int key) { m_changed.insert(key); }
-    bool IsChanged(int key) const { return m_changed.contains(key); }
+    bool IsChanged(int key) const { return m_allChanged || m_changed.contains(key); }
+    // Every key counts as changed (and the page as modified) until the flags are next
+    // cleared, so the next write sends everything the page can write. No user action
+    // leads here: it lets a check see a page's whole write set without driving each
+    // control, including keys set outside the bindings (the General page's clock).
+    void MarkAllChanged();
     int ChangedCount() const { return static_cast<int>(m_changed.size()); }
 
 Q_SIGNALS:
@@ -217,6 +222,7 @@ private:
     bool m_inTick = false;
     int m_readCount = 0;
     QSet<int> m_changed;
+    bool m_allChanged = false;
     QTimer m_refreshTimer;
     std::vector<Binding> m_bindings;
 };
