@@ -26,7 +26,8 @@ public:
 
     // A hostile file must not exhaust memory: limits on what one file may produce.
     static constexpr int MaxBlockCount = 65536;
-    static constexpr int MaxElements = 1 << 18;
+    // Parameter numbers are 16-bit: a list cannot name more parameters than that.
+    static constexpr int MaxElements = 65536;
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
     enum class FileResult { Ok, Cancelled, CannotOpen, BadContent, WriteFailed };
