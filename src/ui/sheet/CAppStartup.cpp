@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
@@ -132,12 +133,13 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
             Qt::QueuedConnection);
     }
     if (!options.screenshot.isEmpty()) {
-        // Queued behind the connect above; the short delay lets the layout settle.
-        QMetaObject::invokeMethod(
-            &sheet,
-            [&sheet, options] {
-                if (!options.screenshotPage.isEmpty())
-                    sheet.ActivatePage(sheet.FindPage(options.screenshotPage));
+        // Shown page, then a moment for its read and the layout, then the picture.
+        auto shoot = [&sheet, options] {
+            QTimer::singleShot(300, &sheet, [&sheet, options] {
+                if (!options.screenshotPage.isEmpty()) {
+                    CMyPropertyPage* page = sheet.FindPage(options.screenshotPage);
+                    if (sheet.ActivatePage(page)) sheet.SelectTreeItemOf(page);
+                }
                 QTimer::singleShot(400, &sheet, [&sheet, options] {
                     const bool saved = sheet.grab().save(options.screenshot);
                     std::fprintf(stderr, "screenshot %s: %s\n", qPrintable(options.screenshot),
@@ -145,8 +147,21 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
                     sheet.DisconnectController(false);
                     sheet.done(0);
                 });
-            },
-            Qt::QueuedConnection);
+            });
+        };
+        if (options.demoConnection) {
+            // The connect pumps events while it runs; the page set stands once the sheet
+            // reports the new state.
+            auto once = std::make_shared<QMetaObject::Connection>();
+            *once = QObject::connect(&sheet, &CMyPropertySheet::connectionStateChanged, &sheet,
+                                     [once, shoot] {
+                                         if (!CKorvalisControlApp::Instance().IsConnected()) return;
+                                         QObject::disconnect(*once);
+                                         shoot();
+                                     });
+        } else {
+            QMetaObject::invokeMethod(&sheet, shoot, Qt::QueuedConnection);
+        }
     }
     sheet.exec();
     ExitInstance(app);
