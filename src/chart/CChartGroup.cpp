@@ -11,6 +11,54 @@ CChartGroup::CChartGroup(QObject* parent) : QObject(parent), m_cursor(std::nan("
 void CChartGroup::AddView(CTimeChartView* view) {
     m_views.append(view);
     view->ApplyRange(m_from, m_to);
+    AlignViews();
+    view->Redraw();
+}
+
+void CChartGroup::ShowRange() {
+    // Every value axis first: their labels decide where the plot areas can start. Then all
+    // start where the widest labels end, and only then are the lines reduced, once, for the
+    // widths that result.
+    m_batch = true;
+    for (const QPointer<CTimeChartView>& view : m_views)
+        if (view) view->ApplyRange(m_from, m_to);
+    m_batch = false;
+    AlignViews();
+    for (const QPointer<CTimeChartView>& view : m_views)
+        if (view) view->Redraw();
+    Q_EMIT rangeChanged(m_from, m_to);
+}
+
+void CChartGroup::RequestAlign() {
+    if (m_batch) return;  // aligned at its end
+    if (m_aligning) {
+        // A view's labels changed while it was being moved (its new width made it redraw).
+        m_alignAgain = true;
+        return;
+    }
+    // Once for all the views whose labels change together, as on a resize of the window:
+    // every move redraws the view moved.
+    if (m_alignQueued) return;
+    m_alignQueued = true;
+    QMetaObject::invokeMethod(this, &CChartGroup::AlignViews, Qt::QueuedConnection);
+}
+
+void CChartGroup::AlignViews() {
+    m_alignQueued = false;
+    if (m_batch || m_aligning) return;
+    m_aligning = true;
+    for (int round = 0; round < 4; ++round) {
+        m_alignAgain = false;
+        double left = 0.0;
+        for (const QPointer<CTimeChartView>& view : m_views)
+            if (view) left = std::max(left, view->NaturalLeft());
+        // On a whole pixel: grid, line and cursor then fall alike in every strip.
+        left = std::ceil(left);
+        for (const QPointer<CTimeChartView>& view : m_views)
+            if (view) view->AlignLeftTo(left);
+        if (!m_alignAgain) break;
+    }
+    m_aligning = false;
 }
 
 void CChartGroup::SetFullRange(double from, double to, double minWidth) {
@@ -35,9 +83,7 @@ void CChartGroup::SetRange(double from, double to) {
     if (start == m_from && start + width == m_to) return;
     m_from = start;
     m_to = start + width;
-    for (const QPointer<CTimeChartView>& view : m_views)
-        if (view) view->ApplyRange(m_from, m_to);
-    Q_EMIT rangeChanged(m_from, m_to);
+    ShowRange();
 }
 
 void CChartGroup::ZoomAt(double x, double factor) {
@@ -55,9 +101,7 @@ void CChartGroup::PanBy(double dx) {
 void CChartGroup::Reset() {
     m_from = m_fullFrom;
     m_to = m_fullTo;
-    for (const QPointer<CTimeChartView>& view : m_views)
-        if (view) view->ApplyRange(m_from, m_to);
-    Q_EMIT rangeChanged(m_from, m_to);
+    ShowRange();
 }
 
 void CChartGroup::SetCursor(double x) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Charts that share one time axis: zooming or panning any of them moves all, and the cursor
-// shown in one is shown in all.
+// shown in one is shown in all. Their plot areas start at the same x, where the widest value
+// labels among them end, so that a time lies at the same x in each.
 #pragma once
 
 #include <QList>
@@ -32,6 +33,11 @@ public:
     void PanBy(double dx);
     void Reset();
 
+    // Gives every view the left edge of the one whose value labels are widest.
+    void AlignViews();
+    // The same soon, when a view's value labels changed width.
+    void RequestAlign();
+
     // NaN hides the cursor.
     void SetCursor(double x);
     double Cursor() const { return m_cursor; }
@@ -41,7 +47,13 @@ Q_SIGNALS:
     void cursorChanged(double x);
 
 private:
+    void ShowRange();
+
     QList<QPointer<CTimeChartView>> m_views;
+    bool m_batch = false;
+    bool m_aligning = false;
+    bool m_alignAgain = false;
+    bool m_alignQueued = false;
     double m_fullFrom = 0.0;
     double m_fullTo = 1.0;
     double m_minWidth = 1.0;

@@ -114,12 +114,22 @@ void CMinMaxSeries::Reduce(double x0, double x1, int columns, QList<QPointF>& ou
     const qsizetype begin = LowerBound(x0);
     const qsizetype end = UpperBound(x1);
 
-    out.reserve(4 * columns + 2);
+    out.reserve(5 * columns + 3);
     const std::vector<double>& xs = *m_x;
     auto push = [&](qsizetype i) { out.append(QPointF(xs[i], m_y[i])); };
+    // Between the last point of one column (or the neighbour before the range) and the
+    // first of the next column that has any, every value is missing: when there is one at
+    // all, the line breaks there. Within a column it never does, so that the column's
+    // stroke from lowest to highest stays whole.
+    qsizetype pushed = -1;
+    auto pushFirst = [&](qsizetype i) {
+        if (pushed >= 0 && i - pushed > 1) out.append(QPointF(xs[pushed + 1], std::nan("")));
+        push(i);
+    };
     for (qsizetype i = begin - 1; i >= 0; --i)
         if (!std::isnan(m_y[i])) {
             push(i);
+            pushed = i;
             break;
         }
 
@@ -156,8 +166,10 @@ void CMinMaxSeries::Reduce(double x0, double x1, int columns, QList<QPointF>& ou
                 Extremes(first, last + 1, loAt, hiAt);
                 qsizetype idx[4] = {first, loAt, hiAt, last};
                 std::sort(idx, idx + 4);
-                for (int k = 0; k < 4; ++k)
-                    if (k == 0 || idx[k] != idx[k - 1]) push(idx[k]);
+                pushFirst(idx[0]);
+                for (int k = 1; k < 4; ++k)
+                    if (idx[k] != idx[k - 1]) push(idx[k]);
+                pushed = last;
             }
         }
         a = b;
@@ -165,7 +177,7 @@ void CMinMaxSeries::Reduce(double x0, double x1, int columns, QList<QPointF>& ou
 
     for (qsizetype i = end; i < n; ++i)
         if (!std::isnan(m_y[i])) {
-            push(i);
+            pushFirst(i);
             break;
         }
 }

@@ -23,7 +23,9 @@ public:
     double Y(qsizetype i) const { return m_y[i]; }
 
     // The points for the range [x0, x1] drawn on the given number of pixel columns, plus the
-    // nearest present point outside each end so that the line reaches the edges.
+    // nearest present point outside each end so that the line reaches the edges. A point
+    // with a NaN y breaks the line: values are missing between its neighbours, which lie in
+    // different columns (its x is that of the first missing value).
     void Reduce(double x0, double x1, int columns, QList<QPointF>& out) const;
     // Lowest and highest present value with x in [x0, x1]; false when there is none.
     bool ValueRange(double x0, double x1, double& lo, double& hi) const;

@@ -72,10 +72,16 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
     m_cursorLine->setZValue(100);
     m_cursorLine->hide();
 
+    // The room the group adds left of the value axis would show the view's own background.
+    setBackgroundBrush(m_chart->backgroundBrush());
+
     connect(m_chart, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
-        if (static_cast<int>(area.width()) != m_columns || ValueTicksThatFit() != m_ticksThatFit)
+        NoteNaturalLeft(area);  // new label widths: the group lines up anew
+        if (m_recomputing || m_deferred) return;  // they look at the plot area themselves
+        const QRectF now = m_chart->plotArea();
+        if (static_cast<int>(now.width()) != m_columns || ValueTicksThatFit() != m_ticksThatFit)
             Recompute();
-        else
+        else if (now != m_placedArea)
             PlaceLine();
     });
 }
@@ -92,6 +98,12 @@ void CTimeChartView::SetSeries(const QString& name, const QString& unit, CMinMax
 void CTimeChartView::ApplyRange(double from, double to) {
     m_from = from;
     m_to = to;
+    m_deferred = true;
+    UpdateValueAxis();
+}
+
+void CTimeChartView::Redraw() {
+    m_deferred = false;
     Recompute();
 }
 
@@ -99,25 +111,39 @@ void CTimeChartView::SetPen(const QPen& pen) {
     m_trace->SetPen(pen);
 }
 
+void CTimeChartView::NoteNaturalLeft(const QRectF& area) {
+    if (!(area.width() > 0)) return;
+    const double natural = area.left() - m_pad;
+    if (natural == m_naturalLeft) return;
+    m_naturalLeft = natural;
+    m_group->RequestAlign();
+}
+
+void CTimeChartView::AlignLeftTo(double x) {
+    const double pad = std::max(0.0, x - m_naturalLeft);
+    if (pad == m_pad) return;
+    // The chart's own margins take whole pixels only; the layout's take any width.
+    m_pad = pad;
+    m_chart->layout()->setContentsMargins(pad, 0, 0, 0);
+    m_chart->layout()->activate();
+}
+
 void CTimeChartView::Recompute() {
-    if (m_recomputing) {
-        // New axis labels can change the plot area while it is being filled: go round again.
-        m_again = true;
-        return;
-    }
+    // New value labels can move the plot area, and with it the group's common left edge,
+    // while it is being filled: go round again until the line fits the area it is on.
+    if (m_recomputing) return;
     m_recomputing = true;
     for (int round = 0; round < 3; ++round) {
-        m_again = false;
         RecomputeOnce();
-        if (!m_again) break;
+        const QRectF area = m_chart->plotArea();
+        if (area == m_placedArea && static_cast<int>(area.width()) == m_columns &&
+            ValueTicksThatFit() == m_ticksThatFit)
+            break;
     }
     m_recomputing = false;
 }
 
-void CTimeChartView::RecomputeOnce() {
-    m_columns = std::max(1, static_cast<int>(m_chart->plotArea().width()));
-    m_data.Reduce(m_from, m_to, m_columns, m_points);
-
+void CTimeChartView::UpdateValueAxis() {
     double lo = 0.0, hi = 1.0;
     if (m_data.ValueRange(m_from, m_to, lo, hi)) {
         const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(std::abs(hi) * 0.05, 0.5);
@@ -131,33 +157,62 @@ void CTimeChartView::RecomputeOnce() {
     m_yAxis->setRange(lo, hi);
     m_lo = lo;
     m_hi = hi;
+    // The labels' width decides where the plot area starts: have it settled now.
+    m_chart->layout()->activate();
+}
+
+void CTimeChartView::RecomputeOnce() {
+    UpdateValueAxis();
+    m_columns = std::max(1, static_cast<int>(m_chart->plotArea().width()));
+    m_data.Reduce(m_from, m_to, m_columns, m_points);
     m_ticks = TimeTicks(m_from, m_to, m_columns);
     PlaceLine();
 }
 
 void CTimeChartView::PlaceLine() {
     const QRectF area = m_chart->plotArea();
-    QPolygonF line;
+    m_placedArea = area;
+    QList<QPolygonF> pieces;
     if (area.width() > 0 && area.height() > 0 && m_to > m_from && m_hi > m_lo) {
         const double sx = area.width() / (m_to - m_from);
         const double sy = area.height() / (m_hi - m_lo);
-        line.reserve(m_points.size());
-        for (const QPointF& p : m_points)
-            line.append(QPointF(area.left() + (p.x() - m_from) * sx,
-                                area.bottom() - (p.y() - m_lo) * sy));
+        QPolygonF piece;
+        for (const QPointF& p : m_points) {
+            if (std::isnan(p.y())) {
+                if (!piece.isEmpty()) pieces.append(std::move(piece));
+                piece = QPolygonF();
+                continue;
+            }
+            piece.append(QPointF(area.left() + (p.x() - m_from) * sx,
+                                 area.bottom() - (p.y() - m_lo) * sy));
+        }
+        if (!piece.isEmpty()) pieces.append(std::move(piece));
         // The neighbours outside the range can lie millions of pixels away: cut the end
-        // segments at the plot's edges, where they leave it.
+        // segments at the plot's edges, where they leave it. A neighbour with a gap between
+        // it and the range is not drawn at all.
         auto cut = [](QPointF& outside, const QPointF& inside, double edge) {
             if (inside.x() == outside.x()) return;
             const double f = (edge - inside.x()) / (outside.x() - inside.x());
             outside = QPointF(edge, inside.y() + f * (outside.y() - inside.y()));
         };
-        const qsizetype n = line.size();
-        if (n >= 2 && line[0].x() < area.left()) cut(line[0], line[1], area.left());
-        if (n >= 2 && line[n - 1].x() > area.right()) cut(line[n - 1], line[n - 2], area.right());
+        if (!pieces.isEmpty() && pieces.first().first().x() < area.left()) {
+            QPolygonF& first = pieces.first();
+            if (first.size() == 1)
+                pieces.removeFirst();
+            else
+                cut(first[0], first[1], area.left());
+        }
+        if (!pieces.isEmpty() && pieces.last().last().x() > area.right()) {
+            QPolygonF& last = pieces.last();
+            const qsizetype n = last.size();
+            if (n == 1)
+                pieces.removeLast();
+            else
+                cut(last[n - 1], last[n - 2], area.right());
+        }
     }
     // Like Qt Charts' own series: a line on the plot's border stays visible.
-    m_trace->SetLine(area.adjusted(-1, -1, 1, 1), std::move(line));
+    m_trace->SetLine(area.adjusted(-1, -1, 1, 1), std::move(pieces));
 
     QList<QPair<double, QString>> ticks;
     if (area.width() > 0 && m_to > m_from)

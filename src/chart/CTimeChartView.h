@@ -2,8 +2,10 @@
 // One chart of a time series: the series' name as title, its unit on the value axis, a
 // time axis whose labels follow the zoom. Qt Charts draws the background, title and value
 // axis; the time axis is a CTimeGridItem and the line a CTraceItem through the reduced points
-// of the visible range (CMinMaxSeries), both recomputed on every zoom, pan and resize. Mouse: wheel zooms at the pointer, a left drag zooms to the marked span,
-// a right or middle drag pans, a double click resets; keys: arrows pan, +/- zoom, Home resets.
+// of the visible range (CMinMaxSeries), both recomputed on every zoom, pan and resize. The
+// group may add room left of the value axis so that its views' plot areas line up.
+// Mouse: wheel zooms at the pointer, a left drag zooms to the marked span, a right or middle
+// drag pans, a double click resets; keys: arrows pan, +/- zoom, Home resets.
 #pragma once
 
 #include <QChartView>
@@ -32,8 +34,15 @@ public:
     QString Name() const { return m_name; }
     QString Unit() const { return m_unit; }
 
-    // Called by the group: reduce the data for the range and update the axes.
+    // Called by the group: the range to show. The value axis follows at once, the line and
+    // the time axis on Redraw(), once the group has lined up the plot areas.
     void ApplyRange(double from, double to);
+    void Redraw();
+    // Where the plot area would start with no room added: right of the value labels.
+    double NaturalLeft() const { return m_naturalLeft; }
+    // Adds room left of the value axis so that the plot area starts at x (no further left
+    // than its natural place).
+    void AlignLeftTo(double x);
     void ShowCursor(double x);
 
     // The points the line is drawn through, and for how many pixel columns they were chosen.
@@ -60,6 +69,8 @@ protected:
 private:
     void Recompute();
     void RecomputeOnce();
+    void UpdateValueAxis();
+    void NoteNaturalLeft(const QRectF& area);
     // A value range widened to round steps; ticks: in, the most allowed (at least 3), out,
     // the number used.
     static void NiceRange(double& lo, double& hi, int& ticks);
@@ -88,7 +99,10 @@ private:
     int m_columns = 0;
     int m_ticksThatFit = 0;
     bool m_recomputing = false;
-    bool m_again = false;
+    bool m_deferred = false;  // range applied, line not yet drawn for it
+    double m_naturalLeft = 0.0;
+    double m_pad = 0.0;
+    QRectF m_placedArea;  // the plot area the line was placed on
     enum class Drag { None, Band, Pan } m_drag = Drag::None;
     QPoint m_dragStart;
     double m_panFrom = 0.0;

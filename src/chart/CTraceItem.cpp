@@ -16,10 +16,10 @@ void CTraceItem::SetPen(const QPen& pen) {
     update();
 }
 
-void CTraceItem::SetLine(const QRectF& clip, QPolygonF line) {
+void CTraceItem::SetLine(const QRectF& clip, QList<QPolygonF> pieces) {
     if (clip != m_clip) prepareGeometryChange();
     m_clip = clip;
-    m_line = std::move(line);
+    m_pieces = std::move(pieces);
     update();
 }
 
@@ -28,13 +28,15 @@ QRectF CTraceItem::boundingRect() const {
 }
 
 void CTraceItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
-    if (m_line.isEmpty()) return;
+    if (m_pieces.isEmpty()) return;
     painter->save();
     painter->setClipRect(m_clip, Qt::IntersectClip);
     painter->setPen(m_pen);
-    if (m_line.size() == 1)
-        painter->drawPoint(m_line.first());
-    else
-        painter->drawPolyline(m_line);
+    for (const QPolygonF& piece : m_pieces) {
+        if (piece.size() == 1)
+            painter->drawPoint(piece.first());
+        else
+            painter->drawPolyline(piece);
+    }
     painter->restore();
 }

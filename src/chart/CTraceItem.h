@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QGraphicsItem>
+#include <QList>
 #include <QPen>
 #include <QPolygonF>
 
@@ -16,9 +17,10 @@ public:
     // Drawn cosmetic: one pixel wide whatever the pen's width says, at any scale.
     void SetPen(const QPen& pen);
     QPen Pen() const { return m_pen; }
-    // The polyline and the rectangle it is clipped to, both in the parent's coordinates.
-    void SetLine(const QRectF& clip, QPolygonF line);
-    const QPolygonF& Line() const { return m_line; }
+    // The pieces of the line (a gap in the data lies between two) and the rectangle they are
+    // clipped to, all in the parent's coordinates. A piece of one point is drawn as a dot.
+    void SetLine(const QRectF& clip, QList<QPolygonF> pieces);
+    const QList<QPolygonF>& Pieces() const { return m_pieces; }
 
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
@@ -27,5 +29,5 @@ public:
 private:
     QPen m_pen;
     QRectF m_clip;
-    QPolygonF m_line;
+    QList<QPolygonF> m_pieces;
 };

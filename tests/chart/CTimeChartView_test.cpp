@@ -41,7 +41,8 @@ int ColumnOf(double x, double from, double to, int columns) {
 }
 
 // For every pixel column: the lowest and highest drawn value equal those of the data, and
-// a column is drawn exactly when it holds data.
+// a column is drawn exactly when it holds data. The line breaks (a NaN point) exactly where
+// values are missing between the points of two columns.
 void CheckColumns(const CMinMaxSeries& s, const QList<QPointF>& drawn, double from, double to,
                   int columns) {
     QVector<double> dataLo(columns, INFINITY), dataHi(columns, -INFINITY);
@@ -52,8 +53,12 @@ void CheckColumns(const CMinMaxSeries& s, const QList<QPointF>& drawn, double fr
         dataLo[c] = std::min(dataLo[c], s.Y(i));
         dataHi[c] = std::max(dataHi[c], s.Y(i));
     }
-    int outside = 0;
+    int outside = 0, breaks = 0;
     for (const QPointF& p : drawn) {
+        if (std::isnan(p.y())) {
+            ++breaks;
+            continue;
+        }
         const int c = ColumnOf(p.x(), from, to, columns);
         if (c < 0) {
             ++outside;
@@ -73,28 +78,78 @@ void CheckColumns(const CMinMaxSeries& s, const QList<QPointF>& drawn, double fr
                                  .arg(drawnHi[c])));
     }
     // At most first, lowest, highest and last per column, plus the two neighbours.
-    QVERIFY(drawn.size() <= 4 * columns + 2);
+    QVERIFY(drawn.size() - breaks <= 4 * columns + 2);
     for (qsizetype i = 1; i < drawn.size(); ++i) QVERIFY(drawn[i - 1].x() <= drawn[i].x());
+
+    // Walk the series between consecutive drawn points: a missing value between two points
+    // of different columns needs a break, and a break needs one.
+    qsizetype at = 0;  // index in the series of the previous drawn point
+    int prevColumn = -2;
+    bool broken = false;
+    for (const QPointF& p : drawn) {
+        if (std::isnan(p.y())) {
+            QVERIFY2(!broken, "two breaks in a row");
+            broken = true;
+            continue;
+        }
+        qsizetype i = at;
+        while (i < s.Size() && !(s.X(i) == p.x() && s.Y(i) == p.y())) ++i;
+        QVERIFY(i < s.Size());
+        const int column = ColumnOf(p.x(), from, to, columns);
+        if (prevColumn != -2 && (column != prevColumn || column < 0)) {
+            bool missing = false;
+            for (qsizetype k = at + 1; k < i; ++k) missing = missing || std::isnan(s.Y(k));
+            if (missing != broken)
+                QFAIL(qPrintable(QStringLiteral("at x %1: missing %2, break %3")
+                                     .arg(p.x())
+                                     .arg(missing)
+                                     .arg(broken)));
+        } else {
+            QVERIFY2(!broken, "break within a column");
+        }
+        broken = false;
+        at = i;
+        prevColumn = column;
+    }
+    QVERIFY(!broken);
 }
 
 // The line on screen goes through the drawn points placed on the plot area by the axes'
-// ranges; the end segments to the neighbours outside are cut at the plot's edges.
+// ranges, in pieces split at the breaks; the end segments to the neighbours outside are cut
+// at the plot's edges, and a neighbour beyond a break is left out.
 void CheckTrace(const CTimeChartView& view, double from, double to) {
-    const QList<QPointF>& points = view.DrawnPoints();
-    const QPolygonF& line = view.Trace()->Line();
-    QCOMPARE(line.size(), points.size());
+    QList<QList<QPointF>> expected{{}};
+    for (const QPointF& p : view.DrawnPoints()) {
+        if (std::isnan(p.y()))
+            expected.append(QList<QPointF>());
+        else
+            expected.last().append(p);
+    }
+    expected.removeAll(QList<QPointF>());
+    auto outside = [&](const QPointF& p) { return p.x() < from || p.x() > to; };
+    if (!expected.isEmpty() && expected.first().size() == 1 && outside(expected.first()[0]))
+        expected.removeFirst();
+    if (!expected.isEmpty() && expected.last().size() == 1 && outside(expected.last()[0]))
+        expected.removeLast();
+    const QList<QPolygonF>& pieces = view.Trace()->Pieces();
+    QCOMPARE(pieces.size(), expected.size());
     const QRectF area = view.chart()->plotArea();
     const double lo = view.ValueAxis()->min(), hi = view.ValueAxis()->max();
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QPointF& p = points[i];
-        if (p.x() < from || p.x() > to) {
-            QCOMPARE(line[i].x(), p.x() < from ? area.left() : area.right());
-            continue;
+    for (qsizetype k = 0; k < pieces.size(); ++k) {
+        const QPolygonF& line = pieces[k];
+        const QList<QPointF>& points = expected[k];
+        QCOMPARE(line.size(), points.size());
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const QPointF& p = points[i];
+            if (outside(p)) {
+                QCOMPARE(line[i].x(), p.x() < from ? area.left() : area.right());
+                continue;
+            }
+            const double x = area.left() + (p.x() - from) / (to - from) * area.width();
+            const double y = area.bottom() - (p.y() - lo) / (hi - lo) * area.height();
+            QVERIFY(std::abs(line[i].x() - x) < 1e-6 && std::abs(line[i].y() - y) < 1e-6);
+            QVERIFY(area.contains(line[i]));
         }
-        const double x = area.left() + (p.x() - from) / (to - from) * area.width();
-        const double y = area.bottom() - (p.y() - lo) / (hi - lo) * area.height();
-        QVERIFY(std::abs(line[i].x() - x) < 1e-6 && std::abs(line[i].y() - y) < 1e-6);
-        QVERIFY(area.contains(line[i]));
     }
     // The time labels sit where their times are.
     const auto ticks = CTimeChartView::TimeTicks(from, to, view.PixelColumns());
@@ -146,7 +201,10 @@ private Q_SLOTS:
         auto x = std::make_shared<std::vector<double>>(std::vector<double>{1, 2, 2, 2, 3, 10});
         const CMinMaxSeries s(x, {NAN, 5, -1, 7, NAN, 4});
         s.Reduce(1.5, 3.5, 4, out);  // the equal x values land in one column
-        QCOMPARE(out, (QList<QPointF>{{2, 5}, {2, -1}, {2, 7}, {10, 4}}));
+        QCOMPARE(out.size(), 5);     // the missing value at 3 breaks the line to 10
+        QCOMPARE(out.mid(0, 3), (QList<QPointF>{{2, 5}, {2, -1}, {2, 7}}));
+        QVERIFY(std::isnan(out[3].y()));
+        QCOMPARE(out[4], QPointF(10, 4));
         double lo = 0, hi = 0;
         QVERIFY(s.ValueRange(0, 100, lo, hi));
         QCOMPARE(lo, -1.0);
@@ -208,6 +266,53 @@ private Q_SLOTS:
         double lo = 0, hi = 0;
         QVERIFY(s.ValueRange(group.From(), group.To(), lo, hi));
         QVERIFY(view.ValueAxis()->min() <= lo && view.ValueAxis()->max() >= hi);
+    }
+
+    // A run of missing values shows as a gap: two pieces of line with nothing across it,
+    // also when only a neighbour outside the range lies beyond the gap.
+    void gapsBreakTheLine() {
+        auto x = std::make_shared<std::vector<double>>(100);
+        std::vector<double> y(100);
+        for (int i = 0; i < 100; ++i) {
+            (*x)[i] = kStart + i * kMinute;
+            y[i] = i >= 40 && i < 60 ? NAN : 20.0 + (i % 5);
+        }
+        const CMinMaxSeries s(x, y);
+        CChartGroup group;
+        CTimeChartView view(&group);
+        view.SetSeries(QStringLiteral("Temperature 1"), QStringLiteral("\u00B0C"), s);
+        group.AddView(&view);
+        group.SetFullRange(s.X(0), s.X(99), 10 * kMinute);
+        view.resize(700, 250);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QRectF area = view.chart()->plotArea();
+        auto xOf = [&](double t) {
+            return area.left() + (t - group.From()) / (group.To() - group.From()) * area.width();
+        };
+        const QList<QPolygonF>& pieces = view.Trace()->Pieces();
+        QCOMPARE(pieces.size(), 2);
+        QCOMPARE(pieces[0].last().x(), xOf(s.X(39)));
+        QCOMPARE(pieces[1].first().x(), xOf(s.X(60)));
+        CheckTrace(view, group.From(), group.To());
+
+        // The range starts in the gap: the neighbour before it is not joined to the line.
+        group.SetRange(s.X(50), s.X(80));
+        QCOMPARE(view.Trace()->Pieces().size(), 1);
+        QCOMPARE(view.Trace()->Pieces()[0].first().x(), xOf(s.X(60)));
+        CheckTrace(view, group.From(), group.To());
+        // Wholly within the gap: nothing drawn.
+        group.SetRange(s.X(42), s.X(57));
+        QVERIFY(view.Trace()->Pieces().isEmpty());
+        // A single value between two gaps is a dot.
+        y[70] = NAN;
+        y[72] = NAN;
+        view.SetSeries(QStringLiteral("Temperature 1"), QStringLiteral("\u00B0C"),
+                       CMinMaxSeries(x, y));
+        group.SetRange(s.X(65), s.X(80));
+        QCOMPARE(view.Trace()->Pieces().size(), 3);
+        QCOMPARE(view.Trace()->Pieces()[1].size(), 1);
+        CheckTrace(view, group.From(), group.To());
     }
 
     void valueLabelsFitTheStrip() {

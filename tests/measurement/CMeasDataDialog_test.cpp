@@ -14,6 +14,7 @@
 #include "app/CUserInteraction.h"
 #include "chart/CChartGroup.h"
 #include "chart/CTimeChartView.h"
+#include "chart/CTraceItem.h"
 #include "pages/measurement/CMeasDataDialog.h"
 #include "params/CMeasuredValueArray.h"
 
@@ -45,6 +46,24 @@ private:
         return a;
     }
 
+    // Two days of ten-minute records whose columns differ in magnitude by five orders, the
+    // pH with three hours missing in the middle.
+    CMeasuredValueArray Magnitudes() {
+        CMeasuredValueArray a;
+        a.ParseHeader(u"Date;Time;Conductivity 1[\u00B5S];pH-value 1[pH];Oxygen 1[mg/l];");
+        QDateTime t(QDate(2024, 5, 1), QTime(0, 0), Qt::UTC);
+        for (int i = 0; i < 288; ++i, t = t.addSecs(600)) {
+            const double wave = std::sin(i * 2 * M_PI / 144.0);
+            const QString ph = i >= 130 && i < 148 ? QString() : QString::number(7.2 + 0.05 * wave);
+            a.ParseRecord(CMeasuredValueArray::FormatDate(t.date()) + QLatin1Char(';') +
+                          CMeasuredValueArray::FormatTime(t.time()) + QLatin1Char(';') +
+                          QString::number(1200 + 300 * wave) + QLatin1Char(';') + ph +
+                          QLatin1Char(';') + QString::number(0.02 + 0.01 * wave) +
+                          QLatin1Char(';'));
+        }
+        return a;
+    }
+
 private Q_SLOTS:
     void oneChartPerColumnInEqualStrips() {
         CMeasDataDialog dialog(nullptr, ThreeColumns());
@@ -63,13 +82,78 @@ private Q_SLOTS:
         QVERIFY(charts[0]->height() > 150);
         QVERIFY(charts[1]->geometry().top() >= charts[0]->geometry().bottom());
 
-        // Records are drawn in time order; the missing pH value is left out, not drawn as 0.
+        // Records are drawn in time order; the missing pH value is not drawn as 0 but breaks
+        // the line.
         const QList<QPointF> temperature = charts[0]->DrawnPoints();
         QCOMPARE(temperature.size(), 4);
         QCOMPARE(temperature.first().y(), 24.5);
         const QList<QPointF> ph = charts[1]->DrawnPoints();
-        QCOMPARE(ph.size(), 3);
-        for (const QPointF& p : ph) QVERIFY(p.y() > 7.9);
+        QCOMPARE(ph.size(), 4);
+        QVERIFY(std::isnan(ph[2].y()));
+        for (const QPointF& p : {ph[0], ph[1], ph[3]}) QVERIFY(p.y() > 7.9);
+        QCOMPARE(charts[1]->Trace()->Pieces().size(), 2);
+    }
+
+    // Labels as different as "1500" and "0.02" leave every strip's plot area at the same x,
+    // through zoom and resize, so a time sits at the same x in each; the missing pH stretch
+    // shows as a break in its line. With KORVALIS_SCREENSHOT_DIR set, the window is saved
+    // there as viewer-magnitudes.png.
+    void stripsLineUpAndGapsStayOpen() {
+        CMeasDataDialog dialog(nullptr, Magnitudes());
+        dialog.resize(1200, 800);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QList<CTimeChartView*> charts = dialog.Charts();
+        QCOMPARE(charts.size(), 3);
+        CChartGroup* group = dialog.Group();
+        const double gapFrom =
+            QDateTime(QDate(2024, 5, 1), QTime(21, 40), Qt::UTC).toMSecsSinceEpoch();
+        const double gapTo = gapFrom + 18 * 600000.0;
+        auto checkAligned = [&](const char* when) {
+            QCoreApplication::processEvents();
+            const QRectF first = charts[0]->chart()->plotArea();
+            QVERIFY2(first.width() > 500, when);
+            const double t = group->From() + 0.37 * (group->To() - group->From());
+            for (const CTimeChartView* c : charts) {
+                const QRectF area = c->chart()->plotArea();
+                QVERIFY2(area.left() == first.left() && area.right() == first.right(), when);
+                // The line's clip and the time grid follow the same area.
+                QCOMPARE(c->Trace()->boundingRect(), area.adjusted(-1, -1, 1, 1));
+                QCOMPARE(c->PixelColumns(), static_cast<int>(area.width()));
+                const double x = area.left() + (t - c->From()) / (c->To() - c->From()) * area.width();
+                QCOMPARE(x, first.left() + 0.37 * first.width());
+            }
+        };
+        checkAligned("shown");
+        QVERIFY(charts[0]->chart()->plotArea().left() > 20);
+        // Room for the widest labels: "1500" is no nearer the left edge than the margin.
+        group->ZoomAt(gapFrom, 0.3);
+        checkAligned("zoomed");
+        // Heights that change the number of value labels, and with it their widths.
+        for (int height : {820, 430, 560, 700}) {
+            dialog.resize(760, height);
+            QTRY_COMPARE(dialog.height(), height);
+            checkAligned(qPrintable(QStringLiteral("resized to %1").arg(height)));
+        }
+        group->Reset();
+        checkAligned("reset");
+
+        // Two pieces of pH line with nothing across the three hours between them.
+        const CTraceItem* trace = charts[1]->Trace();
+        QCOMPARE(trace->Pieces().size(), 2);
+        const QRectF area = charts[1]->chart()->plotArea();
+        auto xOf = [&](double t) {
+            return area.left() + (t - group->From()) / (group->To() - group->From()) * area.width();
+        };
+        QVERIFY(trace->Pieces()[0].last().x() <= xOf(gapFrom - 600000.0) + 1);
+        QVERIFY(trace->Pieces()[1].first().x() >= xOf(gapTo) - 1);
+        QCOMPARE(charts[0]->Trace()->Pieces().size(), 1);
+
+        const QString dir = qEnvironmentVariable("KORVALIS_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) {
+            group->SetCursor(gapFrom - 3 * 3600000.0);
+            QVERIFY(dialog.grab().save(dir + QStringLiteral("/viewer-magnitudes.png")));
+        }
     }
 
     void readoutShowsTimeAndEveryValue() {
