@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRubberBand>
@@ -71,6 +72,12 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
     m_cursorLine->setPen(pen);
     m_cursorLine->setZValue(100);
     m_cursorLine->hide();
+    // The value at the cursor, right in the title's row: beside its own chart, and with any
+    // number of charts nothing needs room elsewhere.
+    m_cursorValue = new QGraphicsSimpleTextItem(m_chart);
+    m_cursorValue->setFont(m_yAxis->labelsFont());
+    m_cursorValue->setZValue(100);
+    m_cursorValue->hide();
 
     // The room the group adds left of the value axis would show the view's own background.
     setBackgroundBrush(m_chart->backgroundBrush());
@@ -109,6 +116,7 @@ void CTimeChartView::Redraw() {
 
 void CTimeChartView::SetPen(const QPen& pen) {
     m_trace->SetPen(pen);
+    m_cursorValue->setBrush(pen.color());
 }
 
 void CTimeChartView::NoteNaturalLeft(const QRectF& area) {
@@ -299,11 +307,38 @@ void CTimeChartView::PlaceCursor() {
     const QRectF area = m_chart->plotArea();
     if (std::isnan(m_cursor) || m_cursor < m_from || m_cursor > m_to || area.width() <= 0) {
         m_cursorLine->hide();
+        m_cursorValue->hide();
         return;
     }
     const double px = area.left() + (m_cursor - m_from) / (m_to - m_from) * area.width();
     m_cursorLine->setLine(px, area.top(), px, area.bottom());
     m_cursorLine->show();
+    m_cursorValue->setText(CursorText());
+    const QRectF text = m_cursorValue->boundingRect();
+    m_cursorValue->setPos(area.right() - text.width(),
+                          std::max(0.0, (area.top() - text.height()) / 2.0));
+    m_cursorValue->show();
+}
+
+QString CTimeChartView::CursorText() const {
+    // The record nearest in time, the later of two as near; a missing value shows as such.
+    const qsizetype n = m_data.Size();
+    if (std::isnan(m_cursor) || n == 0) return QString();
+    qsizetype lo = 0, hi = n;  // first record at or after the cursor
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (m_data.X(mid) < m_cursor)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    qsizetype i = std::min(lo, n - 1);
+    if (i > 0 && m_cursor - m_data.X(i - 1) < m_data.X(i) - m_cursor) --i;
+    const double v = m_data.Y(i);
+    if (std::isnan(v)) return QStringLiteral("\u2013");
+    QString text = QString::number(v, 'g', 6);
+    if (!m_unit.isEmpty()) text += QLatin1Char(' ') + m_unit;
+    return text;
 }
 
 double CTimeChartView::ValueAtPixel(double px) const {

@@ -19,6 +19,7 @@ class CTimeGridItem;
 class CTraceItem;
 class QChart;
 class QGraphicsLineItem;
+class QGraphicsSimpleTextItem;
 class QPen;
 class QRubberBand;
 class QValueAxis;
@@ -44,6 +45,9 @@ public:
     // than its natural place).
     void AlignLeftTo(double x);
     void ShowCursor(double x);
+    // The value of the record nearest to the cursor with its unit, "\u2013" where it is
+    // missing, empty without a cursor; shown over the chart's top right corner.
+    QString CursorText() const;
 
     // The points the line is drawn through, and for how many pixel columns they were chosen.
     const QList<QPointF>& DrawnPoints() const { return m_points; }
@@ -87,6 +91,7 @@ private:
     CTimeGridItem* m_timeGrid;
     QValueAxis* m_yAxis;
     QGraphicsLineItem* m_cursorLine;
+    QGraphicsSimpleTextItem* m_cursorValue;
     QRubberBand* m_band = nullptr;
     CMinMaxSeries m_data;
     QString m_name;

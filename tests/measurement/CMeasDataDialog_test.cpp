@@ -2,6 +2,9 @@
 #include <QApplication>
 #include <QChart>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -162,11 +165,57 @@ private Q_SLOTS:
         const double t1015 =
             QDateTime(QDate(2024, 5, 1), QTime(10, 15), Qt::UTC).toMSecsSinceEpoch();
         group->SetCursor(t1015 + 60000.0);  // nearest record: 10:15
-        QCOMPARE(dialog.ReadoutText(),
-                 QStringLiteral("2024-05-01 10:15   Temperature 1: 25.5 \u00B0C   pH-value 1: "
-                                "\u2013   Redox 1: 310 mV"));
+        QCOMPARE(dialog.ReadoutText(), QStringLiteral("2024-05-01 10:15"));
+        QCOMPARE(dialog.Charts()[0]->CursorText(), QStringLiteral("25.5 \u00B0C"));
+        QCOMPARE(dialog.Charts()[1]->CursorText(), QStringLiteral("\u2013"));
+        QCOMPARE(dialog.Charts()[2]->CursorText(), QStringLiteral("310 mV"));
+        group->SetCursor(t1015 + 450000.0);  // halfway: the later record
+        QCOMPARE(dialog.ReadoutText(), QStringLiteral("2024-05-01 10:30"));
+        QCOMPARE(dialog.Charts()[1]->CursorText(), QStringLiteral("8.2 pH"));
         group->SetCursor(std::nan(""));
         QVERIFY(!dialog.ReadoutText().contains(QStringLiteral("2024")));
+        QVERIFY(dialog.Charts()[0]->CursorText().isEmpty());
+    }
+
+    // Eight columns at the size the viewer opens with: every chart shows its value at the
+    // cursor in full within its own strip, and its value labels unshortened.
+    void eightColumnsShowTheirValuesBesideThem() {
+        CMeasuredValueArray a;
+        a.ParseHeader(u"Date;Time;Temperature 1[\u00B0C];pH-value 1[pH];Redox 1[mV];"
+                      u"Conductivity 1[\u00B5S];Oxygen 1[mg/l];Humidity 1[%];"
+                      u"Airtempera. 1[\u00B0C];Voltage 1[V];");
+        a.ParseRecord(u"2024-05-01;10:00;25,0123;8,10456;-312,456;1234,56;0,0123456;65,4321;"
+                      u"22,3456;14,7654;");
+        a.ParseRecord(u"2024-05-01;11:00;25,5;8,2;300;1200;0,02;66;23;14,8;");
+        CMeasDataDialog dialog(nullptr, a);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCoreApplication::processEvents();
+        dialog.Group()->SetCursor(dialog.Group()->FullFrom() + 60000.0);
+        QCOMPARE(dialog.ReadoutText(), QStringLiteral("2024-05-01 10:00"));
+        for (CTimeChartView* c : dialog.Charts()) {
+            QVERIFY(!c->CursorText().isEmpty());
+            const QRectF area = c->chart()->plotArea();
+            int values = 0;
+            for (QGraphicsItem* item : c->scene()->items()) {
+                if (!item->isVisible()) continue;
+                if (auto* value = dynamic_cast<QGraphicsSimpleTextItem*>(item)) {
+                    ++values;
+                    QCOMPARE(value->text(), c->CursorText());
+                    const QRectF box = value->sceneBoundingRect();
+                    QVERIFY(box.left() > area.center().x() && box.right() <= area.right() + 1);
+                    QVERIFY(box.top() >= 0 && box.bottom() <= area.top());
+                }
+                if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+                    QVERIFY2(!text->toPlainText().contains(QChar(0x2026)) &&
+                                 !text->toPlainText().contains(QStringLiteral("...")),
+                             qPrintable(c->Name() + QStringLiteral(": ") + text->toPlainText()));
+            }
+            QCOMPARE(values, 1);
+        }
+        QCOMPARE(dialog.Charts()[7]->CursorText(), QStringLiteral("14.7654 V"));
+        const QString dir = qEnvironmentVariable("KORVALIS_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) QVERIFY(dialog.grab().save(dir + QStringLiteral("/viewer-eight.png")));
     }
 
     void exportsTheViewAsPng() {

@@ -115,22 +115,15 @@ void CMeasDataDialog::ShowReadout(double x) {
         m_readout->setText(Tr(61806));
         return;
     }
-    // The record nearest to the pointer, and every column's value in it.
+    // The time of the record nearest to the pointer; each chart shows its value in it.
     const auto& t = *m_time;
     const auto at = std::lower_bound(t.begin(), t.end(), x) - t.begin();
     qsizetype i = std::clamp<qsizetype>(at, 0, static_cast<qsizetype>(t.size()) - 1);
     if (i > 0 && x - t[static_cast<size_t>(i - 1)] < t[static_cast<size_t>(i)] - x) --i;
     const QDateTime stamp =
         QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(t[static_cast<size_t>(i)]), Qt::UTC);
-    QStringList parts{CMeasuredValueArray::FormatDate(stamp.date()) + QLatin1Char(' ') +
-                      CMeasuredValueArray::FormatTime(stamp.time())};
-    for (const CTimeChartView* view : m_charts) {
-        const double v = view->Series().Y(i);
-        QString text = std::isnan(v) ? QStringLiteral("\u2013") : QString::number(v, 'g', 6);
-        if (!view->Unit().isEmpty() && !std::isnan(v)) text += QLatin1Char(' ') + view->Unit();
-        parts << view->Name() + QStringLiteral(": ") + text;
-    }
-    m_readout->setText(parts.join(QStringLiteral("   ")));
+    m_readout->setText(CMeasuredValueArray::FormatDate(stamp.date()) + QLatin1Char(' ') +
+                       CMeasuredValueArray::FormatTime(stamp.time()));
 }
 
 bool CMeasDataDialog::ExportImage(const QString& path) const {
