@@ -18,34 +18,15 @@
 #include "device/CDeviceModel.h"
 #include "link/CFrameCodec.h"
 #include "support/CEmulatorProcess.h"
+#include "support/CtlProcess.h"
 #include "support/TestPaths.h"
 
 namespace {
-struct CtlResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 CtlResult Ctl(const QStringList& args)
 {
-    QProcess p;
-    // korvalisctl keeps a data folder: a scratch one, never the user's.
     static QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KORVALIS_HOME"), home.path());
-    p.setProcessEnvironment(env);
-    p.start(TestPaths::Program("korvalisctl"), args);
-    CtlResult r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
+    return RunCtl(args, home.path());
 }
 
 // A read request and poll for parameter 2 at bus address 1, as the PC sends them.

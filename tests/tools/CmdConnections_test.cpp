@@ -12,14 +12,11 @@
 #include "support/CDeviceModelServer.h"
 #include "support/CDiscoveryResponder.h"
 #include "support/CSocatPair.h"
+#include "support/CtlProcess.h"
 #include "support/TestPaths.h"
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = CtlResult;
 
 CConnection Tcp(const QString& name, const QString& address, uint16_t port)
 {
@@ -39,24 +36,7 @@ class CmdConnectionsTest : public QObject {
     CDeviceModelServer m_server{m_model};
     uint16_t m_port = 0;
 
-    Run Ctl(const QStringList& args)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KORVALIS_HOME"), m_home.path());
-        p.setProcessEnvironment(env);
-        p.start(TestPaths::Program("korvalisctl"), args);
-        Run r;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return r;
-        }
-        r.exitCode = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
+    Run Ctl(const QStringList& args) { return RunCtl(args, m_home.path()); }
 
 private Q_SLOTS:
     void initTestCase()

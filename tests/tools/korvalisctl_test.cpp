@@ -8,33 +8,16 @@
 #include "device/CDeviceModel.h"
 #include "support/CDeviceModelServer.h"
 #include "support/CSocatPair.h"
+#include "support/CtlProcess.h"
 #include "support/TestPaths.h"
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = CtlResult;
 
 Run Ctl(const QStringList& args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     static QTemporaryDir home;
-    env.insert(QStringLiteral("KORVALIS_HOME"), home.path());
-    p.setProcessEnvironment(env);
-    p.start(TestPaths::Program("korvalisctl"), args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return RunCtl(args, home.path());
 }
 }  // namespace
 
