@@ -12,7 +12,7 @@
 #include "device/CDeviceModel.h"
 #include "link/CMyAsyncSocket.h"
 #include "link/CSWMBus.h"
-#include "support/CDeviceModelServer.h"
+#include "support/ServedModelProcess.h"
 
 namespace {
 double CpuSeconds()
@@ -25,13 +25,7 @@ double CpuSeconds()
 int Serve()
 {
     CDeviceModel model;
-    CDeviceModelServer server(model);
-    std::printf("%u\n", server.ServeTcp());
-    std::fflush(stdout);
-    char c;
-    while (std::fread(&c, 1, 1, stdin) == 1) {
-    }
-    return 0;
+    return ServeModelUntilStdinCloses(model);
 }
 }  // namespace
 
@@ -43,17 +37,9 @@ int main(int argc, char** argv)
     const int reads = argc > 1 ? QByteArray(argv[1]).toInt() : 1000;
 
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--serve")});
-    if (!child.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "device model process did not start\n");
-        return 1;
-    }
-    const auto port = static_cast<uint16_t>(child.readLine().trimmed().toUInt());
     CMyAsyncSocket socket;
-    if (!socket.ConnectTo(QStringLiteral("127.0.0.1"), port, false)) {
-        std::fprintf(stderr, "cannot connect to port %u\n", port);
+    if (!ConnectToServedModel(child, socket))
         return 1;
-    }
     CSWMBus bus(&socket, 5000);
     bus.Read(0);  // warm up
 

@@ -17,7 +17,7 @@
 #include "link/CSWMBus.h"
 #include "params/CParameterArray.h"
 #include "params/CTransferUi.h"
-#include "support/CDeviceModelServer.h"
+#include "support/ServedModelProcess.h"
 #include "support/ParameterListSeeding.h"
 #include "support/TestPaths.h"
 
@@ -99,29 +99,15 @@ int Serve()
     CParameterArray defaults;
     defaults.LoadParameterList(Lists(), kProduct, kFirmware);
     SeedFromList(model.Controller(), defaults);
-    CDeviceModelServer server(model);
-    std::printf("%u\n", server.ServeTcp());
-    std::fflush(stdout);
-    char c;
-    while (std::fread(&c, 1, 1, stdin) == 1) {
-    }
-    return 0;
+    return ServeModelUntilStdinCloses(model);
 }
 
 int TransferBench()
 {
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--serve")});
-    if (!child.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "device model process did not start\n");
-        return 1;
-    }
-    const auto port = static_cast<uint16_t>(child.readLine().trimmed().toUInt());
     CMyAsyncSocket socket;
-    if (!socket.ConnectTo(QStringLiteral("127.0.0.1"), port, false)) {
-        std::fprintf(stderr, "cannot connect to port %u\n", port);
+    if (!ConnectToServedModel(child, socket))
         return 1;
-    }
     CSWMBus bus(&socket, 5000);
     bus.SetDeviceAddress(1);
     bus.Read(0);  // warm up
