@@ -261,15 +261,6 @@ bool CheckRecipients(const CEmail& rule, QString* reason)
     return true;
 }
 
-// The settings file holds one byte per letter (ISO-8859-1).
-bool Storable(const QString& s)
-{
-    for (const QChar c : s)
-        if (c.unicode() > 0xFF)
-            return false;
-    return true;
-}
-
 }  // namespace
 
 bool CEmailAlerts::CheckRule(const CEmail& rule, QString* reason)
@@ -277,13 +268,13 @@ bool CEmailAlerts::CheckRule(const CEmail& rule, QString* reason)
     if (!CheckRecipients(rule, reason))
         return false;
     for (const QString& r : rule.recipients)
-        if (!Storable(r))
+        if (!CEmail::IsStorable(r))
             return Refuse(reason, TrArg(42301, {r}));
     if (!CEmail::IsSafeField(rule.subject))
         return Refuse(reason, Tr(42304));
-    if (!Storable(rule.subject))
+    if (!CEmail::IsStorable(rule.subject))
         return Refuse(reason, Tr(42345));
-    if (!Storable(rule.text))
+    if (!CEmail::IsStorable(rule.text))
         return Refuse(reason, Tr(42344));
     for (const QChar c : rule.text) {
         const char16_t u = c.unicode();

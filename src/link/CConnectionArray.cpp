@@ -118,7 +118,8 @@ bool CConnectionArray::Save()
         // The file may hold records this run could not read: keep it as it was.
         const QString backup = m_path + QStringLiteral(".bak");
         QFile::remove(backup);
-        if (!QFile::copy(m_path, backup))
+        // A file this user cannot read cannot be copied, but it can be moved aside.
+        if (!QFile::copy(m_path, backup) && !QFile::rename(m_path, backup))
             return false;
     }
     QSaveFile file(m_path);

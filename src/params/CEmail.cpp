@@ -105,6 +105,14 @@ bool CEmail::IsSafeField(const QString& field)
     return true;
 }
 
+bool CEmail::IsStorable(const QString& field)
+{
+    for (const QChar c : field)
+        if (c.unicode() > 0xFF)
+            return false;
+    return true;
+}
+
 bool CEmail::LooksLikeAddress(const QString& address)
 {
     if (address.isEmpty() || address.size() > 254 || address.startsWith(QLatin1Char('-')))

@@ -50,6 +50,8 @@ public:
     // Whether a field may go into a mail header or onto the mailer's command line:
     // no CR, LF or other control characters.
     static bool IsSafeField(const QString& field);
+    // True when every letter fits the settings file's one byte per letter (ISO-8859-1).
+    static bool IsStorable(const QString& field);
 
     // Recipients joined with ",", the text with line breaks and tabs shown as blanks:
     // what the rule list shows.

@@ -311,6 +311,12 @@ private Q_SLOTS:
         QCOMPARE(file.userName, QStringLiteral("tank"));
         QCOMPARE(file.password, QStringLiteral("s3cret; $(id)"));
         QCOMPARE(file.port, uint16_t(587));
+        // A letter the file cannot hold would come back as "?" after a restart.
+        password->setText(QStringLiteral("pa\u20ACss"));
+        QTest::keyClick(password, Qt::Key_Return);
+        QCOMPARE(e.rig.ui.MessageIds(), QList<int>{42348});
+        QCOMPARE(password->text(), QStringLiteral("s3cret; $(id)"));
+        QCOMPARE(Reload(e.dir.path()).password, QStringLiteral("s3cret; $(id)"));
 
         ButtonOf(page, Page::IdPortDefault)->click();
         QCOMPARE(port->value(), 25);
@@ -323,7 +329,7 @@ private Q_SLOTS:
         // line: refused, the field shows what the settings hold.
         server->setText(QStringLiteral("smtp.example.org\r\nRCPT TO:<x@y>"));
         QTest::keyClick(server, Qt::Key_Return);
-        QCOMPARE(e.rig.ui.MessageIds(), QList<int>{42347});
+        QCOMPARE(e.rig.ui.MessageIds(), (QList<int>{42348, 42347}));
         QCOMPARE(server->text(), QStringLiteral("smtp.example.org"));
         QCOMPARE(Reload(e.dir.path()).smtpServer, QStringLiteral("smtp.example.org"));
 
@@ -409,6 +415,17 @@ private Q_SLOTS:
         QCOMPARE(server.Pending(), 0);
         // Nothing of this touched the stored rule.
         QCOMPARE(e.Settings().rules[0].text, rule.text);
+
+        // A server that refuses the recipient: the page says the mail was not sent.
+        CSmtpTestServer refusing({"--refuse"});
+        QVERIFY2(refusing.Port() > 0, qPrintable(refusing.Errors()));
+        Control<QSpinBox>(page, Page::IdPort)->setValue(refusing.Port());
+        ButtonOf(page, Page::IdTest)->click();
+        QVERIFY(alerts.WaitForIdle(90000));
+        QVERIFY(!alerts.LastResult().ok);
+        const QString failed = TrArg(42312, {QLocale().toString(now, QLocale::ShortFormat), QString()});
+        QVERIFY2(page->StatusText().startsWith(failed), qPrintable(page->StatusText()));
+        QVERIFY(page->StatusText().size() > failed.size());  // with the reason
     }
 
     void screenshots() {

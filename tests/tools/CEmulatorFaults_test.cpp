@@ -260,6 +260,8 @@ private Q_SLOTS:
             const char* link = pty ? "pty" : "tcp";
             QTest::addRow("%s drop", link) << pty << QStringList{"--drop", "1"} << QStringList{"get", "2"}
                                              << "cannot connect";
+            QTest::addRow("%s garble", link) << pty << QStringList{"--garble", "1"} << QStringList{"get", "2"}
+                                               << "cannot connect";
             QTest::addRow("%s refuse", link) << pty << QStringList{"--refuse", "15"} << QStringList{"set", "15", "1"}
                                                << "status 64";
             QTest::addRow("%s close", link) << pty << QStringList{"--close-after", "4"} << QStringList{"identify"}

@@ -119,7 +119,9 @@ bool CCtlContext::ParseCommonOptions(QStringList& args, QString& error)
     number(QStringLiteral("--baud"), m_connection.baudRate, 300, 4000000);
     number(QStringLiteral("--address"), m_connection.deviceAddress, 0, 34);
     number(QStringLiteral("--timeout"), m_connection.replyTimeout, 1, 600000);
-    m_connection.smsModule = HasOption(QStringLiteral("--sms"));
+    // A stored connection keeps its own SMS-module choice unless --sms asks for the probe.
+    if (HasOption(QStringLiteral("--sms")))
+        m_connection.smsModule = true;
     return ok;
 }
 

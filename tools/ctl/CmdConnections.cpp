@@ -14,6 +14,16 @@ void Out(const QString& line)
     std::printf("%s\n", line.toUtf8().constData());
 }
 
+// Texts come from a file: a tab, line break or escape sequence must neither break the
+// one-line format nor reach the terminal.
+QString Printable(QString text)
+{
+    for (QChar& ch : text)
+        if (ch.category() == QChar::Other_Control)
+            ch = QLatin1Char(' ');
+    return text;
+}
+
 // One line per stored connection, tab-separated: name, where, baud, type, bus address,
 // reply timeout, "*" on the selected one.
 int Connections(CCtlContext& ctx, const QStringList& args)
@@ -32,7 +42,7 @@ int Connections(CCtlContext& ctx, const QStringList& args)
             if (!path.isEmpty())
                 where += QStringLiteral(" (%1)").arg(path);
         }
-        Out(QStringList{c.name, where, c.GetBaudText(), c.GetTypeText(), QString::number(c.deviceAddress),
+        Out(QStringList{Printable(c.name), Printable(where), c.GetBaudText(), c.GetTypeText(), QString::number(c.deviceAddress),
                         QString::number(c.replyTimeout), i == list.GetSelectedIndex() ? QStringLiteral("*") : QString()}
                 .join(QLatin1Char('\t')));
     }

@@ -325,12 +325,15 @@ void CPropertyPageEmail::CommitField(QLineEdit* edit, QString& field, bool quiet
     if (m_committing) return;
     const QString text = edit->text();
     if (text == field) return;
-    if (!CEmail::IsSafeField(text)) {
+    // A letter the file cannot hold would come back as "?" after a restart (a password
+    // that no longer works), so it is refused like a control character.
+    const bool safe = CEmail::IsSafeField(text);
+    if (!safe || !CEmail::IsStorable(text)) {
         if (quiet) return;
         // The message box takes the focus, which ends the edit a second time.
         m_committing = true;
         edit->setText(field);
-        CMessageService::ShowMessage(42347, CMessageService::Icon::Warning,
+        CMessageService::ShowMessage(safe ? 42348 : 42347, CMessageService::Icon::Warning,
                                      CMessageService::Buttons::Ok, {}, this);
         m_committing = false;
         return;

@@ -7,12 +7,14 @@
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
+#include "ui/sheet/CHelpViewer.h"
 
 CDeviceAddressDlg::CDeviceAddressDlg(uint32_t currentAddress, QWidget* parent)
     : QDialog(parent), m_newAddress(static_cast<uint16_t>(currentAddress))
@@ -29,11 +31,15 @@ CDeviceAddressDlg::CDeviceAddressDlg(uint32_t currentAddress, QWidget* parent)
     m_new->installEventFilter(this);
     form->addRow(Tr(18702), current);
     form->addRow(Tr(18703), m_new);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CDeviceAddressDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { CHelpViewer::ShowTopic(HelpTopic, this); });
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { CHelpViewer::ShowTopic(HelpTopic, this); });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

@@ -12,6 +12,8 @@ class QLineEdit;
 class CDeviceAddressDlg : public QDialog {
     Q_OBJECT
 public:
+    static constexpr uint16_t HelpTopic = 114;
+
     CDeviceAddressDlg(uint32_t currentAddress, QWidget* parent = nullptr);
 
     uint16_t NewAddress() const { return m_newAddress; }

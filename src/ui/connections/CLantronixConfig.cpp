@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/connections/CLantronixConfig.h"
+#include <algorithm>
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -30,7 +31,9 @@ QByteArray CLantronixConfig::BuildRecord(uint32_t ipv4, bool automatic, uint8_t 
 }
 
 CLantronixConfig::CLantronixConfig(CKorvalisControlApp& app, uint8_t moduleIndex, bool enable, QWidget* parent)
-    : QDialog(parent), m_app(app), m_moduleIndex(moduleIndex)
+    // Only the three expansion slots 0..2 have a record (1141..1143); a larger index would
+    // overwrite an unrelated parameter.
+    : QDialog(parent), m_app(app), m_moduleIndex(std::min<uint8_t>(moduleIndex, 2))
 {
     setObjectName(QStringLiteral("228"));
     setWindowTitle(Tr(22801));
@@ -129,7 +132,11 @@ void CLantronixConfig::accept()
     }
     const uint8_t option = m_option[1]->isChecked() ? 1 : 0;
     const QByteArray record = BuildRecord(ipv4, automatic, option, m_name->text());
-    // A failed write disconnects the application; the status is not shown here.
-    m_app.WriteTextParameter(FirstParameter + m_moduleIndex, record, false);
+    // A failed write disconnects the application; the dialog stays open so that the user
+    // sees the settings did not reach the module instead of taking the close for success.
+    if (m_app.WriteTextParameter(FirstParameter + m_moduleIndex, record, false) != 0) {
+        CAskUser::Ask(this, 354, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok);
+        return;
+    }
     QDialog::accept();
 }

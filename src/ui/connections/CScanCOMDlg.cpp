@@ -61,6 +61,11 @@ bool CScanCOMDlg::IsScanning() const
 
 void CScanCOMDlg::Start()
 {
+    // In simulation mode every connect succeeds, so the first port would be "found".
+    if (m_app.simulationMode) {
+        CAskUser::Ask(this, 31213, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok);
+        return;
+    }
     if (m_to->value() < m_from->value())
         m_to->setValue(m_from->value());
     m_start->setEnabled(false);
