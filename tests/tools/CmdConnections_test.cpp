@@ -84,6 +84,24 @@ private Q_SLOTS:
         // Other options change the stored connection: a wrong bus address gets no answer.
         r = Ctl({"--connection", "Reef tank", "--address", "9", "--timeout", "200", "identify"});
         QCOMPARE(r.exitCode, 1);
+        // The stored connection's SMS-module choice holds without --sms.
+        {
+            CDeviceModel::Options withSms;
+            withSms.sms = true;
+            CDeviceModel smsModel(withSms);
+            CDeviceModelServer smsServer(smsModel);
+            const uint16_t smsPort = smsServer.ServeTcp();
+            CConnectionArray list(m_home.filePath("KorvalisControl"));
+            QVERIFY(list.Load());
+            CConnection c = Tcp("With SMS", "127.0.0.1", smsPort);
+            c.smsModule = true;
+            QVERIFY(list.Add(c));
+            QVERIFY(list.Save());
+            r = Ctl({"--connection", "With SMS", "identify"});
+            QVERIFY2(r.out.contains("sms-module: yes\n"), qPrintable(r.out + r.err));
+            list.Remove(list.IndexOf("With SMS"));
+            QVERIFY(list.Save());
+        }
         r = Ctl({"--connection", "Nothing like it", "identify"});
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("Nothing like it"));

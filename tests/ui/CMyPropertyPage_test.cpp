@@ -236,6 +236,17 @@ private Q_SLOTS:
         QCOMPARE(page->ChangedCount(), 0);
         QVERIFY(!send->isEnabled());
         QVERIFY(rig.ui.shown.isEmpty());
+
+        // Typing alone enables Send, and Send (here from the sheet, with the focus still in
+        // the field) writes what the field shows.
+        rig.model.ClearLog();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("6.5"));
+        QVERIFY(page->IsModified());
+        QVERIFY(send->isEnabled());
+        rig.Send();
+        QCOMPARE(rig.model.Writes(), (Writes{{1351, 650}}));
     }
 
     void refusedWriteKeepsFlagsForRetry() {

@@ -261,6 +261,21 @@ private Q_SLOTS:
         QCOMPARE(rig.sheet->PageCount(), 2);
         QCOMPARE(rig.ui.MessageIds(), (QList<int>{179, 179, 179}));
         QVERIFY(!rig.sheet->Button(CMyPropertySheet::IdRead)->isEnabled());
+        // Left from another page, the rebuilt set really activates the General page: its
+        // refresh runs again (blinking button, clock, the link-error disconnect).
+        CMyPropertyPage* general = rig.sheet->Page(0);
+        QCOMPARE(rig.sheet->ActivePage(), general);
+        QVERIFY(general->IsActive());
+        QVERIFY(general->IsRefreshing());
+        QVERIFY(rig.sheet->ActivatePage(rig.sheet->Page(1)));
+        QVERIFY(!general->IsRefreshing());
+        QVERIFY(rig.sheet->RunCommand(40025));
+        QVERIFY(rig.app.IsConnected());
+        QCOMPARE(rig.sheet->ActivePage(), rig.sheet->Page(0));
+        QVERIFY(rig.sheet->Page(0)->IsActive());
+        QVERIFY(rig.sheet->Page(0)->IsRefreshing());
+        QVERIFY(rig.sheet->DisconnectController(false));
+        QCOMPARE(rig.ui.shown.size(), 3);
 
         // Disconnected: closing never asks.
         rig.sheet->close();

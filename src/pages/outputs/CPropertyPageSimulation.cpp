@@ -34,10 +34,7 @@ bool CPropertyPageSimulation::InitHelpTopics() {
 void CPropertyPageSimulation::CreateControls() {
     // A real value with its limits; the change key is the parameter number.
     auto realEdit = [this](int id, double& field, int key, double factor, double lo, double hi) {
-        auto* c = new CRealEditSpin(id, factor, lo, hi, this);
-        Bind(
-            c, [c, &field] { c->SetValueQuietly(field); }, [c, &field] { field = c->value(); });
-        connect(c, &CEditSpin::valueEdited, this, [this, key] { ControlEdited(key); });
+        CEditSpin* c = BindEditSpin(new CRealEditSpin(id, factor, lo, hi, this), field, key);
         c->setMinimumWidth(90);
         return c;
     };

@@ -37,6 +37,15 @@ CEditSpin::CEditSpin(int editId, double factor, double minimum, double maximum, 
     setAccelerated(true);
     setAlignment(Qt::AlignRight);
     connect(this, &QDoubleSpinBox::valueChanged, this, &CEditSpin::OnValueChanged);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+        if (m_quiet == 0) Q_EMIT textTyped();
+    });
+}
+
+void CEditSpin::CommitTypedText() {
+    ++m_quiet;
+    interpretText();
+    --m_quiet;
 }
 
 int64_t CEditSpin::Position() const {

@@ -20,6 +20,9 @@ public:
     void SetPosition(int64_t position);
     // Sets the value without announcing a user edit.
     void SetValueQuietly(double value);
+    // Takes typed text that Enter or leaving the field has not confirmed yet (clamped),
+    // without announcing an edit.
+    void CommitTypedText();
 
     // The spin buttons (and arrow keys) move only within this range, which may be narrower
     // than the range that can be typed.
@@ -39,6 +42,8 @@ Q_SIGNALS:
     // The user changed the value (typing, spin buttons, wheel); not emitted by
     // SetValueQuietly or range changes.
     void valueEdited(double value);
+    // The user typed into the field; the value follows on Enter or when the field is left.
+    void textTyped();
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;

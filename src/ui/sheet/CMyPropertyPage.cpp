@@ -247,10 +247,25 @@ void CMyPropertyPage::ControlEdited(int key) {
 
 CEditSpin* CMyPropertyPage::BindEditSpin(int editId, double& field, int key, double factor,
                                          double minimum, double maximum) {
-    auto* c = new CEditSpin(editId, factor, minimum, maximum, this);
+    return BindEditSpin(new CEditSpin(editId, factor, minimum, maximum, this), field, key);
+}
+
+CEditSpin* CMyPropertyPage::BindEditSpin(CEditSpin* c, double& field, int key) {
+    // Text typed but not yet confirmed by Enter or leaving the field is taken too, so that
+    // a Send from the menu writes what the field shows.
     Bind(
-        c, [c, &field] { c->SetValueQuietly(field); }, [c, &field] { field = c->value(); });
+        c, [c, &field] { c->SetValueQuietly(field); },
+        [c, &field] {
+            c->CommitTypedText();
+            field = c->value();
+        });
     connect(c, &CEditSpin::valueEdited, this, [this, key] { ControlEdited(key); });
+    // Typing alone already counts as a change: Send is enabled, closing asks first.
+    connect(c, &CEditSpin::textTyped, this, [this, key] {
+        if (m_fillingControls) return;
+        MarkModified(true);
+        SetChanged(key);
+    });
     return c;
 }
 

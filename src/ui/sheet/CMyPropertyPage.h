@@ -176,6 +176,8 @@ protected:
     // OnValueEdited(key) and UpdateControlStates().
     CEditSpin* BindEditSpin(int editId, double& field, int key, double factor, double minimum,
                             double maximum);
+    // The same for a control the page made itself (a CEditSpin subclass, say).
+    CEditSpin* BindEditSpin(CEditSpin* control, double& field, int key);
     QCheckBox* BindCheck(int controlId, bool& field, int key, const QString& text = {});
     QComboBox* BindCombo(int controlId, int& field, int key, const QStringList& items = {});
     QLineEdit* BindLineEdit(int controlId, QString& field, int key, int maxLength = 0);

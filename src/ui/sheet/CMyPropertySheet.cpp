@@ -455,7 +455,8 @@ void CMyPropertySheet::RemovePages() {
     for (CMyPropertyPage* page : m_pages) page->SetTreeItem(nullptr);
     if (m_active && m_active != m_general) {
         m_active->OnKillActive();
-        m_active = m_general;
+        // Activated properly once the new set stands, so that its refresh runs again.
+        m_active = nullptr;
         m_stack->setCurrentWidget(m_general);
     }
     while (m_pages.size() > 1) {
@@ -574,8 +575,10 @@ void CMyPropertySheet::ConnectController(bool takeFirstAnswer) {
     app.firmwareVersion = 1000;
     app.Connect(m_override ? &*m_override : nullptr, takeFirstAnswer);
     if (app.IsConnected()) {
-        BuildPageSet();
+        // Before the rebuild: the General page, activated by the rebuild or active already,
+        // then reads once.
         InvalidatePages();
+        BuildPageSet();
         UpdateSheetButtons();
         Q_EMIT connectionStateChanged();
         return;
@@ -628,8 +631,10 @@ void CMyPropertySheet::SyncPageSet() {
     }
     if (m_builtConnected == app.IsConnected()) return;
     if (app.IsConnected()) {
-        BuildPageSet();
+        // Before the rebuild: the General page, activated by the rebuild or active already,
+        // then reads once.
         InvalidatePages();
+        BuildPageSet();
         UpdateSheetButtons();
     } else {
         DisconnectedState();
