@@ -6,6 +6,8 @@
 #include <QTest>
 
 #include "device/CDeviceModel.h"
+#include "params/CMeasuredValueArray.h"
+#include "support/CEmulatorProcess.h"
 #include "support/CDeviceModelServer.h"
 #include "support/CSocatPair.h"
 #include "support/CtlProcess.h"
@@ -94,6 +96,45 @@ private Q_SLOTS:
         const Run nobody = Ctl({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:1"), QStringLiteral("get"), QStringLiteral("0")});
         QCOMPARE(nobody.exitCode, 1);
         QCOMPARE(nobody.err.count(QLatin1Char('\n')), 1);
+    }
+    // Status, download (new file, refused, appended), clear: the recorder from the command
+    // line against the emulator's recorder.
+    void recorderDownloadAndClear()
+    {
+        CEmulatorProcess emu;
+        QVERIFY(emu.Start({QStringLiteral("--history"), QStringLiteral("12")}));
+        const QStringList tcp{QStringLiteral("--tcp"), emu.TcpAddress()};
+        Run r = Ctl(tcp + QStringList{"recorder", "status"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("stored: ")) && r.out.contains(QStringLiteral("newest: ")),
+                 qPrintable(r.out + r.err));
+
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("tank.txt"));
+        r = Ctl(tcp + QStringList{"recorder", "download", file, "--decimal", "point", "--separator", "semicolon"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.startsWith(QStringLiteral("12 records written")), qPrintable(r.out + r.err));
+        CMeasuredValueArray values;
+        QCOMPARE(values.LoadFile(file), CMeasuredValueArray::LoadResult::Ok);
+        QCOMPARE(values.GetCount(), 12);
+        QCOMPARE(values.FieldSeparator(), QLatin1Char(';'));
+
+        // An existing file is touched only when asked how.
+        r = Ctl(tcp + QStringList{"recorder", "download", file, "--separator", "semicolon"});
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY2(r.err.contains(QStringLiteral("--append")), qPrintable(r.err));
+        r = Ctl(tcp + QStringList{"recorder", "download", file, "--separator", "semicolon", "--append"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(values.LoadFile(file), CMeasuredValueArray::LoadResult::Ok);
+        QCOMPARE(values.GetCount(), 24);
+
+        r = Ctl(tcp + QStringList{"recorder", "clear"});
+        QCOMPARE(r.exitCode, 3);
+        r = Ctl(tcp + QStringList{"--yes", "recorder", "clear"});
+        QCOMPARE(r.exitCode, 0);
+        r = Ctl(tcp + QStringList{"recorder", "status"});
+        QVERIFY2(r.out.contains(QStringLiteral("stored: 0 /")), qPrintable(r.out));
+        QCOMPARE(emu.Stop(), 0);
     }
 };
 

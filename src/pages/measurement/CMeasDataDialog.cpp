@@ -22,6 +22,7 @@
 #include "chart/CTimeChartView.h"
 #include "lang/CLanguage.h"
 #include "params/CMeasuredValueArray.h"
+#include "ui/sheet/CBanner.h"
 #include "ui/sheet/CFileDialogService.h"
 
 namespace {
@@ -38,6 +39,7 @@ CMeasDataDialog::CMeasDataDialog(QWidget* parent, const CMeasuredValueArray& arr
     : QDialog(parent), m_group(new CChartGroup(this)) {
     setObjectName(QStringLiteral("219"));
     setWindowTitle(Tr(61800));
+    setWindowIcon(CBanner::AppIcon());
     setSizeGripEnabled(true);
 
     // Records are drawn in time order; a file with appended older downloads may not be.
