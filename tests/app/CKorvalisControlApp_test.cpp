@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The connect sequence and single-parameter access against the device model.
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "app/CAppLog.h"
 #include "app/CKorvalisControlApp.h"
 #include "app/ModelInfo.h"
 #include "device/CDeviceModel.h"
@@ -53,6 +58,31 @@ CDeviceModel::Options Opts(int product, int firmware = 408)
 class CKorvalisControlAppTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The program's own messages reach the log file (and stay on one line each), Qt's do not;
+    // a full log moves aside instead of growing without end.
+    void logKeepsTheProgramsOwnMessages()
+    {
+        QTemporaryDir dir;
+        CAppLog::Install(dir.path());
+        const QLoggingCategory ours("korvalis.test");
+        qCWarning(ours) << "e-mail not sent:\nserver refused";
+        qCDebug(ours) << "chatter";
+        qWarning() << "not ours";
+        QFile file(CAppLog::FilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        file.close();
+        QVERIFY2(text.contains("warning korvalis.test: e-mail not sent: server refused\n"), text.constData());
+        QCOMPARE(text.count('\n'), 1);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Append));
+        file.write(QByteArray(CAppLog::MaxBytes + 1, 'x'));
+        file.close();
+        qCInfo(ours) << "fresh";
+        QVERIFY(QFile::exists(CAppLog::FilePath() + ".1"));
+        QVERIFY(QFileInfo(CAppLog::FilePath()).size() < 200);
+        CAppLog::Uninstall();
+    }
+
     void identifiesEveryModel_data()
     {
         QTest::addColumn<int>("product");

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/CAppLog.h"
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "ui/sheet/CAboutDlg.h"
@@ -84,6 +85,7 @@ bool CAppStartup::InitInstance(CKorvalisControlApp& app, const Options& options)
     app.serviceMode = options.serviceMode;
     const bool firstStart = app.LoadSettings();
     app.CreateDataFolder();
+    CAppLog::Install(app.dataFolder);
     if (!LoadOrTell(app, app.language)) return false;
     if (firstStart) {
         const std::optional<int> chosen = CLanguageDlg::Ask(app.language);
