@@ -256,6 +256,16 @@ CMeasuredValueArray::LoadResult CMeasuredValueArray::LoadFile(const QString& pat
     Clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return LoadResult::CannotOpen;
+    const LoadResult result = Load(file);
+    if (result == LoadResult::Ok && file.error() != QFileDevice::NoError) {
+        Clear();
+        return LoadResult::Malformed;
+    }
+    return result;
+}
+
+CMeasuredValueArray::LoadResult CMeasuredValueArray::Load(QIODevice& file) {
+    Clear();
 
     std::vector<char> buffer(kMaxLineLength + 2);
     // Reads one line; false at the end, and for a line longer than any real one.
@@ -302,7 +312,7 @@ CMeasuredValueArray::LoadResult CMeasuredValueArray::LoadFile(const QString& pat
         if (blank) continue;
         if (!ParseRecord(line)) return LoadResult::Malformed;
     }
-    if (tooLong || file.error() != QFileDevice::NoError) return LoadResult::Malformed;
+    if (tooLong) return LoadResult::Malformed;
     m_records.squeeze();
     return LoadResult::Ok;
 }

@@ -12,6 +12,8 @@
 
 #include "params/CMeasuredValue.h"
 
+class QIODevice;
+
 class CMeasuredValueArray {
 public:
     // A record holds eight values, so a file announcing more columns cannot be shown.
@@ -39,6 +41,8 @@ public:
     enum class LoadResult { Ok, CannotOpen, Malformed };
     // Reads a whole file: header, then every non-empty line as a record.
     LoadResult LoadFile(const QString& path);
+    // The same from an open device (the file's contents in memory, say).
+    LoadResult Load(QIODevice& device);
 
     void Clear();
     qsizetype GetCount() const { return m_records.size(); }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Measured-value files: the first line through ParseHeader, every further line through
-// ParseRecord, as the viewer reads a file.
+// Measured-value files: the whole reader as the viewer opens a file (line limits, the
+// header's character set, blank lines), then the first line through ParseHeader and every
+// further line through ParseRecord, checking what a record may hold.
+#include <QBuffer>
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -11,6 +13,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    {
+        QBuffer device;
+        device.setData(bytes);
+        device.open(QIODevice::ReadOnly);
+        CMeasuredValueArray whole;
+        if (whole.Load(device) == CMeasuredValueArray::LoadResult::Ok &&
+            whole.ValueColumnCount() > CMeasuredValue::kMaxValues)
+            __builtin_trap();
+    }
     CMeasuredValueArray array;
     qsizetype start = 0;
     bool header = true;
