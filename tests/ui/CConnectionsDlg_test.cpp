@@ -316,6 +316,12 @@ private Q_SLOTS:
         }
         QCOMPARE(c.comPort, 18u);
         QCOMPARE(CSerialPortMap::DevicePath(9), QStringLiteral("/tmp/my-pty"));
+        // A new path for a number another connection uses goes to a free number: the other
+        // connection keeps its device.
+        QCOMPARE(CEditConnectionDlg::MapDevicePath(9, "/tmp/other-pty", {9, 65}), 66u);
+        QCOMPARE(CSerialPortMap::DevicePath(66), QStringLiteral("/tmp/other-pty"));
+        QCOMPARE(CSerialPortMap::DevicePath(9), QStringLiteral("/tmp/my-pty"));
+        CSerialPortMap::SetOverride(66, QString());
         // The default path of the number itself removes its override.
         QCOMPARE(CEditConnectionDlg::MapDevicePath(9, "/dev/ttyUSB8"), 9u);
         QCOMPARE(CSerialPortMap::Override(9), QString());

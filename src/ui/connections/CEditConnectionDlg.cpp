@@ -20,6 +20,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
+#include "link/CConnectionArray.h"
 #include "link/CLocalHost.h"
 #include "link/CNetworkDiscovery.h"
 #include "link/CSerialPortMap.h"
@@ -56,7 +57,8 @@ void CEditConnectionDlg::SetUrlOpener(std::function<void(const QUrl&)> opener)
     UrlOpener() = std::move(opener);
 }
 
-uint32_t CEditConnectionDlg::MapDevicePath(uint32_t portNumber, const QString& devicePath)
+uint32_t CEditConnectionDlg::MapDevicePath(uint32_t portNumber, const QString& devicePath,
+                                           const QSet<uint32_t>& taken)
 {
     const QString path = devicePath.trimmed();
     if (path.isEmpty() || path == CSerialPortMap::DevicePath(portNumber))
@@ -64,6 +66,15 @@ uint32_t CEditConnectionDlg::MapDevicePath(uint32_t portNumber, const QString& d
     const uint32_t n = CSerialPortMap::NumberForPath(path);
     if (n != 0 && CSerialPortMap::DevicePath(n) == path)
         return n;
+    if (taken.contains(portNumber)) {
+        // Numbers above the default scheme map to nothing until given a path.
+        for (uint32_t free = 65; free <= 255; ++free) {
+            if (!taken.contains(free) && CSerialPortMap::Override(free).isEmpty()) {
+                CSerialPortMap::SetOverride(free, path);
+                return free;
+            }
+        }
+    }
     CSerialPortMap::SetOverride(portNumber, path == CSerialPortMap::DefaultDevicePath(portNumber) ? QString() : path);
     return portNumber;
 }
@@ -288,8 +299,16 @@ void CEditConnectionDlg::accept()
         m_name->selectAll();
         return;
     }
-    if (c.type == CConnection::Serial)
-        c.comPort = MapDevicePath(c.comPort, m_device->currentText());
+    if (c.type == CConnection::Serial) {
+        QSet<uint32_t> taken;
+        const CConnectionArray& stored = m_app.Connections();
+        for (int i = 0; i < stored.GetCount(); ++i) {
+            const CConnection other = stored.GetAt(i);
+            if (!other.IsTcp() && other.name != m_connection.name)
+                taken.insert(other.comPort);
+        }
+        c.comPort = MapDevicePath(c.comPort, m_device->currentText(), taken);
+    }
     m_connection = c;
     QDialog::accept();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSet>
 #include <functional>
 
 #include "app/CConnection.h"
@@ -35,8 +36,10 @@ public:
 
     // The stored port number stays the file's key: a device path typed or picked for it
     // becomes the number whose mapping already gives that path, or the number's per-user
-    // override. Returns the port number to store.
-    static uint32_t MapDevicePath(uint32_t portNumber, const QString& devicePath);
+    // override. When other stored connections use the number (taken), a new path goes to a
+    // free number instead, so that they keep their device. Returns the port number to store.
+    static uint32_t MapDevicePath(uint32_t portNumber, const QString& devicePath,
+                                  const QSet<uint32_t>& taken = {});
 
     void accept() override;
 
