@@ -604,6 +604,12 @@ bool CMyPropertySheet::DisconnectController(bool ask) {
     return true;
 }
 
+void CMyPropertySheet::DisconnectAfterTransfer() {
+    // DisconnectController refuses while a transfer runs so that nothing pulls the channel
+    // from under it; here the transfer itself is done with the channel.
+    if (App().IsConnected() || m_builtConnected) DisconnectedState();
+}
+
 void CMyPropertySheet::DisconnectedState() {
     RemovePages();
     App().Disconnect();

@@ -99,6 +99,10 @@ public:
     void ConnectController(bool takeFirstAnswer);
     // False only when the user declined (message 179).
     bool DisconnectController(bool ask);
+    // The end of a transfer that leaves the controller unreachable (the firmware transfer):
+    // disconnects without asking and rebuilds the page set at once, while that transfer
+    // still holds the transfer-in-progress flag.
+    void DisconnectAfterTransfer();
     // A connection used instead of the stored selection (command line --demo-connection).
     // listed: the General page shows it as the current connection (the command line's
     // demo connection); tests leave it out of sight.
