@@ -367,13 +367,18 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
         return NoVersionParameter;
     }
     const int listVersion = Truncated(version.Value);
-    int deviceVersion = options.knownDeviceVersion >= 0 ? options.knownDeviceVersion : listVersion;
-    Address(bus, address);
-    if (version.ReadFromController(bus) == CSWMBus::Ok) deviceVersion = Truncated(version.Value);
-
+    // The thresholds belong to the controller's firmware. In the SMS module the same numbers
+    // (760, 790, ...) are its own entries, so a list written there is written whole.
     std::array<bool, 6> crossed{};
-    for (size_t t = 0; t < crossed.size(); ++t)
-        crossed[t] = Crosses(VersionThresholds()[t], listVersion, deviceVersion);
+    if (options.toController) {
+        int deviceVersion =
+            options.knownDeviceVersion >= 0 ? options.knownDeviceVersion : listVersion;
+        Address(bus, address);
+        if (version.ReadFromController(bus) == CSWMBus::Ok)
+            deviceVersion = Truncated(version.Value);
+        for (size_t t = 0; t < crossed.size(); ++t)
+            crossed[t] = Crosses(VersionThresholds()[t], listVersion, deviceVersion);
+    }
     const auto isCrossed = [&](int threshold) {
         for (size_t t = 0; t < crossed.size(); ++t)
             if (VersionThresholds()[t] == threshold) return crossed[t];

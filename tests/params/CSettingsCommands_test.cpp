@@ -354,6 +354,38 @@ private Q_SLOTS:
         QCOMPARE(t.ui.MessageIds(), QList<int>{172});
     }
 
+    void fullSmsModuleListRoundTrip() {
+        // From a module of 4.00 into one of 4.08: the numbers that the controller's firmware
+        // rules leave out (760, 790, ...) are recipients here and must arrive.
+        QTemporaryDir dir;
+        CParameterArray list;
+        QCOMPARE(list.LoadParameterList(ListFolder(), ModelInfo::SmsModuleProductCode, 400),
+                 CParameterArray::FileResult::Ok);
+        CDeviceModel::Options o = Opts();
+        o.sms = true;
+        o.smsFirmware = 400;
+        Rig source(o);
+        Scramble(*source.model.SmsModule(), list, 1);
+        QVERIFY(source.Connect());
+        const QString path = dir.filePath(QStringLiteral("sms.par"));
+        QCOMPARE(source.commands.SaveSmsModuleSettings(path), Result::Done);
+
+        o.smsFirmware = 408;
+        Rig target(o);
+        Scramble(*target.model.SmsModule(), list, 2);
+        QVERIFY(target.Connect());
+        QCOMPARE(target.commands.LoadSmsModuleSettings(path), Result::Done);
+        QCOMPARE(target.ui.MessageIds(), QList<int>{174});
+        QVERIFY(target.Written().contains(760) && target.Written().contains(790));
+        for (const CParameter& p : list) {
+            const CBusDevice& a = *source.model.SmsModule();
+            const CBusDevice& b = *target.model.SmsModule();
+            if (p.Number == 0) continue;
+            QVERIFY2(a.Value(p.Number) == b.Value(p.Number) && a.Text(p.Number) == b.Text(p.Number),
+                     qPrintable(p.Name));
+        }
+    }
+
     void restoreFollowsTheControllersNewAddress()
     {
         QTemporaryDir dir;
