@@ -329,6 +329,7 @@ private Q_SLOTS:
         list.Add(CParameter(1, QString(), 0));
         list.BuildSensorList(r.bus);
         QCOMPARE(list.Count(), 3 + 2 * 24);
+        QVERIFY(list.IsSensorCalibrationList());
         QCOMPARE(list[0].Name, QStringLiteral("CODE_SOFTWAREVERSION"));
         QCOMPARE(list[3].Name, QStringLiteral("CODE_SENSORPARA0ITEM0"));
         QCOMPARE(list[3].Number, uint16_t(10));
@@ -346,6 +347,7 @@ private Q_SLOTS:
         list.BuildSensorList(empty.bus);
         QCOMPARE(list.Count(), 3);
         QVERIFY(!list.ContainsSensorParameters());
+        QVERIFY(!list.IsSensorCalibrationList());
     }
 };
 

@@ -354,6 +354,23 @@ private Q_SLOTS:
         QCOMPARE(t.ui.MessageIds(), QList<int>{172});
     }
 
+    void fullSettingsFileIsNotACalibrationFile() {
+        // A full backup holds the sensor blocks too, yet it is a settings file: its default
+        // name, the firmware messages, and no serial-number question on another controller.
+        QTemporaryDir dir;
+        Rig a(Opts(4, 407, 111));
+        QVERIFY(a.Connect());
+        a.ui.saveFileName = dir.filePath(QStringLiteral("full.par"));
+        QCOMPARE(a.commands.SaveSettings(), Result::Done);
+        QCOMPARE(a.ui.lastDefaultName, Tr(186));
+        Rig b(Opts(4, 408, 222));
+        QVERIFY(b.Connect());
+        b.ui.answers[119] = CUserInteraction::IdYes;
+        QCOMPARE(b.commands.LoadSettings(a.ui.saveFileName), Result::Done);
+        QCOMPARE(b.ui.MessageIds(), (QList<int>{119, 471, 174}));
+        QVERIFY(b.Written().contains(10));  // calibration values travel with the settings
+    }
+
     void fullSmsModuleListRoundTrip() {
         // From a module of 4.00 into one of 4.08: the numbers that the controller's firmware
         // rules leave out (760, 790, ...) are recipients here and must arrive.
