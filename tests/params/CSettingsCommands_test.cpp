@@ -116,7 +116,7 @@ private Q_SLOTS:
         int count = 0;
         const ModelInfo* rows = ModelInfo::Rows(count);
         for (int i = 0; i < count; ++i)
-            for (int firmware : {400, 405, 408})
+            for (int firmware = 400; firmware <= 408; ++firmware)
                 QTest::addRow("%s %d", rows[i].displayName, firmware) << int(rows[i].productCode) << firmware;
     }
 
