@@ -113,6 +113,13 @@ public:
     const CConnection* ListedConnectionOverride() const {
         return m_override && m_overrideListed ? &*m_override : nullptr;
     }
+    void ClearConnectionOverride() {
+        m_override.reset();
+        m_overrideListed = false;
+    }
+    // A restore moved the controller to another bus address (parameter 5): the connection
+    // the next connect uses keeps it, the override when one is set, else the stored selection.
+    void FollowBusAddress(uint32_t address);
     // When the page set no longer matches the application's connection state (a failed text
     // write or restart disconnected below the sheet), rebuilds it for the state it finds.
     void SyncPageSet();
