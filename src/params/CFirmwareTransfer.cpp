@@ -71,8 +71,10 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::TransferFirmware()
         return Outcome::NotConnected;
     CTimerStop timerStop;
     CUserInteraction* ui = m_app.UserInteraction();
-    if (m_app.currentConnection.IsTcp() && !m_app.simulationMode &&
-        (!ui || ui->ShowMessage(192, Icon::Warning, Buttons::YesNoCancel) != CUserInteraction::IdYes))
+    // Simulation mode ends the command only after the file is chosen, as on a real controller.
+    if (m_app.currentConnection.IsTcp() &&
+        (!ui ||
+         ui->ShowMessage(192, Icon::Warning, Buttons::YesNoCancel) != CUserInteraction::IdYes))
         return Outcome::Declined;
     if (!m_ui.ConfirmDownloadWarning())
         return Outcome::Declined;

@@ -110,6 +110,18 @@ bool CParameterArray::ContainsSensorParameters() const
     return false;
 }
 
+bool CParameterArray::IsSensorCalibrationList() const {
+    bool sensor = false;
+    for (const CParameter& p : m_items) {
+        const uint16_t n = p.Number;
+        if (n == kVersionNumber || n == kProductCodeNumber || n == kSerialNumber) continue;
+        const bool operatingTime = n >= 1002 && n <= 1030 && (n - 1002) % 4 == 0;
+        if (!(n >= 10 && n <= 169) && !(n >= 948 && n <= 979) && !operatingTime) return false;
+        sensor = true;
+    }
+    return sensor;
+}
+
 bool CParameterArray::IsSmsModuleList() const
 {
     CParameter p;
@@ -237,7 +249,9 @@ CParameterArray::FileResult CParameterArray::SaveToFile(CTransferUi& ui, const Q
 {
     QString target = path;
     if (target.isEmpty()) {
-        const QString defaultName = IsSmsModuleList() ? Tr(374) : ContainsSensorParameters() ? Tr(187) : Tr(186);
+        const QString defaultName = IsSmsModuleList()           ? Tr(374)
+                                    : IsSensorCalibrationList() ? Tr(187)
+                                                                : Tr(186);
         target = ui.GetSaveFileName(defaultName, QStringLiteral("par"), Tr(227));
         if (target.isEmpty()) return FileResult::Cancelled;
     }
@@ -367,26 +381,30 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
         return NoVersionParameter;
     }
     const int listVersion = Truncated(version.Value);
-    int deviceVersion = options.knownDeviceVersion >= 0 ? options.knownDeviceVersion : listVersion;
-    Address(bus, address);
-    if (version.ReadFromController(bus) == CSWMBus::Ok) deviceVersion = Truncated(version.Value);
-
+    // The thresholds belong to the controller's firmware. In the SMS module the same numbers
+    // (760, 790, ...) are its own entries, so a list written there is written whole.
     std::array<bool, 6> crossed{};
-    for (size_t t = 0; t < crossed.size(); ++t)
-        crossed[t] = Crosses(VersionThresholds()[t], listVersion, deviceVersion);
+    if (options.toController) {
+        int deviceVersion =
+            options.knownDeviceVersion >= 0 ? options.knownDeviceVersion : listVersion;
+        Address(bus, address);
+        if (version.ReadFromController(bus) == CSWMBus::Ok)
+            deviceVersion = Truncated(version.Value);
+        for (size_t t = 0; t < crossed.size(); ++t)
+            crossed[t] = Crosses(VersionThresholds()[t], listVersion, deviceVersion);
+    }
     const auto isCrossed = [&](int threshold) {
         for (size_t t = 0; t < crossed.size(); ++t)
             if (VersionThresholds()[t] == threshold) return crossed[t];
         return false;
     };
 
-    if (!ContainsSensorParameters()) {
+    if (!IsSensorCalibrationList()) {
         if (isCrossed(300)) ui.ShowMessage(305, Icon::Information, Buttons::Ok);
         if (isCrossed(306)) ui.ShowMessage(304, Icon::Information, Buttons::Ok);
         if (isCrossed(400)) ui.ShowMessage(333, Icon::Information, Buttons::Ok);
         if (isCrossed(408)) ui.ShowMessage(471, Icon::Information, Buttons::Ok);
-    }
-    else if (isCrossed(400)) {
+    } else if (isCrossed(400)) {
         ui.ShowMessage(331, Icon::Information, Buttons::Ok);
         // pH values are kept in hundredths from 4.00 on, in tenths before.
         const bool up = listVersion < 400;

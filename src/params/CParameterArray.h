@@ -67,6 +67,11 @@ public:
 
     // Any element in 10..169 or 948..979.
     bool ContainsSensorParameters() const;
+    // A sensor-calibration list: sensor parameters (the two ranges above and the operating
+    // times 1002+4i) and nothing besides the identification parameters. Every controller's
+    // full list holds the sensor blocks too, so ContainsSensorParameters cannot tell the two
+    // kinds of file apart.
+    bool IsSensorCalibrationList() const;
     // Parameter 2 present and equal to 10.
     bool IsSmsModuleList() const;
     // Drops the calibration values 20*i+10 .. 20*i+13 of all eight sensor inputs.

@@ -33,8 +33,9 @@ int CSRecordFile::AddressLength(int type)
 
 CSRecordFile::Error CSRecordFile::ParseLine(const QByteArray& raw, CSRecord& record)
 {
-    // Surrounding white space and every blank inside are dropped. Lines longer than any
-    // valid record are refused before anything is decoded.
+    // Surrounding white space and every blank inside are dropped. A header may carry a long
+    // file name and is never decoded, so only this generous cap applies to every line; the
+    // boot loader's record size is checked once the type is known.
     QByteArray line;
     qsizetype begin = 0;
     qsizetype end = raw.size();
@@ -46,8 +47,7 @@ CSRecordFile::Error CSRecordFile::ParseLine(const QByteArray& raw, CSRecord& rec
         const char c = raw[i];
         if (c == ' ' || c == '\t')
             continue;
-        if (line.size() > 2 + 2 * kMaxRecordBytes)
-            return TooLong;
+        if (line.size() >= kMaxLineChars) return TooLong;
         line.append(c);
     }
     if (line.size() < 6)
@@ -62,6 +62,7 @@ CSRecordFile::Error CSRecordFile::ParseLine(const QByteArray& raw, CSRecord& rec
     if (addressLength < 0)
         return BadType;
     const qsizetype digits = line.size() - 2;
+    if (digits > 2 * kMaxRecordBytes) return TooLong;
     if (digits % 2 != 0)
         return OddDigits;
     const qsizetype pairs = digits / 2;

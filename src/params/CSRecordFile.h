@@ -22,6 +22,8 @@ class CSRecordFile {
 public:
     // The boot loader's record buffer.
     static constexpr int kMaxRecordBytes = 32;
+    // Any line, a header's included, after blanks are removed.
+    static constexpr int kMaxLineChars = 4096;
     // Far above any controller's firmware; keeps a wrong file from filling memory.
     static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
@@ -34,7 +36,7 @@ public:
         BadType,        // not S0..S3 or S5..S9
         OddDigits,      // an odd number of hexadecimal digits
         NotHex,         // a character that is not a hexadecimal digit
-        TooLong,        // the binary record would exceed kMaxRecordBytes
+        TooLong,        // the binary record would exceed kMaxRecordBytes (any line kMaxLineChars)
         CountMismatch,  // the byte count does not match the pairs that follow
         BadChecksum,
     };

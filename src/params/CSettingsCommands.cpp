@@ -200,10 +200,14 @@ Result CSettingsCommands::LoadSettings(const QString& path)
     if (loaded != CParameterArray::FileResult::Ok) return FromFileResult(loaded);
     if (!m_app.IsConnected() || m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
     CTimerStop timerStop;
-    switch (CheckSettingsCompatibility(list, list.ContainsSensorParameters())) {
-    case Compatibility::Accepted: break;
-    case Compatibility::Declined: return Result::Cancelled;
-    case Compatibility::Refused: return Result::Failed;
+    // Only a calibration file is tied to the controller that made it.
+    switch (CheckSettingsCompatibility(list, list.IsSensorCalibrationList())) {
+        case Compatibility::Accepted:
+            break;
+        case Compatibility::Declined:
+            return Result::Cancelled;
+        case Compatibility::Refused:
+            return Result::Failed;
     }
     return WriteList(list, true);
 }

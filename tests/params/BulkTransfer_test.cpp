@@ -196,22 +196,26 @@ private Q_SLOTS:
 
     void calibrationListsRescalePhAcross400()
     {
-        for (int deviceVersion : {400, 399}) {
+        // pH values are hundredths from 4.00 on and tenths before: multiplied on the way up,
+        // divided on the way down (multiplying there too would make them a hundred times off).
+        for (auto [listVersion, deviceVersion] :
+             QList<QPair<int, int>>{{399, 400}, {399, 399}, {408, 399}}) {
             Rig r(Opts(deviceVersion));
             CParameterArray list;
-            list.Add(CParameter(0, QStringLiteral("CODE_SOFTWAREVERSION"), 399));
+            list.Add(CParameter(0, QStringLiteral("CODE_SOFTWAREVERSION"), listVersion));
             for (auto [n, v] : QList<QPair<int, int>>{{50, 700}, {51, 400}, {52, 2000}, {55, 820}, {58, -20}, {30, 5}})
                 list.Add(CParameter(uint16_t(n), QStringLiteral("S%1").arg(n), v));
             CParameterArray::WriteOptions options;
             options.sensorTypes = {0, 1, 2, 0, 0, 0, 0, 0};  // pH on the third input only
             QCOMPARE(list.WriteAllToController(r.bus, r.ui, options), 0);
-            const bool crossed = deviceVersion == 400;
+            const bool crossed = listVersion != deviceVersion;
             QCOMPARE(r.ui.MessageIds(), crossed ? QList<int>{331} : QList<int>{});
+            const auto scaled = [&](int v) {
+                return !crossed ? v : listVersion < 400 ? v * 10 : v / 10;
+            };
             const CBusDevice& c = r.model.Controller();
-            QCOMPARE(c.Value(50), crossed ? 7000 : 700);
-            QCOMPARE(c.Value(51), crossed ? 4000 : 400);
-            QCOMPARE(c.Value(55), crossed ? 8200 : 820);
-            QCOMPARE(c.Value(58), crossed ? -200 : -20);
+            for (auto [n, v] : QList<QPair<int, int>>{{50, 700}, {51, 400}, {55, 820}, {58, -20}})
+                QCOMPARE(c.Value(n), scaled(v));
             QCOMPARE(c.Value(52), 2000);  // raw measurement values keep their scale
             QCOMPARE(c.Value(30), 5);     // the temperature input is not touched
         }
@@ -329,6 +333,7 @@ private Q_SLOTS:
         list.Add(CParameter(1, QString(), 0));
         list.BuildSensorList(r.bus);
         QCOMPARE(list.Count(), 3 + 2 * 24);
+        QVERIFY(list.IsSensorCalibrationList());
         QCOMPARE(list[0].Name, QStringLiteral("CODE_SOFTWAREVERSION"));
         QCOMPARE(list[3].Name, QStringLiteral("CODE_SENSORPARA0ITEM0"));
         QCOMPARE(list[3].Number, uint16_t(10));
@@ -346,6 +351,7 @@ private Q_SLOTS:
         list.BuildSensorList(empty.bus);
         QCOMPARE(list.Count(), 3);
         QVERIFY(!list.ContainsSensorParameters());
+        QVERIFY(!list.IsSensorCalibrationList());
     }
 };
 

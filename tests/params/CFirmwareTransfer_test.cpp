@@ -271,14 +271,18 @@ private Q_SLOTS:
 
     void simulationSendsNothing()
     {
-        Rig r;
-        r.app.simulationMode = true;
-        QVERIFY(r.Connect());
-        r.WriteFile(SRecordMaker::Image(100));
-        CFirmwareTransfer t(r.app, r.fw);
-        QCOMPARE(t.TransferFirmware(), Outcome::Simulation);
-        QVERIFY(r.ui.shown.isEmpty());
-        QVERIFY(r.app.IsConnected());
+        // On a network connection the warning comes first there too.
+        for (uint32_t type : {uint32_t(CConnection::Serial), uint32_t(CConnection::Tcp)}) {
+            Rig r(type);
+            r.app.simulationMode = true;
+            QVERIFY(r.Connect());
+            r.WriteFile(SRecordMaker::Image(100));
+            r.ui.QueueAnswer(CUserInteraction::IdYes);
+            CFirmwareTransfer t(r.app, r.fw);
+            QCOMPARE(t.TransferFirmware(), Outcome::Simulation);
+            QCOMPARE(r.ui.MessageIds(), type == CConnection::Tcp ? QList<int>{192} : QList<int>{});
+            QVERIFY(r.app.IsConnected());
+        }
     }
 };
 

@@ -87,6 +87,14 @@ private Q_SLOTS:
         QVERIFY(f.Parse(Line(0, 0, "hdr", 5) + "\n" + Line(1, 0, "x") + "\n"));
         QCOMPARE(f.Records().size(), 1);
         QCOMPARE(f.TotalDataBytes(), qint64(1));
+
+        // A header naming a long file path is far beyond the record size, and still skipped;
+        // only a line beyond the overall cap is refused.
+        const QByteArray longName = "/home/user/firmware/" + QByteArray(200, 'k') + ".s28";
+        QVERIFY(f.Parse(Line(0, 0, longName) + "\r\n" + Line(1, 0, "x") + "\r\n"));
+        QCOMPARE(f.Records().size(), 1);
+        QVERIFY(!f.Parse("S0" + QByteArray(CSRecordFile::kMaxLineChars, '0') + "\r\n"));
+        QCOMPARE(f.GetError(), CSRecordFile::TooLong);
     }
 
     void loadsFromDisk()

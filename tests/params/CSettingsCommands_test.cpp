@@ -116,7 +116,7 @@ private Q_SLOTS:
         int count = 0;
         const ModelInfo* rows = ModelInfo::Rows(count);
         for (int i = 0; i < count; ++i)
-            for (int firmware : {400, 405, 408})
+            for (int firmware = 400; firmware <= 408; ++firmware)
                 QTest::addRow("%s %d", rows[i].displayName, firmware) << int(rows[i].productCode) << firmware;
     }
 
@@ -352,6 +352,55 @@ private Q_SLOTS:
         WriteFile(anonymous, "2, \"CODE_PRODUCTID\", 10\r\n100, \"X\", \"+1\"\r\n");
         QCOMPARE(t.commands.LoadSmsModuleSettings(anonymous), Result::Failed);
         QCOMPARE(t.ui.MessageIds(), QList<int>{172});
+    }
+
+    void fullSettingsFileIsNotACalibrationFile() {
+        // A full backup holds the sensor blocks too, yet it is a settings file: its default
+        // name, the firmware messages, and no serial-number question on another controller.
+        QTemporaryDir dir;
+        Rig a(Opts(4, 407, 111));
+        QVERIFY(a.Connect());
+        a.ui.saveFileName = dir.filePath(QStringLiteral("full.par"));
+        QCOMPARE(a.commands.SaveSettings(), Result::Done);
+        QCOMPARE(a.ui.lastDefaultName, Tr(186));
+        Rig b(Opts(4, 408, 222));
+        QVERIFY(b.Connect());
+        b.ui.answers[119] = CUserInteraction::IdYes;
+        QCOMPARE(b.commands.LoadSettings(a.ui.saveFileName), Result::Done);
+        QCOMPARE(b.ui.MessageIds(), (QList<int>{119, 471, 174}));
+        QVERIFY(b.Written().contains(10));  // calibration values travel with the settings
+    }
+
+    void fullSmsModuleListRoundTrip() {
+        // From a module of 4.00 into one of 4.08: the numbers that the controller's firmware
+        // rules leave out (760, 790, ...) are recipients here and must arrive.
+        QTemporaryDir dir;
+        CParameterArray list;
+        QCOMPARE(list.LoadParameterList(ListFolder(), ModelInfo::SmsModuleProductCode, 400),
+                 CParameterArray::FileResult::Ok);
+        CDeviceModel::Options o = Opts();
+        o.sms = true;
+        o.smsFirmware = 400;
+        Rig source(o);
+        Scramble(*source.model.SmsModule(), list, 1);
+        QVERIFY(source.Connect());
+        const QString path = dir.filePath(QStringLiteral("sms.par"));
+        QCOMPARE(source.commands.SaveSmsModuleSettings(path), Result::Done);
+
+        o.smsFirmware = 408;
+        Rig target(o);
+        Scramble(*target.model.SmsModule(), list, 2);
+        QVERIFY(target.Connect());
+        QCOMPARE(target.commands.LoadSmsModuleSettings(path), Result::Done);
+        QCOMPARE(target.ui.MessageIds(), QList<int>{174});
+        QVERIFY(target.Written().contains(760) && target.Written().contains(790));
+        for (const CParameter& p : list) {
+            const CBusDevice& a = *source.model.SmsModule();
+            const CBusDevice& b = *target.model.SmsModule();
+            if (p.Number == 0) continue;
+            QVERIFY2(a.Value(p.Number) == b.Value(p.Number) && a.Text(p.Number) == b.Text(p.Number),
+                     qPrintable(p.Name));
+        }
     }
 
     void restoreFollowsTheControllersNewAddress()

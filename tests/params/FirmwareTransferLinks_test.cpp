@@ -21,6 +21,7 @@
 #include "support/CDeviceModelServer.h"
 #include "support/CScriptedUserInteraction.h"
 #include "support/CSocatPair.h"
+#include "support/CtlProcess.h"
 #include "support/SRecordMaker.h"
 #include "support/TestPaths.h"
 
@@ -250,6 +251,26 @@ private Q_SLOTS:
         QVERIFY(identify.waitForFinished(60000));
         QVERIFY(QString::fromLocal8Bit(identify.readAllStandardOutput())
                     .contains(QStringLiteral("firmware: %1").arg(firmwareAfter)));
+    }
+
+    void checkFirmwareNeedsNoController() {
+        QTemporaryDir home;
+        const QString bad = home.filePath(QStringLiteral("bad.s28"));
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(Firmware(100) + SRecordMaker::Line(2, 0x3000, "x", 1) + "\r\n");
+        f.close();
+        const CtlResult good = RunCtl({QStringLiteral("check-firmware"), m_file}, home.path());
+        QVERIFY2(good.exitCode == 0, qPrintable(good.err));
+        QVERIFY2(good.out.contains(QStringLiteral("data-bytes: 3002")), qPrintable(good.out));
+        const CtlResult refused = RunCtl({QStringLiteral("check-firmware"), bad}, home.path());
+        QCOMPARE(refused.exitCode, 5);
+        QVERIFY2(refused.err.contains(QStringLiteral("line 8: checksum error")),
+                 qPrintable(refused.err));
+        QCOMPARE(RunCtl({QStringLiteral("check-firmware"), home.filePath(QStringLiteral("none"))},
+                        home.path())
+                     .exitCode,
+                 4);
     }
 
 private:

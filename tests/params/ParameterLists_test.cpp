@@ -118,7 +118,9 @@ private Q_SLOTS:
             QVERIFY(numbers.contains(1002 + 4 * i));
             QVERIFY(numbers.contains(1228 + i));
         }
+        // The sensor blocks do not make a full list a sensor-calibration list.
         QVERIFY(list.ContainsSensorParameters());
+        QVERIFY(!list.IsSensorCalibrationList());
 
         // Firmware and model gates of the pages.
         QCOMPARE(numbers.contains(436), version >= 402);

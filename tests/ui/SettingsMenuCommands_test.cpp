@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
 
+#include "link/CConnectionArray.h"
 #include "params/CParameterArray.h"
 #include "support/CSheetRig.h"
 
@@ -64,6 +65,37 @@ private Q_SLOTS:
         QCOMPARE(rig.model.Controller().Value(500), 3);
         QCOMPARE(rig.ui.MessageIds().last(), 174);
         QVERIFY(!rig.app.IsTransferInProgress());
+    }
+
+    void restoreKeepsTheNewBusAddressForTheNextConnect() {
+        QTemporaryDir dir;
+        CSheetRig rig(Opts(false));
+        QVERIFY(rig.Connect());
+        const auto restore = [&](int address) {
+            const QString path = dir.filePath(QStringLiteral("a%1.par").arg(address));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("0, \"CODE_SOFTWAREVERSION\", " + QByteArray::number(rig.app.firmwareVersion) +
+                    "\r\n2, \"CODE_PRODUCTID\", 4\r\n5, \"CODE_BUSADDRESS\", " +
+                    QByteArray::number(address) + "\r\n500, \"T\", 2\r\n");
+            f.close();
+            rig.ui.QueueFileName(path);
+            QVERIFY(rig.sheet->RunCommand(40002));
+            QCOMPARE(rig.app.currentConnection.deviceAddress, uint32_t(address));
+        };
+        // The connection the window connects with follows: a reconnect finds the controller.
+        restore(12);
+        QVERIFY(rig.sheet->DisconnectController(false));
+        rig.sheet->ConnectController(false);
+        QVERIFY(rig.app.IsConnected());
+        QCOMPARE(rig.app.currentConnection.deviceAddress, 12u);
+
+        // Without one of its own, the stored selection does.
+        rig.sheet->ClearConnectionOverride();
+        QVERIFY(rig.app.Connections().Add(rig.app.currentConnection));
+        QVERIFY(rig.app.Connections().Select(rig.app.Connections().GetCount() - 1));
+        restore(7);
+        QCOMPARE(rig.app.Connections().GetSelected().deviceAddress, 7u);
     }
 };
 

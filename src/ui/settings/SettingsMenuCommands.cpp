@@ -17,6 +17,9 @@ void RunSettingsCommand(S& sheet, Run run)
     CGuiTransferUi ui(&sheet);
     CSettingsCommands commands(S::App(), ui);
     commands.invalidatePages = [&sheet] { sheet.InvalidatePages(); };
+    commands.onBusAddressFollowed = [&sheet](int address) {
+        sheet.FollowBusAddress(static_cast<uint32_t>(address));
+    };
     (commands.*run)(QString());
 }
 

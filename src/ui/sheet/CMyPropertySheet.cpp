@@ -24,6 +24,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
+#include "link/CConnectionArray.h"
 #include "link/CSWMBus.h"
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CBanner.h"
@@ -605,6 +606,23 @@ bool CMyPropertySheet::DisconnectController(bool ask) {
         return false;
     DisconnectedState();
     return true;
+}
+
+void CMyPropertySheet::FollowBusAddress(uint32_t address) {
+    if (m_override) {
+        m_override->deviceAddress = address;
+        return;
+    }
+    CConnectionArray& stored = App().Connections();
+    CConnection copy = stored.GetSelected();
+    copy.deviceAddress = address;
+    stored.UpdateSelected(copy);
+}
+
+void CMyPropertySheet::DisconnectAfterTransfer() {
+    // DisconnectController refuses while a transfer runs so that nothing pulls the channel
+    // from under it; here the transfer itself is done with the channel.
+    if (App().IsConnected() || m_builtConnected) DisconnectedState();
 }
 
 void CMyPropertySheet::DisconnectedState() {

@@ -99,6 +99,10 @@ public:
     void ConnectController(bool takeFirstAnswer);
     // False only when the user declined (message 179).
     bool DisconnectController(bool ask);
+    // The end of a transfer that leaves the controller unreachable (the firmware transfer):
+    // disconnects without asking and rebuilds the page set at once, while that transfer
+    // still holds the transfer-in-progress flag.
+    void DisconnectAfterTransfer();
     // A connection used instead of the stored selection (command line --demo-connection).
     // listed: the General page shows it as the current connection (the command line's
     // demo connection); tests leave it out of sight.
@@ -109,6 +113,13 @@ public:
     const CConnection* ListedConnectionOverride() const {
         return m_override && m_overrideListed ? &*m_override : nullptr;
     }
+    void ClearConnectionOverride() {
+        m_override.reset();
+        m_overrideListed = false;
+    }
+    // A restore moved the controller to another bus address (parameter 5): the connection
+    // the next connect uses keeps it, the override when one is set, else the stored selection.
+    void FollowBusAddress(uint32_t address);
     // When the page set no longer matches the application's connection state (a failed text
     // write or restart disconnected below the sheet), rebuilds it for the state it finds.
     void SyncPageSet();

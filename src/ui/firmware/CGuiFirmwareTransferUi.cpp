@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/firmware/CGuiFirmwareTransferUi.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include "app/CKorvalisControlApp.h"
+#include "lang/CLanguage.h"
+#include "pages/system/CDownloadWarning.h"
+#include "ui/sheet/CFileDialogService.h"
+#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/sheet/CMyPropertySheet.h"
+#include "ui/sheet/CProgressDialog.h"
+
+bool CGuiFirmwareTransferUi::ConfirmDownloadWarning() {
+    return CDownloadWarning::Ask(&m_sheet);
+}
+
+QString CGuiFirmwareTransferUi::ChooseFirmwareFile() {
+    return CFileDialogService::GetOpenFileName(Tr(20201), QDir::homePath(), Tr(235), &m_sheet);
+}
+
+std::unique_ptr<CTransferProgress> CGuiFirmwareTransferUi::OpenProgress() {
+    // No cancel button: once the boot loader runs, stopping half-way leaves the controller
+    // without firmware.
+    auto dialog = std::make_unique<CProgressDialog>(&m_sheet, nullptr);
+    dialog->show();
+    QCoreApplication::processEvents();
+    return dialog;
+}
+
+void CGuiFirmwareTransferUi::DisconnectAfterTransfer(CKorvalisControlApp& app) {
+    m_sheet.DisconnectAfterTransfer();
+    app.UpdateTitle();
+}
