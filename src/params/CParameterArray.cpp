@@ -399,12 +399,15 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
         return false;
     };
 
+    // A full backup holds settings and the sensor blocks: it gets the settings' messages and
+    // the pH rescaling both, or its pH values would arrive ten times off.
     if (!IsSensorCalibrationList()) {
         if (isCrossed(300)) ui.ShowMessage(305, Icon::Information, Buttons::Ok);
         if (isCrossed(306)) ui.ShowMessage(304, Icon::Information, Buttons::Ok);
         if (isCrossed(400)) ui.ShowMessage(333, Icon::Information, Buttons::Ok);
         if (isCrossed(408)) ui.ShowMessage(471, Icon::Information, Buttons::Ok);
-    } else if (isCrossed(400)) {
+    }
+    if (ContainsSensorParameters() && isCrossed(400)) {
         ui.ShowMessage(331, Icon::Information, Buttons::Ok);
         // pH values are kept in hundredths from 4.00 on, in tenths before.
         const bool up = listVersion < 400;

@@ -200,8 +200,9 @@ Result CSettingsCommands::LoadSettings(const QString& path)
     if (loaded != CParameterArray::FileResult::Ok) return FromFileResult(loaded);
     if (!m_app.IsConnected() || m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
     CTimerStop timerStop;
-    // Only a calibration file is tied to the controller that made it.
-    switch (CheckSettingsCompatibility(list, list.IsSensorCalibrationList())) {
+    // Calibration values belong to the controller that measured them, whether they come in
+    // a calibration file or in a full backup: another controller's are asked about.
+    switch (CheckSettingsCompatibility(list, list.ContainsSensorParameters())) {
         case Compatibility::Accepted:
             break;
         case Compatibility::Declined:

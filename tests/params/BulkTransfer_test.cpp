@@ -219,6 +219,17 @@ private Q_SLOTS:
             QCOMPARE(c.Value(52), 2000);  // raw measurement values keep their scale
             QCOMPARE(c.Value(30), 5);     // the temperature input is not touched
         }
+        // A full backup across 4.00: the settings' messages, and its pH values rescaled too.
+        Rig r(Opts(400));
+        CParameterArray list;
+        list.Add(CParameter(0, QStringLiteral("CODE_SOFTWAREVERSION"), 399));
+        list.Add(CParameter(50, QStringLiteral("S50"), 700));
+        list.Add(CParameter(170, QStringLiteral("T"), 1));
+        CParameterArray::WriteOptions options;
+        options.sensorTypes = {0, 1, 2, 0, 0, 0, 0, 0};
+        QCOMPARE(list.WriteAllToController(r.bus, r.ui, options), 0);
+        QCOMPARE(r.ui.MessageIds(), (QList<int>{333, 331}));
+        QCOMPARE(r.model.Controller().Value(50), 7000);
     }
 
     void unreadableDeviceVersionFallsBackToTheConnectVersion()

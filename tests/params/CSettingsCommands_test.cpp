@@ -356,7 +356,8 @@ private Q_SLOTS:
 
     void fullSettingsFileIsNotACalibrationFile() {
         // A full backup holds the sensor blocks too, yet it is a settings file: its default
-        // name, the firmware messages, and no serial-number question on another controller.
+        // name and the firmware messages; its calibration values still belong to the
+        // controller that measured them.
         QTemporaryDir dir;
         Rig a(Opts(4, 407, 111));
         QVERIFY(a.Connect());
@@ -366,9 +367,11 @@ private Q_SLOTS:
         Rig b(Opts(4, 408, 222));
         QVERIFY(b.Connect());
         b.ui.answers[119] = CUserInteraction::IdYes;
+        b.ui.answers[176] = CUserInteraction::IdOk;
         QCOMPARE(b.commands.LoadSettings(a.ui.saveFileName), Result::Done);
-        QCOMPARE(b.ui.MessageIds(), (QList<int>{119, 471, 174}));
-        QVERIFY(b.Written().contains(10));  // calibration values travel with the settings
+        QCOMPARE(b.ui.MessageIds(), (QList<int>{119, 176, 471, 174}));
+        QVERIFY(!b.Written().contains(10));
+        QVERIFY(b.Written().contains(15));
     }
 
     void fullSmsModuleListRoundTrip() {
