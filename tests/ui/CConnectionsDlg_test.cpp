@@ -2,6 +2,7 @@
 // The connection dialogs driven through their controls.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -453,6 +454,40 @@ private Q_SLOTS:
         QVERIFY(!Find<QLineEdit>(wired, "1483")->isEnabled());
         QVERIFY(!Find<QRadioButton>(wired, "1482")->isEnabled());
         QCOMPARE(Find<QLineEdit>(wired, "1483")->text(), QStringLiteral("LTRX_IBSS"));
+    }
+    void screenshots()
+    {
+        // For looking at the dialogs: KORVALIS_SCREENSHOT_DIR=/tmp/shots (under xvfb-run).
+        const QString shots = qEnvironmentVariable("KORVALIS_SCREENSHOT_DIR");
+        if (shots.isEmpty()) return;
+        CConnection tank;
+        tank.name = "Reef tank";
+        tank.type = CConnection::Tcp;
+        tank.networkAddress = "192.168.7.20";
+        QVERIFY(m_app->Connections().Add(tank));
+        const auto save = [&](QWidget& w, const char* name) {
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTest::qWait(50);
+            QVERIFY(w.grab().save(QDir(shots).filePath(QLatin1String(name))));
+        };
+        {
+            CConnectionsDlg dlg(*m_app);
+            save(dlg, "connections.png");
+        }
+        {
+            CConnection c = m_app->Connections().GetAt(0);
+            CEditConnectionDlg editor(*m_app, c);
+            save(editor, "connection-serial.png");
+        }
+        {
+            CEditConnectionDlg editor(*m_app, tank);
+            save(editor, "connection-tcp.png");
+        }
+        {
+            CLantronixConfig wireless(*m_app, 0, true);
+            save(wireless, "wireless.png");
+        }
     }
 };
 
