@@ -205,6 +205,25 @@ private Q_SLOTS:
         QCOMPARE(m["login"].toString(), QStringLiteral("tank"));
         QCOMPARE(m["subject"].toString(), QStringLiteral("Encrypted"));
 
+        // The mailer's own command line with the password as an argument, as other programs
+        // may call it.
+        {
+            QFile body(m_dir.filePath("plain-pass.txt"));
+            QVERIFY(body.open(QIODevice::WriteOnly));
+            body.write("Level low\r\n");
+            body.close();
+            QProcess mailer;
+            mailer.start(TestPaths::Program("korvalis-mailsend"),
+                         {"-starttls", "-q", "-f", "tank@example.org", "-smtp", "127.0.0.1", "-port",
+                          QString::number(server.Port()), "-t", "keeper@example.org", "-sub", "Plain pass",
+                          "-attach", body.fileName(), "-auth", "-user", "tank", "-pass", password, "-cafile", m_cert});
+            QVERIFY(mailer.waitForFinished(60000));
+            QCOMPARE(mailer.exitCode(), 0);
+            const QJsonObject plain = server.TakeMessage();
+            QCOMPARE(plain["login"].toString(), QStringLiteral("tank"));
+            QCOMPARE(plain["subject"].toString(), QStringLiteral("Plain pass"));
+        }
+
         // A wrong password is a recorded failure with the server's answer.
         app.EmailSettings().password = "wrong";
         QVERIFY(Send(app, Alert("Wrong")));
