@@ -141,6 +141,7 @@ int CParameterArray::ReadText(QByteArrayView text)
     m_items.clear();
     bool inBlock = false;
     int64_t count = 1;
+    int64_t blockElements = 0;
     int64_t step = 1;
 
     const char* data = text.data();
@@ -189,7 +190,8 @@ int CParameterArray::ReadText(QByteArrayView text)
             continue;
         }
         if (count <= 0) continue;
-        if (Count() + count > MaxElements) return CParameter::LineError;
+        blockElements += count;
+        if (blockElements > MaxBlockElements || Count() + count > MaxElements) return CParameter::LineError;
         const QString base = parameter.Name + QLatin1String(" - ");
         for (int64_t k = 0; k < count; ++k) {
             CParameter copy = parameter;

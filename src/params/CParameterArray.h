@@ -26,8 +26,11 @@ public:
 
     // A hostile file must not exhaust memory: limits on what one file may produce.
     static constexpr int MaxBlockCount = 65536;
-    // Parameter numbers are 16-bit: a list cannot name more parameters than that.
-    static constexpr int MaxElements = 65536;
+    // Blocks multiply lines: together they may make no more elements than there are
+    // parameter numbers, so a few hostile lines cannot make hundreds of thousands.
+    static constexpr int MaxBlockElements = 65536;
+    // Line by line a file is bounded by its size; this is room for large generated files.
+    static constexpr int MaxElements = 1 << 18;
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
     enum class FileResult { Ok, Cancelled, CannotOpen, BadContent, WriteFailed };
