@@ -22,6 +22,20 @@ constexpr uint16_t kVersionNumber = 0;
 constexpr uint16_t kProductCodeNumber = 2;
 constexpr uint16_t kSerialNumber = 6;
 constexpr uint16_t kBusAddressNumber = 5;
+// Each input's operating time, 1002 + 4i, travels with its sensor block.
+constexpr int kOperatingTimeBase = 1002;
+
+// The sensor blocks of the eight inputs: 20i+10 .. 20i+29 and 948 .. 979.
+bool IsSensorBlockNumber(uint16_t n)
+{
+    return (n >= 10 && n <= 169) || (n >= 948 && n <= 979);
+}
+
+bool IsOperatingTimeNumber(uint16_t n)
+{
+    return n >= kOperatingTimeBase && n <= kOperatingTimeBase + 4 * 7 &&
+           (n - kOperatingTimeBase) % 4 == 0;
+}
 
 int Truncated(double value)
 {
@@ -106,7 +120,7 @@ bool CParameterArray::ReplaceByNumber(uint16_t number, const CParameter& paramet
 bool CParameterArray::ContainsSensorParameters() const
 {
     for (const CParameter& p : m_items)
-        if ((p.Number >= 10 && p.Number <= 169) || (p.Number >= 948 && p.Number <= 979)) return true;
+        if (IsSensorBlockNumber(p.Number)) return true;
     return false;
 }
 
@@ -115,8 +129,7 @@ bool CParameterArray::IsSensorCalibrationList() const {
     for (const CParameter& p : m_items) {
         const uint16_t n = p.Number;
         if (n == kVersionNumber || n == kProductCodeNumber || n == kSerialNumber) continue;
-        const bool operatingTime = n >= 1002 && n <= 1030 && (n - 1002) % 4 == 0;
-        if (!(n >= 10 && n <= 169) && !(n >= 948 && n <= 979) && !operatingTime) return false;
+        if (!IsSensorBlockNumber(n) && !IsOperatingTimeNumber(n)) return false;
         sensor = true;
     }
     return sensor;
@@ -309,7 +322,8 @@ void CParameterArray::BuildSensorList(CSWMBus& bus)
             const int number = j < 20 ? 20 * i + 10 + j : 928 + 4 * i + j;
             Add(CParameter(static_cast<uint16_t>(number), QStringLiteral("CODE_SENSORPARA%1ITEM%2").arg(i).arg(j), 0));
         }
-        Add(CParameter(static_cast<uint16_t>(1002 + 4 * i), QStringLiteral("CODE_SENSORPARA%1_OHM%1").arg(i), 0));
+        Add(CParameter(static_cast<uint16_t>(kOperatingTimeBase + 4 * i),
+                       QStringLiteral("CODE_SENSORPARA%1_OHM%1").arg(i), 0));
     }
 }
 

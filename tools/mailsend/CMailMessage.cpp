@@ -196,8 +196,7 @@ std::string CMailMessage::Compose(std::time_t now, const std::string& messageIdH
     if (!IsAscii(subject) || subject.size() > 900)
         subjectLine = EncodeWords(subject, IsValidUtf8(subject));
     std::string text = NormaliseLineEnds(body);
-    // A text of one character has no room for a line end to compare with.
-    if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0))
+    if (!text.empty() && !text.ends_with("\r\n"))
         text += "\r\n";
     const bool ascii = IsAscii(text);
     const char* charset = ascii ? "us-ascii" : IsValidUtf8(text) ? "UTF-8" : "ISO-8859-1";

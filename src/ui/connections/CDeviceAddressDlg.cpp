@@ -37,9 +37,9 @@ CDeviceAddressDlg::CDeviceAddressDlg(uint32_t currentAddress, QWidget* parent)
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CDeviceAddressDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { CHelpViewer::ShowTopic(HelpTopic, this); });
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [this] { CHelpViewer::ShowTopic(HelpTopic, this); });
+    const auto showHelp = [this] { CHelpViewer::ShowTopic(HelpTopic, this); };
+    connect(buttons, &QDialogButtonBox::helpRequested, this, showHelp);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, showHelp);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/connections/CLantronixConfig.h"
-#include <algorithm>
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -13,6 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <QtEndian>
+#include <algorithm>
 
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/firmware/CGuiFirmwareTransferUi.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 #include "app/CKorvalisControlApp.h"
@@ -23,10 +22,7 @@ QString CGuiFirmwareTransferUi::ChooseFirmwareFile() {
 std::unique_ptr<CTransferProgress> CGuiFirmwareTransferUi::OpenProgress() {
     // No cancel button: once the boot loader runs, stopping half-way leaves the controller
     // without firmware.
-    auto dialog = std::make_unique<CProgressDialog>(&m_sheet, nullptr);
-    dialog->show();
-    QCoreApplication::processEvents();
-    return dialog;
+    return CProgressDialog::Open(&m_sheet, nullptr);
 }
 
 void CGuiFirmwareTransferUi::DisconnectAfterTransfer(CKorvalisControlApp& app) {

@@ -12,10 +12,7 @@
 
 std::unique_ptr<CTransferProgress> CGuiTransferUi::OpenProgressWindow(bool* cancelFlag)
 {
-    auto dialog = std::make_unique<CProgressDialog>(m_parent.data(), cancelFlag);
-    dialog->show();
-    QCoreApplication::processEvents();
-    return dialog;
+    return CProgressDialog::Open(m_parent.data(), cancelFlag);
 }
 
 bool CGuiTransferUi::PumpPendingMessages()

@@ -576,11 +576,7 @@ void CMyPropertySheet::ConnectController(bool takeFirstAnswer) {
     app.firmwareVersion = 1000;
     app.Connect(m_override ? &*m_override : nullptr, takeFirstAnswer);
     if (app.IsConnected()) {
-        // Before the rebuild: the General page, activated by the rebuild or active already,
-        // then reads once.
-        InvalidatePages();
-        BuildPageSet();
-        UpdateSheetButtons();
+        ConnectedState();
         Q_EMIT connectionStateChanged();
         return;
     }
@@ -625,6 +621,14 @@ void CMyPropertySheet::DisconnectAfterTransfer() {
     if (App().IsConnected() || m_builtConnected) DisconnectedState();
 }
 
+void CMyPropertySheet::ConnectedState() {
+    // Before the rebuild: the General page, activated by the rebuild or active already,
+    // then reads once.
+    InvalidatePages();
+    BuildPageSet();
+    UpdateSheetButtons();
+}
+
 void CMyPropertySheet::DisconnectedState() {
     RemovePages();
     App().Disconnect();
@@ -649,11 +653,7 @@ void CMyPropertySheet::SyncPageSet() {
     }
     if (m_builtConnected == app.IsConnected()) return;
     if (app.IsConnected()) {
-        // Before the rebuild: the General page, activated by the rebuild or active already,
-        // then reads once.
-        InvalidatePages();
-        BuildPageSet();
-        UpdateSheetButtons();
+        ConnectedState();
     } else {
         DisconnectedState();
     }

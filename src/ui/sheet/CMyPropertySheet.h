@@ -196,6 +196,8 @@ private:
     void CreateControls();
     void CreateMenu();
     void UpdateMenu(QMenu* menu);
+    // The page set for the state the application is in, after a connect or a disconnect.
+    void ConnectedState();
     void DisconnectedState();
 
     QList<CMyPropertyPage*> m_pages;

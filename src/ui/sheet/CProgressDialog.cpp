@@ -2,6 +2,7 @@
 #include "ui/sheet/CProgressDialog.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -10,6 +11,14 @@
 #include <algorithm>
 
 #include "lang/CLanguage.h"
+
+std::unique_ptr<CProgressDialog> CProgressDialog::Open(QWidget* parent, bool* cancelFlag)
+{
+    auto dialog = std::make_unique<CProgressDialog>(parent, cancelFlag);
+    dialog->show();
+    QCoreApplication::processEvents();
+    return dialog;
+}
 
 CProgressDialog::CProgressDialog(QWidget* parent, bool* cancelFlag)
     : QDialog(parent),

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "params/CTransferProgress.h"
 
@@ -22,6 +23,8 @@ public:
     // cancelFlag (caller-owned) is set when the user cancels; nullptr hides the cancel button.
     CProgressDialog(QWidget* parent, bool* cancelFlag);
     ~CProgressDialog() override;
+    // A window shown and painted at once, before the operation's first blocking step.
+    static std::unique_ptr<CProgressDialog> Open(QWidget* parent, bool* cancelFlag);
 
     void SetRange(int maximum) override;
     void SetPos(int pos) override;
