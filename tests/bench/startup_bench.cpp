@@ -19,10 +19,10 @@
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"
 #include "support/CScriptedUserInteraction.h"
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
-#include "ui/sheet/CPageRegistry.h"
-#include "ui/sheet/CPageTable.h"
+#include "ui/page/CPageRegistry.h"
+#include "ui/page/CPageTable.h"
 
 namespace {
 // Stands in for the pages of the table that are not built yet: one read each.

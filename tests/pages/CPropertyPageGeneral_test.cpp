@@ -21,8 +21,8 @@
 #include "pages/system/CPropertyPageGeneral.h"
 #include "support/CSheetRig.h"
 #include "ui/sheet/CAboutDlg.h"
-#include "ui/sheet/CEditSpin.h"
-#include "ui/sheet/PageConversions.h"
+#include "ui/page/CEditSpin.h"
+#include "ui/page/PageConversions.h"
 
 namespace {
 using Writes = QVector<QPair<int, int64_t>>;

@@ -29,7 +29,7 @@
 #include "pages/measurement/CSaveMeasOptionsDlg.h"
 #include "params/CMeasuredValueArray.h"
 #include "support/CSheetRig.h"
-#include "ui/sheet/CEditSpin.h"
+#include "ui/page/CEditSpin.h"
 
 namespace {
 using Writes = QVector<QPair<int, int64_t>>;

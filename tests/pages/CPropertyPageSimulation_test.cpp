@@ -9,10 +9,10 @@
 #include <QTest>
 #include <QTimeEdit>
 
-#include "pages/outputs/CLevelPicture.h"
-#include "pages/outputs/CPropertyPageSimulation.h"
+#include "pages/illumination/CLevelPicture.h"
+#include "pages/illumination/CPropertyPageSimulation.h"
 #include "support/CSheetRig.h"
-#include "ui/sheet/CEditSpin.h"
+#include "ui/page/CEditSpin.h"
 
 namespace {
 using Writes = QVector<QPair<int, int64_t>>;

@@ -17,7 +17,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "device/CDeviceModel.h"
 #include "support/CScriptedUserInteraction.h"
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 
 class CSheetRig {

@@ -14,13 +14,13 @@
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "support/CSheetRig.h"
-#include "ui/sheet/CEditSpin.h"
+#include "ui/page/CEditSpin.h"
 #include "ui/sheet/CHelpViewer.h"
 #include "ui/sheet/CInPlaceEdit.h"
 #include "ui/sheet/CMessageService.h"
 #include "ui/sheet/CMyListCtrl.h"
-#include "ui/sheet/CPageRegistry.h"
-#include "ui/sheet/PageConversions.h"
+#include "ui/page/CPageRegistry.h"
+#include "ui/page/PageConversions.h"
 
 namespace {
 using Writes = QVector<QPair<int, int64_t>>;

@@ -17,8 +17,8 @@
 #include "lang/CLanguage.h"
 #include "support/CSheetRig.h"
 #include "ui/sheet/CBrowser.h"
-#include "ui/sheet/CPageRegistry.h"
-#include "ui/sheet/CPageTable.h"
+#include "ui/page/CPageRegistry.h"
+#include "ui/page/CPageTable.h"
 
 namespace {
 using Ui = CUserInteraction;

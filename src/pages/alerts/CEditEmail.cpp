@@ -17,7 +17,7 @@
 #include "app/CEmailAlerts.h"
 #include "lang/CLanguage.h"
 #include "ui/sheet/CMessageService.h"
-#include "ui/sheet/PageConversions.h"
+#include "ui/page/PageConversions.h"
 
 namespace {
 

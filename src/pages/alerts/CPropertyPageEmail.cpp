@@ -23,7 +23,7 @@
 #include "pages/alerts/CEditEmail.h"
 #include "params/CEmailSettings.h"
 #include "ui/sheet/CMessageService.h"
-#include "ui/sheet/CPageRegistry.h"
+#include "ui/page/CPageRegistry.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageEmail);
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 
 class CEmail;
 class CEmailSettings;

@@ -24,11 +24,11 @@
 #include "pages/measurement/CGuiMeasDownloadUi.h"
 #include "pages/measurement/CMeasDataDialog.h"
 #include "params/CMeasDownload.h"
-#include "ui/sheet/CEditSpin.h"
+#include "ui/page/CEditSpin.h"
 #include "ui/sheet/CMessageService.h"
-#include "ui/sheet/CPageRegistry.h"
-#include "ui/sheet/CUpdate.h"
-#include "ui/sheet/PageConversions.h"
+#include "ui/page/CPageRegistry.h"
+#include "ui/page/CUpdate.h"
+#include "ui/page/PageConversions.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageMeasurement);
 
@@ -50,20 +50,17 @@ void KeepPlace(QWidget* w) {
 
 CPropertyPageMeasurement::CPropertyPageMeasurement() = default;
 
-bool CPropertyPageMeasurement::InitHelpTopics() {
-    m_pageHelpTopic = 115;
-    return true;
+void CPropertyPageMeasurement::DeclareFields() {
+    Real(780, IdInterval).Range(1, 720).SetValue(1);  // minutes
+    Hidden(781);                                      // recorded inputs, one bit each
+    Real(782, IdSetting).Range(8, 600).SetValue(8);
+    ReadOrder({780, 781, 782});
+    WriteOrder({780, 782, 781});
+    PageTopic(115);
 }
 
-CEditSpin* CPropertyPageMeasurement::SettingEdit(int id, double& field, int key, double minimum,
-                                                 double maximum) {
-    auto* c = new CEditSpin(id, 1, minimum, maximum, this);
-    Bind(
-        c, [c, &field] { c->SetValueQuietly(field); }, [c, &field] { field = c->value(); });
-    connect(c, &CEditSpin::valueEdited, this,
-            [this, c, &field, key] { OnSettingEdited(c, field, key); });
-    c->setMinimumWidth(90);
-    return c;
+uint8_t CPropertyPageMeasurement::Mask() const {
+    return uint8_t(const_cast<CPropertyPageMeasurement*>(this)->FieldOf(781)->Value()) & 0xFF;
 }
 
 void CPropertyPageMeasurement::CreateControls() {
@@ -71,8 +68,10 @@ void CPropertyPageMeasurement::CreateControls() {
     auto* recording = new QGroupBox(Tr(20701), this);
     auto* form = new QFormLayout(recording);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    m_intervalEdit = SettingEdit(IdInterval, m_interval, 780, 1, 720);
-    m_settingEdit = SettingEdit(IdSetting, m_setting, 782, 8, 600);
+    m_intervalEdit = ControlAs<CEditSpin>(IdInterval);
+    m_settingEdit = ControlAs<CEditSpin>(IdSetting);
+    m_intervalEdit->setMinimumWidth(90);
+    m_settingEdit->setMinimumWidth(90);
     form->addRow(Tr(20702), m_intervalEdit);
     form->addRow(Tr(20703), m_settingEdit);
 
@@ -95,7 +94,7 @@ void CPropertyPageMeasurement::CreateControls() {
     const int row = std::max(m_inputs->fontMetrics().height() + 6, 20);
     m_inputs->setMinimumSize(240, m_inputs->header()->sizeHint().height() + 8 * row + 6);
     Bind(
-        m_inputs, [this] { ShowMask(m_mask); }, [this] { m_mask = CheckedMask(); });
+        m_inputs, [this] { ShowMask(Mask()); }, [this] { FieldOf(781)->SetValue(CheckedMask()); });
     connect(m_inputs, &QTreeWidget::itemChanged, this,
             [this](QTreeWidgetItem* item) { OnInputToggled(item); });
     auto* inputsLabel = new QLabel(Tr(20704), recording);
@@ -187,55 +186,27 @@ void CPropertyPageMeasurement::CreateControls() {
 
 // --- read and write ----------------------------------------------------------------------------
 
-bool CPropertyPageMeasurement::ReadValues() {
-    if (!ReadValue(780, m_interval)) return false;
-    m_recordedInterval = static_cast<int>(m_interval);
-    if (ReadParam(781) != 0) return false;
-    m_mask = static_cast<uint8_t>(Unsigned(LastValue()) & 0xFF);
-    m_recordedMask = m_mask;
-    return ReadValue(782, m_setting);
+void CPropertyPageMeasurement::OnFieldsRead() {
+    m_recordedInterval = int(FieldOf(780)->Value());
+    m_recordedMask = Mask();
 }
 
-bool CPropertyPageMeasurement::WriteValues() {
-    if (IsChanged(780)) {
-        if (!WriteIfChanged(780, 780, m_interval)) return false;
-        m_recordedInterval = static_cast<int>(PageConversions::DisplayToDevice(m_interval, 1));
-    }
-    if (!WriteIfChanged(782, 782, m_setting)) return false;
-    if (IsChanged(781)) {
-        if (!WriteIfChanged(781, 781, m_mask)) return false;
-        m_recordedMask = m_mask;
-    }
-    return true;
+void CPropertyPageMeasurement::OnWritten(int key) {
+    if (key == 780) m_recordedInterval = int(ComposedValue(780));
+    if (key == 781) m_recordedMask = Mask();
 }
 
 // --- edits -------------------------------------------------------------------------------------
 
-bool CPropertyPageMeasurement::ChangeAllowed() {
+// The first change while the recorder holds values asks message 185.
+bool CPropertyPageMeasurement::AcceptEdit(int) {
     if (IsModified() || m_stored == 0) return true;
     return CMessageService::ShowMessage(185, CMessageService::Icon::Warning,
                                         CMessageService::Buttons::YesNo, {},
                                         this) == CUserInteraction::IdYes;
 }
 
-void CPropertyPageMeasurement::OnSettingEdited(CEditSpin* edit, const double& field, int key) {
-    if (m_fillingControls) return;
-    if (!ChangeAllowed()) {
-        // The field still holds the value before the edit.
-        edit->SetValueQuietly(field);
-        return;
-    }
-    ControlEdited(key);
-}
-
-void CPropertyPageMeasurement::OnInputToggled(QTreeWidgetItem* item) {
-    if (m_fillingControls) return;
-    if (!ChangeAllowed()) {
-        CUpdate update(m_fillingControls);
-        const bool was = (m_mask & item->data(0, kMaskRole).toUInt()) != 0;
-        item->setCheckState(0, was ? Qt::Checked : Qt::Unchecked);
-        return;
-    }
+void CPropertyPageMeasurement::OnInputToggled(QTreeWidgetItem*) {
     ControlEdited(781);
 }
 

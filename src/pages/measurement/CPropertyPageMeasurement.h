@@ -8,7 +8,7 @@
 #include <QTime>
 #include <cstdint>
 
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 
 class CEditSpin;
 class QDateEdit;
@@ -52,27 +52,20 @@ public:
     void OpenFile();
 
 protected:
-    bool InitHelpTopics() override;
+    void DeclareFields() override;
     void CreateControls() override;
-    int ReadCount() const override { return 3; }
-    bool ReadValues() override;
-    int WriteCount() const override { return 3; }
-    bool WriteValues() override;
+    void OnFieldsRead() override;
+    bool AcceptEdit(int key) override;
+    void OnWritten(int key) override;
     void UpdateControlStates() override;
     void OnRefreshTick() override;
 
 private:
-    CEditSpin* SettingEdit(int id, double& field, int key, double minimum, double maximum);
-    // The first change while the recorder holds values asks message 185; false = refused.
-    bool ChangeAllowed();
-    void OnSettingEdited(CEditSpin* edit, const double& field, int key);
     void OnInputToggled(QTreeWidgetItem* item);
     uint8_t CheckedMask() const;
     void ShowMask(uint8_t mask);
 
-    double m_interval = 1;  // 780, minutes
-    double m_setting = 8;   // 782
-    uint8_t m_mask = 0;     // 781 as the check marks show it
+    uint8_t Mask() const;
     // The controller's interval and mask as last read or written: a download is laid out
     // by what the recorder used, not by an edit that was never sent.
     int m_recordedInterval = 1;

@@ -10,7 +10,7 @@
 #include "app/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/remote/CFrontKorvalisB.h"
-#include "ui/sheet/CPageRegistry.h"
+#include "ui/page/CPageRegistry.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageRemote);
 

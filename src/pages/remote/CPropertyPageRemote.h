@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 
 class CFrontKorvalisB;
 

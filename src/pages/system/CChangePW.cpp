@@ -13,7 +13,7 @@
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "ui/sheet/CMessageService.h"
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 
 namespace {

@@ -25,11 +25,11 @@
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
 #include "ui/sheet/CAboutDlg.h"
-#include "ui/sheet/CEditSpin.h"
+#include "ui/page/CEditSpin.h"
 #include "ui/sheet/CMyPropertySheet.h"
-#include "ui/sheet/CPageRegistry.h"
-#include "ui/sheet/CUpdate.h"
-#include "ui/sheet/PageConversions.h"
+#include "ui/page/CPageRegistry.h"
+#include "ui/page/CUpdate.h"
+#include "ui/page/PageConversions.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageGeneral);
 

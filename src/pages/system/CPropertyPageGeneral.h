@@ -18,7 +18,7 @@
 //   1550 .. 1552 backlight choice (701)   1553 night from (702)   1554 night until (703)
 #pragma once
 
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 
 class CEditSpin;
 class QButtonGroup;

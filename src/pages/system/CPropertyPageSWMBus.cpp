@@ -17,7 +17,7 @@
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
-#include "ui/sheet/CPageRegistry.h"
+#include "ui/page/CPageRegistry.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageSWMBus);
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -7,7 +7,7 @@
 #include "lang/CLanguage.h"
 #include "pages/system/CDownloadWarning.h"
 #include "ui/sheet/CFileDialogService.h"
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 #include "ui/sheet/CProgressDialog.h"
 

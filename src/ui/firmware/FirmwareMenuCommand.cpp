@@ -5,7 +5,7 @@
 #include "lang/CLanguage.h"
 #include "params/CFirmwareTransfer.h"
 #include "ui/firmware/CGuiFirmwareTransferUi.h"
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "lang/CLanguage.h"
 #include "params/CSettingsCommands.h"
 #include "ui/settings/CGuiTransferUi.h"
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 
 namespace {

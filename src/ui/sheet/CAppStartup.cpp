@@ -13,7 +13,7 @@
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CLanguageDlg.h"
 #include "ui/sheet/CMessageService.h"
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 #include "ui/connections/CConnectionCommands.h"
 

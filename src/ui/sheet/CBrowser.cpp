@@ -4,7 +4,7 @@
 #include <QHeaderView>
 
 #include "app/CKorvalisControlApp.h"
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 
 CBrowser::CBrowser(CMyPropertySheet* sheet, QWidget* parent) : QTreeWidget(parent), m_sheet(sheet) {

@@ -32,9 +32,9 @@
 #include "ui/sheet/CGuiUserInteraction.h"
 #include "ui/sheet/CLanguageDlg.h"
 #include "ui/sheet/CMessageService.h"
-#include "ui/sheet/CMyPropertyPage.h"
-#include "ui/sheet/CPageRegistry.h"
-#include "ui/sheet/CPageTable.h"
+#include "ui/page/CMyPropertyPage.h"
+#include "ui/page/CPageRegistry.h"
+#include "ui/page/CPageTable.h"
 
 namespace {
 CMyPropertySheet* g_sheet = nullptr;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pages/outputs/CLevelPicture.h"
+#include "pages/illumination/CLevelPicture.h"
 
 #include <QImage>
 #include <QPainter>

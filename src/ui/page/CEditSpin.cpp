@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CEditSpin.h"
+#include "ui/page/CEditSpin.h"
 
 #include <QLineEdit>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
 
-#include "ui/sheet/PageConversions.h"
+#include "ui/page/PageConversions.h"
 
 namespace {
 int DecimalsOf(double factor) {
@@ -156,4 +156,10 @@ void CEditSpin::OnValueChanged(double v) {
         --m_lower->m_quiet;
     }
     if (m_quiet == 0) Q_EMIT valueEdited(v);
+}
+
+void CEditSpin::SetOwnRange(double minimum, double maximum) {
+    m_ownMinimum = minimum;
+    m_ownMaximum = maximum;
+    setRange(minimum, maximum);
 }

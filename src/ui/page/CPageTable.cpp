@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CPageTable.h"
+#include "ui/page/CPageTable.h"
 
 #include "app/CKorvalisControlApp.h"
 #include "app/ModelInfo.h"

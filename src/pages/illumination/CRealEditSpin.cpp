@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pages/outputs/CRealEditSpin.h"
+#include "pages/illumination/CRealEditSpin.h"
 
 #include <QLocale>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CPageRegistry.h"
+#include "ui/page/CPageRegistry.h"
 
 #include <QHash>
 
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 
 namespace {
 // Function-local so that registrars in other files may run first.

@@ -4,11 +4,13 @@
 // access operations through which a page reads and writes controller parameters.
 //
 // A page usually implements only:
-//   CreateControls()      build its controls (objectName = control identifier) and bindings
-//   ReadCount/ReadValues  its parameters in order, converted to display units
-//   WriteValues           the changed values in order, converted to the controller's integers
-//   UpdateControlStates   enabling and visibility
-//   InitHelpTopics        control -> help topic
+//   DeclareFields()       its parameters as declared fields (CPageField), read and write order,
+//                         enabling (EnableWhen) and help (HelpTopic); the base reads, writes,
+//                         counts and binds them
+//   CreateControls()      the layout: Control(id) gives each declared field's control
+//   UpdateControlStates   what no declaration expresses
+// Pages with logic beyond declarations override ReadValues/WriteValues and call
+// ReadField(number)/WriteField(number) for the declared part.
 // See docs/architecture.md, "How to add a page".
 #pragma once
 
@@ -21,15 +23,22 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <deque>
+#include <optional>
 #include <vector>
 
+#include "ui/page/CPageField.h"
+
+class CBindingSet;
 class CKorvalisControlApp;
 class CMyPropertySheet;
 class CSensor;
 class CEditSpin;
 class QCheckBox;
+class QButtonGroup;
 class QComboBox;
 class QDateEdit;
+class QLabel;
 class QLineEdit;
 class QTimeEdit;
 class QTreeWidgetItem;
@@ -83,6 +92,8 @@ public:
     // Writes the values whose change flags are set, in the page's order.
     virtual void WritePage();
     virtual void UpdateControlStates() {}
+    // The declared enabling (EnableWhen), then UpdateControlStates: what the base calls.
+    void RefreshControlStates();
     // Stores the flag and tells the sheet (Send button). False clears every change flag.
     virtual void MarkModified(bool modified);
     void UpdateSheetButtons();
@@ -115,6 +126,21 @@ public:
     double LastValue() const;
     double LastSignedValue() const;
     QByteArray LastText() const;
+    // A read that gives its value (signed or unsigned reading); nothing on failure (with the
+    // failure handling of ReadParam).
+    std::optional<double> Read(int number, bool isSigned = false, bool toSmsModule = false);
+
+    // --- declared fields ------------------------------------------------------------------------
+    // The field of a control, or the first field of a parameter; nullptr if none.
+    CPageField* FieldAt(int controlId);
+    CPageField* FieldOf(int number);
+    const std::deque<CPageField>& Fields() const { return m_fields; }
+    // A control by identifier (declared or any child with that objectName).
+    QWidget* Control(int controlId) const;
+    template <class T>
+    T* ControlAs(int controlId) const {
+        return qobject_cast<T*>(Control(controlId));
+    }
 
     // --- context help -------------------------------------------------------------------------
     uint16_t HelpTopicFor(int controlId) const;
@@ -137,19 +163,22 @@ Q_SIGNALS:
 protected:
     static CKorvalisControlApp& App();
 
+    // The page's declaration (called once, before CreateControls): fields, orders, enabling,
+    // help. The declared controls exist afterwards; CreateControls lays them out.
+    virtual void DeclareFields() {}
     // Dialog initialisation: build controls and bindings here (called once).
     virtual void CreateControls() {}
     // Extra field <-> control transfers beyond the bindings.
     virtual void DoDataExchange(bool saveAndValidate) {}
     // Number of transfers ReadValues makes (drives the progress bar).
-    virtual int ReadCount() const { return m_readCount; }
+    virtual int ReadCount() const { return m_readCount >= 0 ? m_readCount : DeclaredReadCount(); }
     // The page's reads in order, each converted into the page's fields. Return false at the
     // first failed read (ReadValue and friends return false for you).
-    virtual bool ReadValues() { return true; }
+    virtual bool ReadValues();
     virtual int WriteCount() const { return ChangedCount(); }
     // The page's writes in order, only those whose change flag is set. Return false at the
     // first failure (WriteIfChanged returns false for you).
-    virtual bool WriteValues() { return true; }
+    virtual bool WriteValues();
     // Live values on the 100 ms tick (before the bus's idle count).
     virtual void OnRefreshTick() {}
     // Every tick, also in simulation mode and while a transfer runs (before OnRefreshTick):
@@ -158,7 +187,51 @@ protected:
     virtual void OnAnyTick() {}
     // After a user edit of a bound control (fields already updated).
     virtual void OnValueEdited(int key) {}
+    // Before a user edit of key is taken; false puts the control back (nothing changes).
+    virtual bool AcceptEdit(int key) { return true; }
+    // After the declared parameter with this key went out successfully.
+    virtual void OnWritten(int key) {}
+    // After all declared fields were read (ReadValues' default), before the controls fill.
+    virtual void OnFieldsRead() {}
     void SetReadCount(int count) { m_readCount = count; }
+
+    // --- declaring fields (in DeclareFields) ------------------------------------------------
+    // Each creates the field and its control (objectName = controlId) and binds them.
+    CPageField& Real(int number, int controlId, double factor = 1);
+    CPageField& Real(int number, CEditSpin* control);  // a CEditSpin the page made itself
+    CPageField& Check(int number, int controlId, const QString& text = {});
+    CPageField& Combo(int number, int controlId, const QStringList& items);
+    CPageField& Radio(int number, const std::vector<int>& controlIds, const QStringList& texts = {});
+    CPageField& Time(int number, int controlId);      // minutes after midnight
+    CPageField& Duration(int number, int controlId);  // seconds, H:mm:ss
+    CPageField& Date(int number, int controlId);      // day numbers
+    CPageField& Text(int number, int controlId, int maxLength = 255);
+    // Read-only value shown as a label through the field's Format (default: the number).
+    CPageField& Label(int number, int controlId, double factor = 1);
+    // Read and kept, not shown (a value the page needs, or bits it must preserve).
+    CPageField& Hidden(int number);
+    // Orders as the controller wants them; default read order = declaration order, default
+    // write order = read order.
+    void ReadOrder(std::vector<int> numbers) { m_readOrder = std::move(numbers); }
+    void WriteOrder(std::vector<int> numbers) { m_writeOrder = std::move(numbers); }
+    // Bits of a shared parameter that no field covers are kept from the last read unless
+    // the page says otherwise here (mask = the bits to keep).
+    void KeepBits(int number, uint32_t mask) { m_keepBits[number] = mask; }
+    // The controls are enabled exactly while the predicate holds.
+    void EnableWhen(const std::vector<int>& controlIds, std::function<bool()> predicate);
+    void HelpTopic(uint16_t topic, const std::vector<int>& controlIds);
+    void PageTopic(uint16_t topic) { m_pageHelpTopic = topic; }
+    // Reads / writes one declared parameter (all its fields); the write only when one of
+    // its fields' keys is changed. True when done or not due (When false, unchanged).
+    bool ReadField(int number);
+    bool WriteField(int number);
+    // The parameter's last value from the device (0 before the first read).
+    uint32_t LastRaw(int number) const { return m_lastRaw.value(number, 0); }
+    // The value the declared fields of a parameter make together.
+    int64_t ComposedValue(int number) const;
+    // Fills the controls from the fields (under CUpdate).
+    void ShowFields();
+    CBindingSet& Bindings() { return *m_bindingSet; }
 
     // --- read and write helpers ---------------------------------------------------------------
     // number -> raw / factor (signed or unsigned reading). False on failure, field unchanged.
@@ -169,6 +242,7 @@ protected:
     // Writes value x factor (see DisplayToDevice) when key's change flag is set.
     bool WriteIfChanged(int key, int number, double value, double factor = 1.0,
                         bool toSmsModule = false);
+
 
     // --- bindings: a control, its field, its change key (usually the parameter number) -------
     // The change handler does nothing while the page fills its controls; otherwise it copies
@@ -189,6 +263,11 @@ protected:
     // ControlEdited(key) yourself.
     void Bind(QWidget* control, std::function<void()> toControl, std::function<void()> toField);
     void ControlEdited(int key);
+    QButtonGroup* BindRadio(const std::vector<int>& ids, int& field, int key,
+                            const QStringList& texts = {});
+    std::vector<QCheckBox*> BindBits(const std::vector<int>& ids, uint32_t& mask, int key,
+                                     const QStringList& texts = {}, int firstBit = 0);
+    QLabel* BindLabel(int controlId, std::function<QString()> text);
 
     QHash<int, uint16_t> m_helpTopics;  // control identifier -> help topic
     uint16_t m_pageHelpTopic = 1;
@@ -199,11 +278,13 @@ protected:
 
 private:
     void AccessFailed(bool quiet);
+    CPageField& AddField(CPageField::Kind kind, int number, int controlId, QWidget* control);
+    std::vector<int> EffectiveReadOrder() const;
+    int DeclaredReadCount() const;
 
-    struct Binding {
-        QPointer<QWidget> control;
-        std::function<void()> toControl;
-        std::function<void()> toField;
+    struct EnableRule {
+        std::vector<int> controls;
+        std::function<bool()> predicate;
     };
 
     QString m_caption;
@@ -222,9 +303,16 @@ private:
     bool m_isLast = false;
     bool m_everActivated = false;
     bool m_inTick = false;
-    int m_readCount = 0;
+    int m_readCount = -1;
     QSet<int> m_changed;
     bool m_allChanged = false;
     QTimer m_refreshTimer;
-    std::vector<Binding> m_bindings;
+    CBindingSet* m_bindingSet;
+    std::deque<CPageField> m_fields;
+    QHash<int, QWidget*> m_controls;
+    std::vector<int> m_readOrder;
+    std::vector<int> m_writeOrder;
+    QHash<int, uint32_t> m_keepBits;
+    QHash<int, uint32_t> m_lastRaw;
+    std::vector<EnableRule> m_enableRules;
 };

@@ -4,10 +4,9 @@
 // (read only) as a bar and a picture.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
-#include "ui/sheet/CMyPropertyPage.h"
+#include "ui/page/CMyPropertyPage.h"
 
 class CLevelPicture;
 class QLabel;
@@ -32,31 +31,16 @@ public:
 
     CPropertyPageSimulation();
 
-    int Level() const { return m_level; }
-    uint8_t SwitchByte() const { return m_switchByte; }
+    int Level() const;
+    uint8_t SwitchByte() const { return uint8_t(ComposedValue(712)); }
 
 protected:
-    bool InitHelpTopics() override;
+    void DeclareFields() override;
     void CreateControls() override;
-    void DoDataExchange(bool saveAndValidate) override;
-    int ReadCount() const override { return 11; }
-    bool ReadValues() override;
-    int WriteCount() const override { return 11; }
-    bool WriteValues() override;
+    void OnFieldsRead() override;
 
 private:
     void ShowLevel();
-
-    double m_valueA = 0;  // 490
-    double m_valueB = 0;  // 491 / 10
-    double m_valueC = 0;  // 492 / 10
-    double m_valueD = 0;  // 493
-    int m_time1 = 0;      // 496, minutes
-    int m_time2 = 0;      // 497, minutes
-    int m_level = 0;      // 498, read only
-    std::array<bool, 7> m_switches{};
-    uint8_t m_switchByte = 0;  // 712
-    double m_valueE = 0;       // 714, whole numbers
 
     QProgressBar* m_levelBar = nullptr;
     QLabel* m_levelText = nullptr;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/PageConversions.h"
+#include "ui/page/PageConversions.h"
 
 #include <QDateEdit>
 #include <QLocale>

@@ -5,7 +5,7 @@
 // typed values are cut off only when written (2.55 with factor 10 goes out as 25).
 #pragma once
 
-#include "ui/sheet/CEditSpin.h"
+#include "ui/page/CEditSpin.h"
 
 class CRealEditSpin : public CEditSpin {
     Q_OBJECT

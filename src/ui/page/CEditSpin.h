@@ -27,6 +27,10 @@ public:
     // The spin buttons (and arrow keys) move only within this range, which may be narrower
     // than the range that can be typed.
     void SetSpinRange(double minimum, double maximum);
+    // The range that may be typed, before any coupling narrows it.
+    void SetOwnRange(double minimum, double maximum);
+    double OwnMinimum() const { return m_ownMinimum; }
+    double OwnMaximum() const { return m_ownMaximum; }
 
     // Coupled ranges: this control's maximum follows the other's value (and the other's
     // minimum follows this one's), e.g. a "from" field that may not pass its "to" field.
