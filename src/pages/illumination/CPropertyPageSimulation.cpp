@@ -119,6 +119,6 @@ void CPropertyPageSimulation::ShowLevel() {
     if (m_picture) m_picture->SetPhase(CLevelPicture::PhaseForLevel(shown));
 }
 
-void CPropertyPageSimulation::OnFieldsRead() {
-    ShowLevel();
+void CPropertyPageSimulation::OnFieldRead(int number) {
+    if (number == 498) ShowLevel();
 }

@@ -37,7 +37,8 @@ public:
 protected:
     void DeclareFields() override;
     void CreateControls() override;
-    void OnFieldsRead() override;
+    // The level shows as soon as it is read, even when a later read fails.
+    void OnFieldRead(int number) override;
 
 private:
     void ShowLevel();

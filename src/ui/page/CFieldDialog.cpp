@@ -18,6 +18,12 @@ CFieldDialog::CFieldDialog(int templateId, QWidget* parent)
     };
 }
 
+CFieldDialog::~CFieldDialog() {
+    // The bindings go before the base deletes the controls, which may still signal.
+    m_filling = true;
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
 void CFieldDialog::ShowFields() {
     {
         CUpdate update(m_filling);

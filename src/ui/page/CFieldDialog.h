@@ -21,6 +21,7 @@ class CFieldDialog : public QDialog {
 public:
     // templateId becomes the dialog's objectName (the language module's template number).
     explicit CFieldDialog(int templateId, QWidget* parent = nullptr);
+    ~CFieldDialog() override;
 
     // The fields into the controls (done once before the dialog is first shown).
     void ShowFields();

@@ -41,7 +41,12 @@ CMyPropertyPage::CMyPropertyPage(QWidget* parent)
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMyPropertyPage::RefreshTick);
 }
 
-CMyPropertyPage::~CMyPropertyPage() = default;
+CMyPropertyPage::~CMyPropertyPage() {
+    // Controls may announce changes while they are destroyed; the bindings that would take
+    // them must still exist and ignore them.
+    m_fillingControls = true;
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
 
 CKorvalisControlApp& CMyPropertyPage::App() {
     return CKorvalisControlApp::Instance();
@@ -503,6 +508,7 @@ bool CMyPropertyPage::ReadField(int number) {
         const QString text = QString::fromLatin1(LastText());
         for (CPageField& f : m_fields)
             if (f.Number() == number) f.SetText(text);
+        OnFieldRead(number);
         return true;
     }
     if (ReadParam(number, false, first->IsToSmsModule()) != 0) return false;
@@ -513,6 +519,7 @@ bool CMyPropertyPage::ReadField(int number) {
     m_lastRaw.insert(number, raw);
     for (CPageField& f : m_fields)
         if (f.Number() == number && f.Applies()) f.FromDevice(raw, signedRaw);
+    OnFieldRead(number);
     return true;
 }
 

@@ -191,6 +191,8 @@ protected:
     virtual bool AcceptEdit(int key) { return true; }
     // After the declared parameter with this key went out successfully.
     virtual void OnWritten(int key) {}
+    // After a declared parameter was read (its fields hold the new value).
+    virtual void OnFieldRead(int number) {}
     // After all declared fields were read (ReadValues' default), before the controls fill.
     virtual void OnFieldsRead() {}
     void SetReadCount(int count) { m_readCount = count; }
