@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SensorParameters.h"
 #include "app/CKorvalisControlApp.h"
 
 #include <QDir>
@@ -331,16 +332,16 @@ bool CKorvalisControlApp::ReadSensorInputs()
 {
     for (int i = 0; i < 8; ++i) {
         CSensor& s = sensors[i];
-        if (ReadParameter(25 + 20 * i) != 0)
+        if (ReadParameter(SensorParameters::Number(i, SensorParameters::Type)) != 0)
             return false;
         s.type = static_cast<uint8_t>(static_cast<int64_t>(GetLastValue()) & 0xFF);
         if (s.type == 0)
             continue;
-        if (ReadParameter(27 + 20 * i) != 0)
+        if (ReadParameter(SensorParameters::Number(i, SensorParameters::DisplayMode)) != 0)
             return false;
         s.displayMode = static_cast<uint8_t>(static_cast<int64_t>(GetLastValue()) & 0xFF);
         if (s.type == SensorTypeInfo::CondSea) {
-            if (ReadParameter(950 + 4 * i) != 0)
+            if (ReadParameter(SensorParameters::Number(i, SensorParameters::DensityCorrection)) != 0)
                 return false;
             s.densityCorrection = GetLastSignedValue() / 10000.0;
         }
@@ -425,7 +426,8 @@ void CKorvalisControlApp::StepProgress()
         m_ui->SetProgressPos(m_ui->GetProgressPos() + 1);
 }
 
-uint16_t CKorvalisControlApp::ReadParameter(int number, bool toSmsModule)
+uint16_t CKorvalisControlApp::Access(bool toSmsModule, bool isWrite,
+                                     const std::function<uint16_t(CSWMBus&)>& transfer)
 {
     if (!IsConnected())
         return CSWMBus::NoChannel;
@@ -433,9 +435,18 @@ uint16_t CKorvalisControlApp::ReadParameter(int number, bool toSmsModule)
         return CSWMBus::Ok;
     if (!m_bus || !PrepareTransfer(toSmsModule))
         return CSWMBus::NoChannel;
-    const uint16_t status = m_bus->Read(static_cast<int16_t>(number));
+    uint16_t status = transfer(*m_bus);
     StepProgress();
+    uint8_t code = 0;
+    if (isWrite && status == CSWMBus::Ok && !m_bus->GetAcknowledge(code))
+        status = CSWMBus::NotAcknowledged;
     return status;
+}
+
+uint16_t CKorvalisControlApp::ReadParameter(int number, bool toSmsModule)
+{
+    return Access(toSmsModule, false,
+                  [number](CSWMBus& bus) { return bus.Read(static_cast<int16_t>(number)); });
 }
 
 double CKorvalisControlApp::GetLastValue() const
@@ -462,34 +473,20 @@ QByteArray CKorvalisControlApp::GetLastText() const
 
 uint16_t CKorvalisControlApp::WriteParameter(int number, double value, bool toSmsModule)
 {
-    if (!IsConnected())
-        return CSWMBus::NoChannel;
-    if (simulationMode)
-        return CSWMBus::Ok;
-    if (!m_bus || !PrepareTransfer(toSmsModule))
-        return CSWMBus::NoChannel;
-    uint16_t status = m_bus->WriteValue(static_cast<int16_t>(number), value);
-    StepProgress();
-    uint8_t code = 0;
-    if (status == CSWMBus::Ok && !m_bus->GetAcknowledge(code))
-        status = CSWMBus::NotAcknowledged;
-    return status;
+    return Access(toSmsModule, true, [number, value](CSWMBus& bus) {
+        return bus.WriteValue(static_cast<int16_t>(number), value);
+    });
 }
 
 uint16_t CKorvalisControlApp::WriteTextParameter(int number, const QByteArray& bytes, bool toSmsModule)
 {
-    if (!IsConnected())
-        return CSWMBus::NoChannel;
-    if (simulationMode)
-        return CSWMBus::Ok;
-    if (!m_bus || !PrepareTransfer(toSmsModule))
-        return CSWMBus::NoChannel;
-    uint16_t status = m_bus->WriteBytes(static_cast<int16_t>(number), bytes);
-    StepProgress();
-    uint8_t code = 0;
-    if (status == CSWMBus::Ok && !m_bus->GetAcknowledge(code))
-        status = CSWMBus::NotAcknowledged;
-    if (status != CSWMBus::Ok)
+    bool sent = false;
+    const uint16_t status = Access(toSmsModule, true, [number, &bytes, &sent](CSWMBus& bus) {
+        sent = true;
+        return bus.WriteBytes(static_cast<int16_t>(number), bytes);
+    });
+    // A text the controller did not take leaves the link in doubt.
+    if (sent && status != CSWMBus::Ok)
         Disconnect();
     return status;
 }

@@ -142,6 +142,9 @@ private:
     bool ReadSensorInputs();
     void TitleSensors();
     bool PrepareTransfer(bool toSmsModule);
+    // One controller access: connection and simulation rules, device address, progress, and
+    // for writes the acknowledgement.
+    uint16_t Access(bool toSmsModule, bool isWrite, const std::function<uint16_t(CSWMBus&)>& transfer);
     void StepProgress();
     bool Fail();
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SensorParameters.h"
 #include "app/CSensor.h"
 
 #include "app/CKorvalisControlApp.h"
@@ -51,7 +52,7 @@ QString CSensor::UnitText(int type, int mode)
 bool CSensor::ReadValue()
 {
     CKorvalisControlApp& app = CKorvalisControlApp::Instance();
-    if (app.ReadParameter(1000 + 4 * index) != 0)
+    if (app.ReadParameter(SensorParameters::Number(index, SensorParameters::Value)) != 0)
         return false;
     value = app.GetLastSignedValue();
     return true;
@@ -60,7 +61,7 @@ bool CSensor::ReadValue()
 bool CSensor::ReadSetpoint()
 {
     CKorvalisControlApp& app = CKorvalisControlApp::Instance();
-    if (app.ReadParameter(20 * index + 15) != 0)
+    if (app.ReadParameter(SensorParameters::Number(index, SensorParameters::Setpoint)) != 0)
         return false;
     setpoint = app.GetLastSignedValue();
     return true;

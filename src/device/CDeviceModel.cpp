@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SensorParameters.h"
 #include "device/CDeviceModel.h"
 
 #include "app/ModelInfo.h"
@@ -42,11 +43,12 @@ void CDeviceModel::Seed(const Options& o)
     }
     sensors.resize(8);
     for (int i = 0; i < 8; ++i) {
-        c.SetValue(25 + 20 * i, sensors[i]);
-        c.SetValue(27 + 20 * i, 0);
-        c.SetValue(950 + 4 * i, 0);
-        c.SetValue(1000 + 4 * i, 0);
-        c.SetReadOnly(1000 + 4 * i);
+        using namespace SensorParameters;
+        c.SetValue(Number(i, Type), sensors[i]);
+        c.SetValue(Number(i, DisplayMode), 0);
+        c.SetValue(Number(i, DensityCorrection), 0);
+        c.SetValue(Number(i, Value), 0);
+        c.SetReadOnly(Number(i, Value));
         c.SetText(1228 + i, {});  // user name of the input: a byte-string parameter
     }
     for (int n : {0, 2, 6})

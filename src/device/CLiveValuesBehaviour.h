@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "app/SensorParameters.h"
 #include "device/CDeviceBehaviour.h"
 
 class CDeviceClock;
@@ -19,10 +20,12 @@ public:
     void Attach(CBusDevice& device) override;
     bool IsVolatile(int number) const override;
 
-    static int ValueParameter(int input) { return 1000 + 4 * input; }
-    static int OperatingTimeParameter(int input) { return 1002 + 4 * input; }
-    static int SetpointParameter(int input) { return 20 * input + 15; }
-    static int TypeParameter(int input) { return 25 + 20 * input; }
+    static int ValueParameter(int input) { return SensorParameters::Number(input, SensorParameters::Value); }
+    static int OperatingTimeParameter(int input) {
+        return SensorParameters::Number(input, SensorParameters::OperatingTime);
+    }
+    static int SetpointParameter(int input) { return SensorParameters::Number(input, SensorParameters::Setpoint); }
+    static int TypeParameter(int input) { return SensorParameters::Number(input, SensorParameters::Type); }
 
     // How far a value of this sensor type strays from its setpoint, in raw units.
     static int Amplitude(int type);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SensorParameters.h"
 #include "params/CParameterArray.h"
 
 #include <QDir>
@@ -22,19 +23,15 @@ constexpr uint16_t kVersionNumber = 0;
 constexpr uint16_t kProductCodeNumber = 2;
 constexpr uint16_t kSerialNumber = 6;
 constexpr uint16_t kBusAddressNumber = 5;
-// Each input's operating time, 1002 + 4i, travels with its sensor block.
-constexpr int kOperatingTimeBase = 1002;
-
-// The sensor blocks of the eight inputs: 20i+10 .. 20i+29 and 948 .. 979.
+// The sensor blocks of the eight inputs; each input's operating time travels with its block.
 bool IsSensorBlockNumber(uint16_t n)
 {
-    return (n >= 10 && n <= 169) || (n >= 948 && n <= 979);
+    return SensorParameters::IsBlockNumber(n);
 }
 
 bool IsOperatingTimeNumber(uint16_t n)
 {
-    return n >= kOperatingTimeBase && n <= kOperatingTimeBase + 4 * 7 &&
-           (n - kOperatingTimeBase) % 4 == 0;
+    return SensorParameters::IsOperatingTime(n);
 }
 
 int Truncated(double value)
@@ -316,13 +313,17 @@ void CParameterArray::BuildSensorList(CSWMBus& bus)
     Add(CParameter(kProductCodeNumber, QStringLiteral("CODE_PRODUCTID"), 0));
     Add(CParameter(kSerialNumber, QStringLiteral("CODE_SERIALNUMBER"), 0));
     for (int i = 0; i < 8; ++i) {
-        if (bus.Read(static_cast<int16_t>(20 * i + 25)) != CSWMBus::Ok || bus.GetUnsignedValue() == 0) continue;
+        using SensorParameters::Number;
+        if (bus.Read(static_cast<int16_t>(Number(i, SensorParameters::Type))) != CSWMBus::Ok ||
+            bus.GetUnsignedValue() == 0)
+            continue;
         for (int j = 0; j < 24; ++j) {
             if (j == 15) continue;
-            const int number = j < 20 ? 20 * i + 10 + j : 928 + 4 * i + j;
+            // Settings 10 .. 29 of the first block, then 948 .. 951.
+            const int number = Number(i, j < 20 ? 10 + j : 928 + j);
             Add(CParameter(static_cast<uint16_t>(number), QStringLiteral("CODE_SENSORPARA%1ITEM%2").arg(i).arg(j), 0));
         }
-        Add(CParameter(static_cast<uint16_t>(kOperatingTimeBase + 4 * i),
+        Add(CParameter(static_cast<uint16_t>(Number(i, SensorParameters::OperatingTime)),
                        QStringLiteral("CODE_SENSORPARA%1_OHM%1").arg(i), 0));
     }
 }
@@ -430,7 +431,7 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
         for (int k = 0; k < 8; ++k) {
             if (options.sensorTypes[k] != 2) continue;
             for (int offset : {10, 11, 15, 18}) {
-                const auto number = static_cast<uint16_t>(20 * k + offset);
+                const auto number = static_cast<uint16_t>(SensorParameters::Number(k, offset));
                 CParameter p;
                 if (!FindByNumber(number, p) || p.Kind != CParameter::NumericKind) continue;
                 p.Value = up ? p.Value * 10.0 : std::trunc(p.Value / 10.0);

@@ -21,6 +21,7 @@
 #include <cstdlib>
 
 #include "app/CKorvalisControlApp.h"
+#include "app/FieldCodecs.h"
 #include "app/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
@@ -80,18 +81,45 @@ bool CPropertyPageGeneral::IsModelF() const {
     return m && m->productCode == kModelF;
 }
 
-bool CPropertyPageGeneral::InitHelpTopics() {
-    m_pageHelpTopic = 298;
-    for (int id : {IdConnectionList, IdConnections, IdConnect}) m_helpTopics.insert(id, 299);
-    for (int id : {IdStatus, IdFirmware, IdSerial, IdModel}) m_helpTopics.insert(id, 300);
-    for (int id : {IdTime, IdDate, IdSetFromPc, IdSwitchA, IdSwitchB, IdOptionNumber})
-        m_helpTopics.insert(id, 301);
-    for (int id : {IdLatitude, IdLatitudeSide, IdLongitude, IdLongitudeSide})
-        m_helpTopics.insert(id, 302);
-    for (int id : {IdOptionList, IdOptionBit, IdChoiceFirst, IdChoiceFirst + 1, IdChoiceFirst + 2,
-                   IdFrom, IdUntil})
-        m_helpTopics.insert(id, 303);
-    return true;
+void CPropertyPageGeneral::DeclareFields() {
+    Check(172, IdSwitchA, Tr(32641));
+    Time(170, IdTime);
+    Date(171, IdDate);
+    Check(173, IdSwitchB, Tr(32642));
+    Real(175, IdOptionNumber).Range(0, 14).Spin(1, 14);
+    // The night times and the backlight choice exist on models B, D and G only.
+    const auto extra = [this] { return HasExtraOptions(); };
+    Time(702, IdFrom).When(extra);
+    Time(703, IdUntil).When(extra);
+    Radio(701, {IdChoiceFirst, IdChoiceFirst + 1, IdChoiceFirst + 2},
+          {Tr(32659), Tr(32660), Tr(32661)})
+        .When(extra);
+    Combo(176, IdOptionList, {Tr(32653), Tr(32654), Tr(32655), Tr(32656)}).Bits(0, 2);
+    Check(176, IdOptionBit, Tr(32657)).Bits(2, 1);
+    KeepBits(176, 0);
+    // Signed tenths of a degree: the magnitude in the edit, the sign as the hemisphere.
+    const auto magnitude = [](uint32_t, int32_t s) { return std::fabs(double(s)) / 10.0; };
+    const auto tenths = [](double v, uint32_t) { return PageConversions::DisplayToDevice(v, 10); };
+    const auto side = [](uint32_t, int32_t s) { return s < 0 ? 1.0 : 0.0; };
+    const auto signedBySide = [](double v, uint32_t raw) {
+        return FieldCodecs::JoinSign(int32_t(raw), int(v));
+    };
+    Real(177, IdLatitude, 10).Range(0, 90).Codec(magnitude, tenths);
+    Combo(177, IdLatitudeSide, {Tr(32647), Tr(32648)}).Codec(side, signedBySide);
+    Real(178, IdLongitude, 10).Range(0, 180).Codec(magnitude, tenths);
+    Combo(178, IdLongitudeSide, {Tr(32649), Tr(32650)}).Codec(side, signedBySide);
+
+    ReadOrder({172, 170, 171, 173, 175, 702, 703, 701, 176, 177, 178});
+    WriteOrder({172, 173, 175, 171, 170, 702, 703, 701, 176, 177, 178});
+    SetReadCount(11);
+
+    PageTopic(298);
+    HelpTopic(299, {IdConnectionList, IdConnections, IdConnect});
+    HelpTopic(300, {IdStatus, IdFirmware, IdSerial, IdModel});
+    HelpTopic(301, {IdTime, IdDate, IdSetFromPc, IdSwitchA, IdSwitchB, IdOptionNumber});
+    HelpTopic(302, {IdLatitude, IdLatitudeSide, IdLongitude, IdLongitudeSide});
+    HelpTopic(303, {IdOptionList, IdOptionBit, IdChoiceFirst, IdChoiceFirst + 1,
+                    IdChoiceFirst + 2, IdFrom, IdUntil});
 }
 
 // --- controls --------------------------------------------------------------------------------
@@ -150,16 +178,15 @@ void CPropertyPageGeneral::CreateControls() {
 
     // Clock and calendar with their synchronisation.
     m_clockBox = new QGroupBox(Tr(32637), this);
-    m_timeEdit = BindTime(IdTime, m_time, 170);
-    m_dateEdit = BindDate(IdDate, m_date, 171);
+    m_timeEdit = ControlAs<QTimeEdit>(IdTime);
+    m_dateEdit = ControlAs<QDateEdit>(IdDate);
     m_setFromPc = new QPushButton(Tr(32640), m_clockBox);
     m_setFromPc->setObjectName(QString::number(IdSetFromPc));
     m_setFromPc->setAutoDefault(false);
     connect(m_setFromPc, &QPushButton::clicked, this, &CPropertyPageGeneral::SetFromPc);
-    m_switchABox = BindCheck(IdSwitchA, m_switchA, 172, Tr(32641));
-    m_switchBBox = BindCheck(IdSwitchB, m_switchB, 173, Tr(32642));
-    m_optionNumberEdit = BindEditSpin(IdOptionNumber, m_optionNumber, 175, 1, 0, 14);
-    m_optionNumberEdit->SetSpinRange(1, 14);
+    m_switchABox = ControlAs<QCheckBox>(IdSwitchA);
+    m_switchBBox = ControlAs<QCheckBox>(IdSwitchB);
+    m_optionNumberEdit = ControlAs<CEditSpin>(IdOptionNumber);
     m_optionNumberEdit->setMinimumWidth(70);
     m_optionNumberLabel = new QLabel(Tr(32643), m_clockBox);
     m_optionNumberLabel->setBuddy(m_optionNumberEdit);
@@ -191,10 +218,10 @@ void CPropertyPageGeneral::CreateControls() {
 
     // Position: degrees and a hemisphere list each.
     m_locationBox = new QGroupBox(Tr(32644), this);
-    m_latitudeEdit = BindEditSpin(IdLatitude, m_latitude, 177, 10, 0, 90);
-    m_latitudeList = BindCombo(IdLatitudeSide, m_latitudeSide, 177, {Tr(32647), Tr(32648)});
-    m_longitudeEdit = BindEditSpin(IdLongitude, m_longitude, 178, 10, 0, 180);
-    m_longitudeList = BindCombo(IdLongitudeSide, m_longitudeSide, 178, {Tr(32649), Tr(32650)});
+    m_latitudeEdit = ControlAs<CEditSpin>(IdLatitude);
+    m_latitudeList = ControlAs<QComboBox>(IdLatitudeSide);
+    m_longitudeEdit = ControlAs<CEditSpin>(IdLongitude);
+    m_longitudeList = ControlAs<QComboBox>(IdLongitudeSide);
     for (CEditSpin* e : {m_latitudeEdit, m_longitudeEdit}) e->setMinimumWidth(80);
     auto* locationForm = new QFormLayout(m_locationBox);
     locationForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -209,35 +236,12 @@ void CPropertyPageGeneral::CreateControls() {
 
     // The controller's own display.
     m_displayBox = new QGroupBox(Tr(32651), this);
-    m_optionList = BindCombo(IdOptionList, m_optionIndex, 176,
-                             {Tr(32653), Tr(32654), Tr(32655), Tr(32656)});
-    m_optionBitBox = BindCheck(IdOptionBit, m_optionBit, 176, Tr(32657));
-    m_choiceGroup = new QButtonGroup(this);
-    static const int kChoiceText[3] = {StringId(32659), StringId(32660), StringId(32661)};
-    for (int k = 0; k < 3; ++k) {
-        m_choiceButtons[k] = new QRadioButton(Tr(kChoiceText[k]), m_displayBox);
-        m_choiceButtons[k]->setObjectName(QString::number(IdChoiceFirst + k));
-        m_choiceGroup->addButton(m_choiceButtons[k], k);
-    }
-    Bind(
-        m_choiceButtons[0],
-        [this] {
-            QAbstractButton* b = m_choiceGroup->button(m_choice);
-            if (b) {
-                b->setChecked(true);
-                return;
-            }
-            // A value without a button: none is ticked.
-            m_choiceGroup->setExclusive(false);
-            for (QRadioButton* r : m_choiceButtons) r->setChecked(false);
-            m_choiceGroup->setExclusive(true);
-        },
-        [this] {
-            if (m_choiceGroup->checkedId() >= 0) m_choice = m_choiceGroup->checkedId();
-        });
-    connect(m_choiceGroup, &QButtonGroup::idClicked, this, [this] { ControlEdited(701); });
-    m_fromEdit = BindTime(IdFrom, m_from, 702);
-    m_untilEdit = BindTime(IdUntil, m_until, 703);
+    m_optionList = ControlAs<QComboBox>(IdOptionList);
+    m_optionBitBox = ControlAs<QCheckBox>(IdOptionBit);
+    for (int k = 0; k < 3; ++k)
+        m_choiceButtons[k] = ControlAs<QRadioButton>(IdChoiceFirst + k);
+    m_fromEdit = ControlAs<QTimeEdit>(IdFrom);
+    m_untilEdit = ControlAs<QTimeEdit>(IdUntil);
     m_backlightLabel = new QLabel(Tr(32658), m_displayBox);
     m_nightLabel = new QLabel(Tr(32662), m_displayBox);
     m_untilLabel = new QLabel(Tr(32663), m_displayBox);
@@ -336,19 +340,10 @@ void CPropertyPageGeneral::RefreshConnectionDisplay() {
 }
 
 void CPropertyPageGeneral::ResetValues() {
-    m_switchA = m_switchB = m_optionBit = false;
-    m_optionNumber = 0;
-    m_time = m_date = m_optionIndex = m_latitudeSide = m_longitudeSide = 0;
-    m_latitude = m_longitude = 0;
-    m_choice = m_from = m_until = 0;
-    {
-        CUpdate update(m_fillingControls);
-        UpdateData(false);
-    }
+    ResetFields();
+    ShowFields();
     if (IsModified()) MarkModified(false);
 }
-
-void CPropertyPageGeneral::DoDataExchange(bool) {}
 
 void CPropertyPageGeneral::UpdateControlStates() {
     if (!m_connect) return;
@@ -380,12 +375,12 @@ void CPropertyPageGeneral::UpdateControlStates() {
 
 void CPropertyPageGeneral::SetFromPc() {
     const QDateTime now = QDateTime::currentDateTime();
-    m_time = TimeToMinutes(now.time());
-    m_date = DateToDayNumber(now.date());
+    FieldOf(170)->SetValue(TimeToMinutes(now.time()));
+    FieldOf(171)->SetValue(DateToDayNumber(now.date()));
     {
         CUpdate update(m_fillingControls);
-        m_timeEdit->setTime(MinutesToTime(m_time));
-        m_dateEdit->setDate(DayNumberToDate(m_date));
+        m_timeEdit->setTime(MinutesToTime(FieldOf(170)->Index()));
+        m_dateEdit->setDate(DayNumberToDate(FieldOf(171)->Index()));
     }
     MarkModified(true);
     SetChanged(170);
@@ -405,44 +400,7 @@ void CPropertyPageGeneral::ToggleConnection() {
 // --- read and write ----------------------------------------------------------------------------
 
 bool CPropertyPageGeneral::ReadValues() {
-    if (!App().IsConnected()) return false;
-    if (!ReadValue(172, m_switchA) || !ReadValue(170, m_time) || !ReadValue(171, m_date) ||
-        !ReadValue(173, m_switchB) || !ReadValue(175, m_optionNumber))
-        return false;
-    if (HasExtraOptions() &&
-        (!ReadValue(702, m_from) || !ReadValue(703, m_until) || !ReadValue(701, m_choice)))
-        return false;
-    int bits = 0;
-    if (!ReadValue(176, bits)) return false;
-    m_optionIndex = bits & 3;
-    m_optionBit = (bits & 4) != 0;
-    // Signed tenths of a degree: the sign picks the hemisphere.
-    if (ReadParam(177) != 0) return false;
-    const double latitude = LastSignedValue();
-    m_latitudeSide = latitude < 0 ? 1 : 0;
-    m_latitude = std::fabs(latitude) / 10.0;
-    if (ReadParam(178) != 0) return false;
-    const double longitude = LastSignedValue();
-    m_longitudeSide = longitude < 0 ? 1 : 0;
-    m_longitude = std::fabs(longitude) / 10.0;
-    return true;
-}
-
-bool CPropertyPageGeneral::WriteValues() {
-    if (!WriteIfChanged(172, 172, m_switchA ? 1 : 0) ||
-        !WriteIfChanged(173, 173, m_switchB ? 1 : 0) ||
-        !WriteIfChanged(175, 175, m_optionNumber) || !WriteIfChanged(171, 171, m_date) ||
-        !WriteIfChanged(170, 170, m_time))
-        return false;
-    if (HasExtraOptions() &&
-        (!WriteIfChanged(702, 702, m_from) || !WriteIfChanged(703, 703, m_until) ||
-         !WriteIfChanged(701, 701, m_choice)))
-        return false;
-    const int bits = (m_optionIndex & 3) | (m_optionBit ? 4 : 0);
-    const double latitude = m_latitudeSide == 1 ? -m_latitude : m_latitude;
-    const double longitude = m_longitudeSide == 1 ? -m_longitude : m_longitude;
-    return WriteIfChanged(176, 176, bits) && WriteIfChanged(177, 177, latitude, 10) &&
-           WriteIfChanged(178, 178, longitude, 10);
+    return App().IsConnected() && CMyPropertyPage::ReadValues();
 }
 
 // --- refresh tick ------------------------------------------------------------------------------
@@ -467,8 +425,8 @@ void CPropertyPageGeneral::OnRefreshTick() {
         return;
     }
     if (!App().IsConnected()) return;
-    if (!RefreshPicker(170, m_timeEdit, m_time)) return;
-    RefreshPicker(171, m_dateEdit, m_date);
+    if (!RefreshPicker(170, m_timeEdit, FieldOf(170)->IntRef())) return;
+    RefreshPicker(171, m_dateEdit, FieldOf(171)->IntRef());
 }
 
 bool CPropertyPageGeneral::RefreshPicker(int number, QWidget* picker, int& field) {

@@ -74,12 +74,9 @@ public:
     bool BlinkOn() const { return m_blink; }
 
 protected:
-    bool InitHelpTopics() override;
+    void DeclareFields() override;
     void CreateControls() override;
-    void DoDataExchange(bool saveAndValidate) override;
-    int ReadCount() const override { return 11; }
     bool ReadValues() override;
-    bool WriteValues() override;
     void UpdateControlStates() override;
     void OnAnyTick() override;
     void OnRefreshTick() override;
@@ -95,22 +92,6 @@ private:
     // Re-reads one clock parameter into its picker unless the user is at it. False when the
     // read failed (the link-error flag is set then).
     bool RefreshPicker(int number, QWidget* picker, int& field);
-
-    // Values in display units.
-    bool m_switchA = false;    // 172
-    bool m_switchB = false;    // 173
-    double m_optionNumber = 0; // 175
-    int m_time = 0;            // 170, minutes after midnight
-    int m_date = 0;            // 171, day number
-    int m_optionIndex = 0;     // 176 bits 0-1
-    bool m_optionBit = false;  // 176 bit 2
-    double m_latitude = 0;     // |177| / 10
-    int m_latitudeSide = 0;    // 0 north (positive), 1 south
-    double m_longitude = 0;    // |178| / 10
-    int m_longitudeSide = 0;   // 0 east (positive), 1 west
-    int m_choice = 0;          // 701
-    int m_from = 0;            // 702, minutes
-    int m_until = 0;           // 703, minutes
 
     int m_tickCount = 0;
     bool m_blink = false;

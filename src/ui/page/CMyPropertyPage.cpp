@@ -448,6 +448,14 @@ CPageField& CMyPropertyPage::Hidden(int number) {
     return AddField(CPageField::Kind::Hidden, number, 0, nullptr);
 }
 
+void CMyPropertyPage::ResetFields() {
+    for (CPageField& f : m_fields) {
+        f.SetValue(0);
+        f.SetText({});
+    }
+    m_lastRaw.clear();
+}
+
 void CMyPropertyPage::EnableWhen(const std::vector<int>& controlIds,
                                  std::function<bool()> predicate) {
     m_enableRules.push_back({controlIds, std::move(predicate)});
@@ -529,8 +537,10 @@ int64_t CMyPropertyPage::ComposedValue(int number) const {
     int64_t value = raw;
     for (const CPageField& f : m_fields) {
         if (f.Number() != number || !f.Applies()) continue;
+        // Each field builds on what the fields before it made (bits, or a sign for a
+        // magnitude).
         value = f.ToDevice(raw);
-        if (f.Width() > 0) raw = uint32_t(value);
+        raw = uint32_t(value & 0xFFFFFFFF);
     }
     return value;
 }

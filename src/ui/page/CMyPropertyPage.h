@@ -233,6 +233,9 @@ protected:
     int64_t ComposedValue(int number) const;
     // Fills the controls from the fields (under CUpdate).
     void ShowFields();
+    // Every field back to 0 and the device values forgotten (another controller's values
+    // are no business of the next one).
+    void ResetFields();
     CBindingSet& Bindings() { return *m_bindingSet; }
 
     // --- read and write helpers ---------------------------------------------------------------

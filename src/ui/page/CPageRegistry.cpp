@@ -21,6 +21,12 @@ bool CPageRegistry::IsRegistered(const QString& className) {
     return Factories().contains(className);
 }
 
+QStringList CPageRegistry::Classes() {
+    QStringList names = Factories().keys();
+    names.sort();
+    return names;
+}
+
 CMyPropertyPage* CPageRegistry::Create(const QString& className) {
     const auto it = Factories().constFind(className);
     if (it == Factories().constEnd()) return nullptr;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class CMyPropertyPage;
@@ -15,6 +16,8 @@ public:
 
     static void Register(const QString& className, Factory factory);
     static bool IsRegistered(const QString& className);
+    // Every registered class name, sorted.
+    static QStringList Classes();
     // A new page of the class, or nullptr when no such class is registered.
     static CMyPropertyPage* Create(const QString& className);
 

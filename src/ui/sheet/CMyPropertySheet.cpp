@@ -65,115 +65,43 @@ bool IsSmsPageActive(const CMyPropertySheet& sheet) {
            sheet.ActivePage()->ClassName() == QLatin1String("CPropertyPageSMSModule");
 }
 
-// The sheet's and the application's own commands.
+// The sheet's and the application's own commands, one row each: identifier, menu, order,
+// text, run, enabled, text of the moment, checked, separator before.
 void RegisterBuiltInCommands() {
     static bool done = false;
     if (done) return;
     done = true;
-    using C = CMyPropertySheet::Command;
     using S = CMyPropertySheet;
-    C connect;
-    connect.id = 40025;
-    connect.menu = S::MenuController;
-    connect.order = 10;
-    connect.textId = StringId(177);
-    connect.text = [](S&) { return Tr(S::App().IsConnected() ? 178 : 177); };
-    connect.run = [](S& s) {
-        if (!S::App().IsConnected())
-            s.ConnectController(false);
-        else
-            s.DisconnectController(true);
+    using When = std::function<bool(S&)>;
+    using Text = std::function<QString(S&)>;
+    const When always;
+    const Text fixed;
+    const When connected = Connected;
+    // clang-format off
+    const S::Command commands[] = {
+        {40025, S::MenuController, 10, StringId(177),
+         [](S& s) { if (!S::App().IsConnected()) s.ConnectController(false); else s.DisconnectController(true); },
+         always, [](S&) { return Tr(S::App().IsConnected() ? 178 : 177); }, {}, false},
+        {40029, S::MenuController, 20, StringId(31105), [](S& s) { s.OpenConnectionsDialog(); },
+         [](S&) { return !S::App().IsConnected(); }, fixed, {}, false},
+        {40008, S::MenuController, 30, StringId(31106), [](S& s) { s.OpenDeviceAddressDialog(); },
+         always, fixed, {}, false},
+        {40012, S::MenuController, 40, StringId(31104), [](S&) { S::App().ToggleSimulation(); },
+         [](S&) { return !S::App().IsConnected() || S::App().simulationMode; }, fixed,
+         [](S&) { return S::App().simulationMode; }, false},
+        {40014, S::MenuController, 50, StringId(459), [](S& s) { s.RestartDevice(); },
+         connected, [](S& s) { return Tr(IsSmsPageActive(s) ? 458 : 459); }, {}, false},
+        {40026, S::MenuController, 60, StringId(31111), [](S& s) { s.WriteAllPages(); },
+         connected, fixed, {}, true},
+        {40027, S::MenuController, 70, StringId(31112), [](S& s) { s.RereadActivePage(); },
+         connected, fixed, {}, false},
+        {57665, S::MenuFile, 1000, StringId(31110), [](S& s) { s.close(); }, always, fixed, {}, true},
+        {40019, S::MenuExtras, 10, StringId(31108), [](S& s) { s.ChooseLanguage(); }, always, fixed, {}, false},
+        {40011, S::MenuHelp, 10, StringId(31107), [](S& s) { s.OpenManual(); }, always, fixed, {}, false},
+        {57664, S::MenuHelp, 20, StringId(31109), [](S& s) { s.ShowAbout(); }, always, fixed, {}, false},
     };
-    S::RegisterCommand(connect);
-
-    C connections;
-    connections.id = 40029;
-    connections.menu = S::MenuController;
-    connections.order = 20;
-    connections.textId = StringId(31105);
-    connections.enabled = [](S&) { return !S::App().IsConnected(); };
-    connections.run = [](S& s) { s.OpenConnectionsDialog(); };
-    S::RegisterCommand(connections);
-
-    C address;
-    address.id = 40008;
-    address.menu = S::MenuController;
-    address.order = 30;
-    address.textId = StringId(31106);
-    address.run = [](S& s) { s.OpenDeviceAddressDialog(); };
-    S::RegisterCommand(address);
-
-    C simulation;
-    simulation.id = 40012;
-    simulation.menu = S::MenuController;
-    simulation.order = 40;
-    simulation.textId = StringId(31104);
-    simulation.enabled = [](S&) { return !S::App().IsConnected() || S::App().simulationMode; };
-    simulation.checked = [](S&) { return S::App().simulationMode; };
-    simulation.run = [](S&) { S::App().ToggleSimulation(); };
-    S::RegisterCommand(simulation);
-
-    C restart;
-    restart.id = 40014;
-    restart.menu = S::MenuController;
-    restart.order = 50;
-    restart.textId = StringId(459);
-    restart.text = [](S& s) { return Tr(IsSmsPageActive(s) ? 458 : 459); };
-    restart.enabled = Connected;
-    restart.run = [](S& s) { s.RestartDevice(); };
-    S::RegisterCommand(restart);
-
-    C send;
-    send.id = 40026;
-    send.menu = S::MenuController;
-    send.order = 60;
-    send.textId = StringId(31111);
-    send.separatorBefore = true;
-    send.enabled = Connected;
-    send.run = [](S& s) { s.WriteAllPages(); };
-    S::RegisterCommand(send);
-
-    C read;
-    read.id = 40027;
-    read.menu = S::MenuController;
-    read.order = 70;
-    read.textId = StringId(31112);
-    read.enabled = Connected;
-    read.run = [](S& s) { s.RereadActivePage(); };
-    S::RegisterCommand(read);
-
-    C exit;
-    exit.id = 57665;
-    exit.menu = S::MenuFile;
-    exit.order = 1000;
-    exit.textId = StringId(31110);
-    exit.separatorBefore = true;
-    exit.run = [](S& s) { s.close(); };
-    S::RegisterCommand(exit);
-
-    C language;
-    language.id = 40019;
-    language.menu = S::MenuExtras;
-    language.order = 10;
-    language.textId = StringId(31108);
-    language.run = [](S& s) { s.ChooseLanguage(); };
-    S::RegisterCommand(language);
-
-    C manual;
-    manual.id = 40011;
-    manual.menu = S::MenuHelp;
-    manual.order = 10;
-    manual.textId = StringId(31107);
-    manual.run = [](S& s) { s.OpenManual(); };
-    S::RegisterCommand(manual);
-
-    C about;
-    about.id = 57664;
-    about.menu = S::MenuHelp;
-    about.order = 20;
-    about.textId = StringId(31109);
-    about.run = [](S& s) { s.ShowAbout(); };
-    S::RegisterCommand(about);
+    // clang-format on
+    for (const S::Command& c : commands) S::RegisterCommand(c);
 }
 }  // namespace
 
