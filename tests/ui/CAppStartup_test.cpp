@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and exit: command line, settings, catalogue loading and its failure, the
 // first-start language question, the login and about dialogs.
+#include <QAbstractButton>
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/CAppPaths.h"
 #include "app/CKorvalisControlApp.h"
@@ -19,6 +23,7 @@
 #include "ui/sheet/CAppStartup.h"
 #include "ui/sheet/CLanguageDlg.h"
 #include "ui/sheet/CLogin.h"
+#include "ui/sheet/CMessageService.h"
 
 namespace {
 // A profile of its own for each test.
@@ -69,6 +74,21 @@ private Q_SLOTS:
         QCOMPARE(ui.shown[0].text, QStringLiteral("Could not find dll!"));
         // The program's exit code is 0 in this case.
         QCOMPARE(CAppStartup::Main(app, {}), 0);
+    }
+
+    void messageWithoutCatalogueHasPlainButtons() {
+        // The real box, as the user sees it when no catalogue could be loaded.
+        CLanguage::Current().Parse(QByteArray());
+        QStringList labels;
+        QTimer::singleShot(0, [&labels] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            for (QAbstractButton* b : box->buttons()) labels << b->text();
+            box->buttons().constFirst()->click();
+        });
+        CMessageService::ShowText(QString::fromLatin1(CAppStartup::kMissingCatalogue),
+                                  CMessageService::Icon::Stop, CMessageService::Buttons::Ok);
+        QCOMPARE(labels, QStringList{QStringLiteral("OK")});
     }
 
     void firstStartAsksLanguageAndExitWritesSettings() {
