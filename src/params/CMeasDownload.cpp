@@ -11,6 +11,7 @@
 #include "app/CRegularFile.h"
 #include "app/CUserInteraction.h"
 #include "lang/CLanguage.h"
+#include "link/CSWMBus.h"
 #include "params/CMeasDownloadUi.h"
 #include "params/CMeasuredValueArray.h"
 
@@ -218,8 +219,10 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
             break;
         }
         // The controller may have moved on even when its acknowledgement got lost, so the
-        // record is kept whatever the write of 1167 reports.
-        readFailed = m_access.write(1167, 0) != 0;
+        // record is kept unless the controller refused the write outright.
+        const uint16_t moved = m_access.write(1167, 0);
+        readFailed = moved != 0;
+        if (moved == CSWMBus::NotAcknowledged) break;
         for (int j = 0; j < inputs; ++j) {
             line += ValueText(*recorded[j], raw[j], options).toLatin1() + sepBytes;
             ++done;

@@ -3,6 +3,8 @@
 // first-start language question, the login and about dialogs.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +76,23 @@ private Q_SLOTS:
         QCOMPARE(ui.shown[0].text, QStringLiteral("Could not find dll!"));
         // The program's exit code is 0 in this case.
         QCOMPARE(CAppStartup::Main(app, {}), 0);
+    }
+
+    void damagedStoredFilesAreToldOnce() {
+        Profile profile;
+        profile.Write(QStringLiteral("Settings/Language"), 0);
+        QDir().mkpath(profile.dir.filePath(QStringLiteral("KorvalisControl")));
+        for (const char* name : {"Connections.dat", "EmailSettings.dat"}) {
+            QFile f(profile.dir.filePath(QStringLiteral("KorvalisControl/") + QLatin1String(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("\x02\x07garbage", 9));
+        }
+        CScriptedUserInteraction ui;
+        CKorvalisControlApp app;
+        QVERIFY(CAppStartup::InitInstance(app, {}));
+        QList<int> ids;
+        for (const auto& shown : ui.shown) ids << shown.stringId;
+        QCOMPARE(ids, (QList<int>{6211, 6212}));
     }
 
     void messageWithoutCatalogueHasPlainButtons() {
