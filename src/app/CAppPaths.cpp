@@ -1,16 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CAppPaths.h"
 
+#include "app/CRegularFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 
 namespace {
+Q_LOGGING_CATEGORY(lcPaths, "korvalis.paths")
+
 QString HomeOverride()
 {
     return QString::fromLocal8Bit(qgetenv("KORVALIS_HOME"));
+}
+}  // namespace
+
+namespace {
+// A FIFO or device in a settings file's place would block every read of it, and a write
+// would replace it. Such a path is swapped for one beneath it, which can be neither read nor
+// written: the program runs on its defaults and keeps nothing, and says so once.
+QString UsableSettingsPath(const QString& path)
+{
+    QString why;
+    if (!CRegularFile::SaveTarget(path, &why).isEmpty())
+        return path;
+    static QSet<QString> told;
+    if (!told.contains(path)) {
+        told.insert(path);
+        qCWarning(lcPaths, "the settings file %s %s; the defaults are used and no setting is kept", qPrintable(path),
+                  qPrintable(why));
+    }
+    return path + QStringLiteral("/unusable");
 }
 }  // namespace
 
@@ -18,17 +43,17 @@ QString CAppPaths::UserSettingsFile()
 {
     const QString home = HomeOverride();
     if (!home.isEmpty())
-        return home + QStringLiteral("/KorvalisControl.ini");
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Qen/KorvalisControl.ini");
+        return UsableSettingsPath(home + QStringLiteral("/KorvalisControl.ini"));
+    return UsableSettingsPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                              QStringLiteral("/Qen/KorvalisControl.ini"));
 }
 
 QString CAppPaths::SystemSettingsFile()
 {
     const QByteArray env = qgetenv("KORVALIS_SYSTEM_SETTINGS");
     if (!env.isEmpty())
-        return QString::fromLocal8Bit(env);
-    return QStringLiteral("/etc/xdg/Qen/KorvalisControl.ini");
+        return UsableSettingsPath(QString::fromLocal8Bit(env));
+    return UsableSettingsPath(QStringLiteral("/etc/xdg/Qen/KorvalisControl.ini"));
 }
 
 QString CAppPaths::DataFolder()

@@ -26,6 +26,21 @@ bool CConnection::Serialize(CArchive& ar)
     return ok;
 }
 
+namespace {
+bool HasControlCharacters(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) return true;
+    return false;
+}
+}  // namespace
+
+bool CConnection::IsPlausible() const
+{
+    return type <= Tcp && comPort <= 255 && baudRate <= 4000000 && deviceAddress <= 34 && replyTimeout <= 999999999 &&
+           tcpPort <= 65535 && !HasControlCharacters(name) && !HasControlCharacters(networkAddress);
+}
+
 QString CConnection::GetBaudText() const
 {
     return type == Serial ? QString::number(baudRate) : QStringLiteral("---");

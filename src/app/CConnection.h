@@ -21,6 +21,10 @@ public:
     // Stores or loads the record of "Connections.dat"; the SMS byte only when hasSmsField
     // is set. False when a load ran out of bytes (the record is then incomplete).
     bool Serialize(CArchive& ar);
+    // Whether every field lies within what the connection dialogs accept (port 0..255, baud
+    // up to 4000000, bus address 0..34, a timeout of at most nine digits, TCP port, no
+    // control characters). A stored record outside that is damage, not a connection.
+    bool IsPlausible() const;
     // "---" for a non-serial connection, else the baud rate in decimal.
     QString GetBaudText() const;
     // String 195 for serial, 272 for TCP, empty for any other type.

@@ -205,6 +205,7 @@ bool CKorvalisControlApp::OpenChannel()
         auto socket = std::make_unique<CMyAsyncSocket>();
         socket->SetConnectTimeout(c.EffectiveTimeout());
         const bool ok = socket->ConnectTo(c.networkAddress, static_cast<uint16_t>(c.tcpPort), false);
+        if (!ok) m_lastChannelError = socket->LastError();
         m_channel = std::move(socket);
         return ok;
     }
@@ -269,8 +270,11 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
         }
         m_bus = std::make_unique<CSWMBus>(m_channel.get(), currentConnection.EffectiveTimeout());
         m_bus->SetFramePause(m_framePauseMs);
-        if (!Identify() || !ReadSensorInputs())
+        m_lastTransferStatus = CSWMBus::Ok;
+        if (!Identify() || !ReadSensorInputs()) {
+            if (m_lastTransferStatus != CSWMBus::Ok) m_lastChannelError = TransferFailureText(m_lastTransferStatus);
             return Fail();
+        }
         if (currentConnection.smsModule) {
             if (ReadParameter(2, true) == 0 && GetLastValue() == ModelInfo::SmsModuleProductCode)
                 smsModulePresent = true;
@@ -437,6 +441,8 @@ uint16_t CKorvalisControlApp::Access(bool toSmsModule, bool isWrite,
         return CSWMBus::NoChannel;
     uint16_t status = transfer(*m_bus);
     StepProgress();
+    if (!isWrite)
+        m_lastTransferStatus = status;
     uint8_t code = 0;
     if (isWrite && status == CSWMBus::Ok && !m_bus->GetAcknowledge(code))
         status = CSWMBus::NotAcknowledged;
@@ -447,6 +453,19 @@ uint16_t CKorvalisControlApp::ReadParameter(int number, bool toSmsModule)
 {
     return Access(toSmsModule, false,
                   [number](CSWMBus& bus) { return bus.Read(static_cast<int16_t>(number)); });
+}
+
+QString CKorvalisControlApp::TransferFailureText(uint16_t status) const
+{
+    const QString what = QStringLiteral("status %1: %2").arg(status).arg(QLatin1String(CSWMBus::StatusText(status)));
+    if (status == CSWMBus::NoAnswer)
+        return QStringLiteral("the device did not answer (%1 of %2 ms); check the connection options, and that no "
+                              "other program is using the device")
+            .arg(what)
+            .arg(currentConnection.EffectiveTimeout());
+    if (status == CSWMBus::NoChannel)
+        return QStringLiteral("the connection was closed by the other side (%1)").arg(what);
+    return QStringLiteral("the answer was not understood (%1); check the baud rate and the bus address").arg(what);
 }
 
 double CKorvalisControlApp::GetLastValue() const

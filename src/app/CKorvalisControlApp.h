@@ -69,7 +69,10 @@ public:
     void UpdateTitle();
     bool GetControllerFolder(QString& path) const;
     // Plain-words reason of the last failed channel open (serial permission, say).
+    // Why the last Connect failed when no message said it: the channel's error, or the
+    // status of the identification read that failed, with its meaning.
     QString LastChannelError() const { return m_lastChannelError; }
+    QString TransferFailureText(uint16_t status) const;
 
     // --- single-parameter access --------------------------------------------------------
     uint16_t ReadParameter(int number, bool toSmsModule = false);
@@ -157,6 +160,7 @@ private:
     bool m_transferInProgress = false;
     int m_framePauseMs = 10;
     QString m_lastChannelError;
+    uint16_t m_lastTransferStatus = 0;
     std::unique_ptr<CEmailSettings> m_emailSettings;
     std::unique_ptr<CEmailAlerts> m_emailAlerts;
 };

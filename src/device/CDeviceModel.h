@@ -69,6 +69,8 @@ public:
     void SetFaults(const Faults& faults);
     const Faults& GetFaults() const { return m_faults; }
     bool LinkClosed() const { return m_linkClosed; }
+    // A frame has begun and not yet ended.
+    bool HasPartialFrame() const { return !m_input.isEmpty(); }
     // A new link (the next TCP client, a reopened line): partial frames, pending requests and
     // the close-after count start afresh; faults and parameters stay.
     void ResetLink();

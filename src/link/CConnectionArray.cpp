@@ -3,12 +3,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
+#include "app/CRegularFile.h"
 #include "lang/CLanguage.h"
 #include "link/CArchive.h"
 
 namespace {
+Q_LOGGING_CATEGORY(lcConnections, "korvalis.connections")
+
 // 255 records of sane size fit in a few kilobytes; a bigger file is damaged, and reading
 // only this much keeps the allocation bounded (the records beyond fail their length checks).
 constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
@@ -57,13 +62,21 @@ void CConnectionArray::AddDefaults()
 bool CConnectionArray::Load()
 {
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString why;
+    if (!CRegularFile::OpenForReading(file, &why)) {
         // A file that is there but cannot be read must not be replaced without a copy.
-        m_loadStoppedEarly = file.exists();
+        m_loadStoppedEarly = QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink();
+        if (m_loadStoppedEarly)
+            qCWarning(lcConnections, "%s cannot be read (%s); it is kept as %s.bak", qPrintable(m_path),
+                      qPrintable(why), qPrintable(QFileInfo(m_path).fileName()));
         return false;
     }
     const QByteArray bytes = file.read(kMaxFileBytes);
-    return FromBytes(bytes);
+    const bool ok = FromBytes(bytes);
+    if (m_loadStoppedEarly)
+        qCWarning(lcConnections, "%s is damaged; %d connections could be read, the file is kept as %s.bak",
+                  qPrintable(m_path), int(m_items.size()), qPrintable(QFileInfo(m_path).fileName()));
+    return ok;
 }
 
 bool CConnectionArray::FromBytes(const QByteArray& bytes)
@@ -78,11 +91,13 @@ bool CConnectionArray::FromBytes(const QByteArray& bytes)
         return false;
     const int count = word & 0xFF;
     m_version = static_cast<uint8_t>(word >> 8);
+    if (m_version > FileVersion)
+        return false;
     m_selected = selected < count ? selected : 0;
     for (int i = 0; i < count; ++i) {
         CConnection c;
         c.hasSmsField = m_version != 0;
-        if (!c.Serialize(ar)) {
+        if (!c.Serialize(ar) || !c.IsPlausible()) {
             // Records that are there stay; the selection must still name one of them.
             if (m_selected >= m_items.size())
                 m_selected = 0;
@@ -91,6 +106,9 @@ bool CConnectionArray::FromBytes(const QByteArray& bytes)
         c.hasSmsField = true;
         m_items.append(c);
     }
+    // Bytes after the last record were not written by this program.
+    if (ar.Remaining() > 0)
+        return false;
     m_loadStoppedEarly = false;
     return true;
 }
@@ -114,15 +132,19 @@ bool CConnectionArray::Save()
 {
     if (m_path.isEmpty())
         return false;
-    if (m_loadStoppedEarly && QFile::exists(m_path)) {
+    // A FIFO or device in the file's place is left alone; a link keeps its place.
+    const QString target = CRegularFile::SaveTarget(m_path);
+    if (target.isEmpty())
+        return false;
+    if (m_loadStoppedEarly && QFile::exists(target)) {
         // The file may hold records this run could not read: keep it as it was.
         const QString backup = m_path + QStringLiteral(".bak");
         QFile::remove(backup);
         // A file this user cannot read cannot be copied, but it can be moved aside.
-        if (!QFile::copy(m_path, backup) && !QFile::rename(m_path, backup))
+        if (!QFile::copy(target, backup) && !QFile::rename(target, backup))
             return false;
     }
-    QSaveFile file(m_path);
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = ToBytes();

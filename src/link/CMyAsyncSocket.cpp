@@ -38,16 +38,34 @@ bool CMyAsyncSocket::ConnectTo(const QString& address, uint16_t port, bool takeF
 {
     Close();
     QString target = address.trimmed();
+    m_lastError.clear();
     if (target == QLatin1String("0.0.0.0")) {
         target = Discover(takeFirstAnswer);
-        if (target == QLatin1String("0.0.0.0") || target.isEmpty())
+        if (target == QLatin1String("0.0.0.0") || target.isEmpty()) {
+            m_lastError = QStringLiteral("no network module answered the search (the connection's address is automatic)");
             return false;
+        }
     }
     if (m_socket)
         m_socket->abort();
     m_socket = std::make_unique<QTcpSocket>();
     m_socket->connectToHost(target, port);
     if (!m_socket->waitForConnected(m_connectTimeout)) {
+        const QString where = QStringLiteral("%1:%2").arg(target).arg(port);
+        switch (m_socket->error()) {
+        case QAbstractSocket::ConnectionRefusedError:
+            m_lastError = QStringLiteral("%1 refused the connection (nothing listens there)").arg(where);
+            break;
+        case QAbstractSocket::HostNotFoundError:
+            m_lastError = QStringLiteral("the host \"%1\" is unknown or not a valid address").arg(target);
+            break;
+        case QAbstractSocket::SocketTimeoutError:
+            m_lastError = QStringLiteral("%1 did not accept the connection within %2 ms").arg(where).arg(m_connectTimeout);
+            break;
+        default:
+            m_lastError = QStringLiteral("%1: %2").arg(where, m_socket->errorString());
+            break;
+        }
         m_socket->abort();
         return false;
     }

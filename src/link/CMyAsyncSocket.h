@@ -20,6 +20,8 @@ public:
     ~CMyAsyncSocket() override;
 
     bool ConnectTo(const QString& address, uint16_t port, bool takeFirstAnswer);
+    // Why the last ConnectTo failed (refused, unknown host, timeout, no module found).
+    QString LastError() const { return m_lastError; }
     bool IsConnected() const;
     void Close();
     bool SetTimeout(int msecs)
@@ -61,4 +63,5 @@ private:
     bool m_connected = false;
     int m_timeout = 0;
     int m_connectTimeout = 5000;
+    QString m_lastError;
 };

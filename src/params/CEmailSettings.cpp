@@ -4,12 +4,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QtEndian>
+#include <cmath>
 #include <cstring>
 #include <sys/stat.h>
 
+#include "app/CRegularFile.h"
+
 namespace {
+Q_LOGGING_CATEGORY(lcMailSettings, "korvalis.mail")
 
 // Anything larger is not a settings file this program wrote; reading it would only cost memory.
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
@@ -222,6 +227,25 @@ public:
     }
 };
 
+bool HasControlCharacters(const QString& text, bool lineBreaks = false)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && !(lineBreaks && (u == '\r' || u == '\n' || u == '\t'))) || u == 0x7F) return true;
+    }
+    return false;
+}
+
+bool IsPlausible(const CEmail& rule)
+{
+    if (rule.type < CEmail::AtTime || rule.type > CEmail::TestOnly || rule.timeStatus < CEmail::Valid ||
+        rule.timeStatus > CEmail::Null || !std::isfinite(rule.time) || std::abs(rule.time) > 1e7)
+        return false;
+    for (const QString& r : rule.recipients)
+        if (HasControlCharacters(r)) return false;
+    return !HasControlCharacters(rule.subject) && !HasControlCharacters(rule.text, true);
+}
+
 }  // namespace
 
 CEmailSettings::CEmailSettings(const QString& dataFolder)
@@ -278,21 +302,43 @@ bool CEmailSettings::Parse(const QByteArray& bytes)
         if (!r.StringList(rule.recipients) || !r.String(rule.text) || !r.String(rule.subject) ||
             !r.I32(rule.type) || !r.I32(rule.timeStatus) || !r.F64(rule.time))
             return false;
+        // Values the rule dialog never produces are damage; such a rule is not used.
+        if (!IsPlausible(rule))
+            return false;
         rules.append(rule);
     }
     uint8_t auth = 0;
     if (!r.String(smtpServer) || !r.String(password) || !r.String(senderAddress) ||
         !r.String(furtherText) || !r.String(userName) || !r.U8(auth))
         return false;
+    if (auth > 1 || HasControlCharacters(smtpServer) || HasControlCharacters(senderAddress) ||
+        HasControlCharacters(userName) || HasControlCharacters(password)) {
+        smtpServer.clear();
+        password.clear();
+        senderAddress.clear();
+        furtherText.clear();
+        userName.clear();
+        return false;
+    }
     authentication = auth != 0;
     uint16_t p = 0;
     if (!r.U16(p))
         return false;
     port = p;
-    return true;
+    // Bytes after the last field were not written by this program.
+    return r.Remaining() == 0;
 }
 
 bool CEmailSettings::Load()
+{
+    const bool ok = LoadFile();
+    if (m_loadedDamaged)
+        qCWarning(lcMailSettings, "%s: %s; the file is kept as %s.damaged", qPrintable(m_filePath),
+                  qPrintable(m_lastError), qPrintable(FileName()));
+    return ok;
+}
+
+bool CEmailSettings::LoadFile()
 {
     m_lastError.clear();
     m_loadedDamaged = false;
@@ -300,8 +346,8 @@ bool CEmailSettings::Load()
     QFile file(m_filePath);
     if (m_filePath.isEmpty() || !file.exists())
         return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_lastError = file.errorString();
+    if (!CRegularFile::OpenForReading(file, &m_lastError)) {
+        m_loadedDamaged = true;
         return false;
     }
     if (file.size() > kMaxFileSize) {
@@ -311,7 +357,7 @@ bool CEmailSettings::Load()
     }
     const QByteArray bytes = file.readAll();
     if (!Parse(bytes)) {
-        m_lastError = QStringLiteral("file damaged or cut short");
+        m_lastError = QStringLiteral("file damaged: %1 alert rules could be read").arg(rules.size());
         m_loadedDamaged = true;
         return false;
     }
@@ -326,13 +372,17 @@ bool CEmailSettings::Save()
         return false;
     }
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    if (m_loadedDamaged && QFile::exists(m_filePath)) {
+    // A FIFO or device in the file's place is left alone; a link keeps its place.
+    const QString target = CRegularFile::SaveTarget(m_filePath, &m_lastError);
+    if (target.isEmpty())
+        return false;
+    if (m_loadedDamaged && QFile::exists(target)) {
         const QString aside = m_filePath + QStringLiteral(".damaged");
         QFile::remove(aside);
-        if (QFile::copy(m_filePath, aside))
+        if (QFile::copy(target, aside))
             ::chmod(QFile::encodeName(aside).constData(), S_IRUSR | S_IWUSR);
     }
-    QSaveFile file(m_filePath);
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) {
         m_lastError = file.errorString();
         return false;

@@ -40,6 +40,8 @@ public:
     // "EmailSettings.dat.damaged" before it is first replaced.
     bool Save();
     QString LastError() const { return m_lastError; }
+    // The last Load() met a file it could not use whole (damaged, or no regular file).
+    bool LoadFoundDamage() const { return m_loadedDamaged; }
 
     // The byte format, usable without a file (and by the fuzz target).
     QByteArray Serialize() const;
@@ -51,6 +53,8 @@ public:
     bool SameStoredFields(const CEmailSettings& other) const;
 
 private:
+    bool LoadFile();
+
     QString m_filePath;
     QString m_lastError;
     bool m_loadedDamaged = false;

@@ -1,20 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/CMeasDownload.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <bit>
 
 #include "app/CKorvalisControlApp.h"
+#include "app/CRegularFile.h"
 #include "app/CUserInteraction.h"
 #include "lang/CLanguage.h"
+#include "link/CSWMBus.h"
 #include "params/CMeasDownloadUi.h"
 #include "params/CMeasuredValueArray.h"
 
 namespace {
 // Files are exchanged with the other platform's program: CR LF and single-byte text.
 const QByteArray kLineEnd = "\r\n";
+// More than any recorder's memory as text.
+constexpr qint64 kMaxSideFileBytes = qint64(64) << 20;
 
 QByteArray StripLineEnd(QByteArray line) {
     while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
@@ -100,8 +105,8 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
     using Icon = CUserInteraction::Icon;
     using Buttons = CUserInteraction::Buttons;
     Result result;
-    auto message = [this](int id, Icon icon, Buttons buttons) {
-        return m_ui ? m_ui->ShowMessage(id, icon, buttons) : int(CUserInteraction::IdCancel);
+    auto message = [this](int id, Icon icon, Buttons buttons, const QStringList& args = {}) {
+        return m_ui ? m_ui->ShowMessage(id, icon, buttons, args) : int(CUserInteraction::IdCancel);
     };
 
     const QByteArray header = BuildHeader(m_sensors, state.mask, options).toLatin1();
@@ -118,11 +123,24 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
         return result;
     }
 
+    // A device node or FIFO is never replaced by a file; a symbolic link keeps pointing at
+    // the file it names.
+    const QString target = CRegularFile::SaveTarget(result.path);
+    if (target.isEmpty()) {
+        message(6202, Icon::Stop, Buttons::Ok, {QDir::toNativeSeparators(result.path)});
+        return result;
+    }
+    const QString sidePath = SideFilePath(result.path);
+    if (QFileInfo::exists(sidePath) && !Recover(target, sidePath)) {
+        result.outcome = Outcome::Cancelled;
+        return result;
+    }
+
     // An existing file: append when its header is the same, or replace it.
     bool append = false;
-    QFile old(result.path);
+    QFile old(target);
     if (old.exists()) {
-        if (!old.open(QIODevice::ReadOnly)) {
+        if (!CRegularFile::OpenForReading(old)) {
             message(140, Icon::Stop, Buttons::Ok);
             return result;
         }
@@ -144,7 +162,7 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
 
     // The new version is written beside the old one and replaces it only when complete, so
     // a full disk or a crash never leaves a damaged file; appending copies the old lines.
-    QSaveFile out(result.path);
+    QSaveFile out(target);
     bool writeOk = out.open(QIODevice::WriteOnly);
     auto put = [&](const QByteArray& bytes) {
         if (writeOk && out.write(bytes) != bytes.size()) writeOk = false;
@@ -176,6 +194,12 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
     for (int i = 0; i < 8; ++i)
         if (state.mask & (1u << i)) recorded.append(&m_sensors[static_cast<size_t>(i)]);
 
+    // Every record read is gone from the controller, so it goes to the side file at once:
+    // a process that is killed or loses power leaves it for the next download to offer.
+    QFile side(sidePath);
+    const bool sideOk = side.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                        side.write(header + kLineEnd) == header.size() + kLineEnd.size() && side.flush();
+
     QDateTime time = FirstRecordTime(state.newestDate, state.newestTime, records, state.interval);
     if (m_dialogs) m_dialogs->ProgressBegin(143, state.storedValues);
     qint64 done = 0;
@@ -189,32 +213,52 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
             readFailed = true;
             break;
         }
-        const QByteArray text = m_access.lastText();
-        if (m_access.write(1167, 0) != 0 || !DecodeRecord(text, inputs, raw)) {
+        // A record of the wrong length is not acknowledged, so it stays in the controller.
+        if (!DecodeRecord(m_access.lastText(), inputs, raw)) {
             readFailed = true;
             break;
         }
+        // The controller may have moved on even when its acknowledgement got lost, so the
+        // record is kept unless the controller refused the write outright.
+        const uint16_t moved = m_access.write(1167, 0);
+        readFailed = moved != 0;
+        if (moved == CSWMBus::NotAcknowledged) break;
         for (int j = 0; j < inputs; ++j) {
             line += ValueText(*recorded[j], raw[j], options).toLatin1() + sepBytes;
             ++done;
             if (m_dialogs && !m_dialogs->ProgressStep(done)) cancelled = true;
         }
-        put(line + kLineEnd);
+        line += kLineEnd;
+        if (sideOk) {
+            side.write(line);
+            side.flush();
+        }
+        put(line);
         if (writeOk) ++result.records;
+        if (readFailed) break;
         time = time.addSecs(static_cast<qint64>(state.interval) * 60);
     }
     if (m_dialogs) m_dialogs->ProgressEnd();
 
+    side.close();
     if (!writeOk || !out.commit()) {
-        // The previous version of the file (if any) is untouched; the records stay in the
-        // controller for another attempt.
+        // The previous version of the file (if any) is untouched; what was read is in the
+        // side file for the next attempt.
         if (writeOk) out.cancelWriting();
-        result.records = 0;
         message(140, Icon::Stop, Buttons::Ok);
+        if (result.records > 0 && sideOk)
+            message(6204, Icon::Warning, Buttons::Ok,
+                    {QString::number(result.records), QDir::toNativeSeparators(sidePath)});
+        else
+            QFile::remove(sidePath);
+        result.records = 0;
         return result;
     }
+    QFile::remove(sidePath);
     if (readFailed) {
         message(142, Icon::Stop, Buttons::Ok);
+        message(6203, Icon::Warning, Buttons::Ok,
+                {QString::number(result.records), QString::number(records), QDir::toNativeSeparators(target)});
         return result;
     }
     if (cancelled) {
@@ -225,4 +269,60 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
     if (askToShow)
         result.showViewer = message(113, Icon::Question, Buttons::YesNo) == CUserInteraction::IdYes;
     return result;
+}
+
+QString CMeasDownload::SideFilePath(const QString& path) {
+    return path + QStringLiteral(".part");
+}
+
+bool CMeasDownload::Recover(const QString& target, const QString& sidePath) {
+    using Icon = CUserInteraction::Icon;
+    using Buttons = CUserInteraction::Buttons;
+    QFile side(sidePath);
+    QByteArray kept;
+    if (CRegularFile::OpenForReading(side)) kept = side.read(kMaxSideFileBytes);
+    side.close();
+    const qsizetype firstEnd = kept.indexOf('\n');
+    const QByteArray keptHeader = StripLineEnd(kept.left(firstEnd < 0 ? kept.size() : firstEnd + 1));
+    QByteArray lines = firstEnd < 0 ? QByteArray() : kept.mid(firstEnd + 1);
+    const qsizetype lastEnd = lines.lastIndexOf('\n');
+    lines.truncate(lastEnd + 1);  // a line cut off by the interruption is incomplete
+    if (lines.isEmpty()) {
+        QFile::remove(sidePath);
+        return true;
+    }
+    const QString count = QString::number(lines.count('\n'));
+    const QStringList names = {QDir::toNativeSeparators(target), count, QDir::toNativeSeparators(sidePath)};
+    if (!m_ui || m_ui->ShowMessage(6205, Icon::Question, Buttons::YesNo, names) != CUserInteraction::IdYes) {
+        if (m_ui) m_ui->ShowMessage(6206, Icon::Information, Buttons::Ok, names);
+        return false;
+    }
+    // The records go behind the file's own when it has the same header; a file that does
+    // not exist yet gets the side file's header.
+    QFile old(target);
+    QByteArray content;
+    if (old.exists()) {
+        if (!CRegularFile::OpenForReading(old)) {
+            m_ui->ShowMessage(140, Icon::Stop, Buttons::Ok);
+            return false;
+        }
+        content = old.readAll();
+        const qsizetype end = content.indexOf('\n');
+        if (StripLineEnd(content.left(end < 0 ? content.size() : end + 1)) != keptHeader) {
+            m_ui->ShowMessage(6207, Icon::Stop, Buttons::Ok, names);
+            return false;
+        }
+        if (!content.isEmpty() && !content.endsWith('\n')) content += kLineEnd;
+    } else {
+        content = keptHeader + kLineEnd;
+    }
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(content + lines) != content.size() + lines.size() ||
+        !out.commit()) {
+        m_ui->ShowMessage(140, Icon::Stop, Buttons::Ok);
+        return false;
+    }
+    QFile::remove(sidePath);
+    m_ui->ShowMessage(6208, Icon::Information, Buttons::Ok, names);
+    return true;
 }

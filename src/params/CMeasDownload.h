@@ -69,7 +69,14 @@ public:
     // The signed 16-bit values of one record text (low byte first); false on a wrong length.
     static bool DecodeRecord(const QByteArray& text, int inputs, QVector<int16_t>& raw);
 
+    // While a download runs, the records read so far are kept beside the file here.
+    static QString SideFilePath(const QString& path);
+
 private:
+    // Offers the records an interrupted download left in the side file and adds them to
+    // the target. False when the download must not run (declined, or they do not fit).
+    bool Recover(const QString& target, const QString& sidePath);
+
     const std::array<CSensor, 8>& m_sensors;
     Access m_access;
     CUserInteraction* m_ui;

@@ -2,6 +2,7 @@
 #include "params/CParameter.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "link/CSWMBus.h"
 #include "params/ParameterText.h"
@@ -132,7 +133,10 @@ int CParameter::ParseLine(QByteArrayView line)
         text = '"' + bytes + '"';
     }
     else {
-        value = static_cast<double>(ParameterText::ReadDecimal(third));
+        const int64_t read = ParameterText::ReadDecimal(third);
+        // The bus carries 32 bits, signed or unsigned; a larger number would arrive wrapped.
+        if (read < INT32_MIN || read > int64_t(UINT32_MAX)) return LineError;
+        value = static_cast<double>(read);
         text = third.toByteArray();
     }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "app/CRegularFile.h"
 #include "app/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
@@ -241,7 +242,10 @@ int CParameterArray::WriteTextFile(QIODevice& file) const
 
 CParameterArray::FileResult CParameterArray::SaveToPath(const QString& path) const
 {
-    QSaveFile file(path);
+    // A device node or FIFO is refused rather than replaced; a link keeps its place.
+    const QString target = CRegularFile::SaveTarget(path);
+    if (target.isEmpty()) return FileResult::NotRegular;
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) return FileResult::CannotOpen;
     if (WriteTextFile(file) != 0) {
         file.cancelWriting();
@@ -253,7 +257,7 @@ CParameterArray::FileResult CParameterArray::SaveToPath(const QString& path) con
 CParameterArray::FileResult CParameterArray::LoadFromPath(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return FileResult::CannotOpen;
+    if (!CRegularFile::OpenForReading(file)) return FileResult::CannotOpen;
     return ReadTextFile(file) == 0 ? FileResult::Ok : FileResult::BadContent;
 }
 
@@ -268,7 +272,9 @@ CParameterArray::FileResult CParameterArray::SaveToFile(CTransferUi& ui, const Q
         if (target.isEmpty()) return FileResult::Cancelled;
     }
     const FileResult result = SaveToPath(target);
-    if (result != FileResult::Ok) ui.ShowMessage(170, Icon::Stop, Buttons::Ok, {QDir::toNativeSeparators(target)});
+    if (result != FileResult::Ok)
+        ui.ShowMessage(result == FileResult::NotRegular ? 6202 : 170, Icon::Stop, Buttons::Ok,
+                       {QDir::toNativeSeparators(target)});
     return result;
 }
 
@@ -349,6 +355,9 @@ int CParameterArray::ReadAllFromController(CSWMBus& bus, CTransferUi& ui, QList<
             Address(bus, address);
             const uint16_t status = copy.ReadFromController(bus);
             if (status == CSWMBus::Ok) break;
+            // With the channel gone every further parameter fails the same way; asking (or
+            // ignoring) per parameter would only turn a lost link into a long list of errors.
+            if (status == CSWMBus::NoChannel) return status;
             const int answer = ui.AskTransferFailure(StringId(124), copy, status, failures);
             if (answer == CUserInteraction::IdRetry) continue;
             if (answer == CUserInteraction::IdIgnore) {
@@ -463,9 +472,13 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
                 written = !copy.IsIdentification();
                 break;
             }
+            if (status == CSWMBus::NoChannel) return status;
             const int answer = ui.AskTransferFailure(StringId(120), copy, status, failures);
             if (answer == CUserInteraction::IdRetry) continue;
-            if (answer == CUserInteraction::IdIgnore) break;
+            if (answer == CUserInteraction::IdIgnore) {
+                if (options.ignored) options.ignored->append(copy.Number);
+                break;
+            }
             window.reset();
             return status;
         }

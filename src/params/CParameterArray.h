@@ -33,7 +33,7 @@ public:
     static constexpr int MaxElements = 1 << 18;
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
-    enum class FileResult { Ok, Cancelled, CannotOpen, BadContent, WriteFailed };
+    enum class FileResult { Ok, Cancelled, CannotOpen, BadContent, WriteFailed, NotRegular };
 
     // Everything a write needs to know about its target besides the bus.
     struct WriteOptions {
@@ -47,6 +47,8 @@ public:
         std::function<void(int address)> followAddress;
         // Sensor type of each input (for rescaling pH calibration values across 4.00).
         std::array<uint8_t, 8> sensorTypes{};
+        // Numbers of the parameters whose failed write the user chose to Ignore.
+        QList<int>* ignored = nullptr;
     };
 
     // --- the list -----------------------------------------------------------------------

@@ -3,6 +3,8 @@
 
 #include <QFile>
 
+#include "app/CRegularFile.h"
+
 namespace {
 int HexValue(char c)
 {
@@ -99,12 +101,13 @@ CSRecordFile::Error CSRecordFile::ParseLine(const QByteArray& raw, CSRecord& rec
 
 bool CSRecordFile::Load(const QString& path)
 {
+    m_unreadableWhy.clear();
     m_records.clear();
     m_totalDataBytes = 0;
     m_fileSize = 0;
     m_errorLine = 0;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!CRegularFile::OpenForReading(file, &m_unreadableWhy)) {
         m_error = Unreadable;
         return false;
     }
@@ -115,6 +118,7 @@ bool CSRecordFile::Load(const QString& path)
     const QByteArray content = file.read(kMaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         m_error = Unreadable;
+        m_unreadableWhy = file.errorString();
         return false;
     }
     return Parse(content);
@@ -133,30 +137,45 @@ bool CSRecordFile::Parse(const QByteArray& content)
     }
     qsizetype pos = 0;
     int lineNumber = 0;
+    const auto fail = [this](Error e, int line) {
+        m_error = e;
+        m_errorLine = line;
+        m_records.clear();
+        m_totalDataBytes = 0;
+        return false;
+    };
+    bool hasData = false;
+    int terminationLine = 0;
     // Like reading a text file line by line: the line end after the last line does not
     // start another line, but an empty line anywhere else is a fault.
     while (pos < content.size()) {
         ++lineNumber;
-        qsizetype eol = content.indexOf('\n', pos);
-        if (eol < 0)
-            eol = content.size();
+        qsizetype eol = pos;
+        while (eol < content.size() && content[eol] != '\n' && content[eol] != '\r')
+            ++eol;
         CSRecord record;
         record.fileOffset = pos;
         record.lineNumber = lineNumber;
         const Error e = ParseLine(QByteArray::fromRawData(content.constData() + pos, eol - pos), record);
-        if (e != NoError) {
-            m_error = e;
-            m_errorLine = lineNumber;
-            m_records.clear();
-            m_totalDataBytes = 0;
-            return false;
-        }
+        if (e != NoError)
+            return fail(e, lineNumber);
         if (record.type != 0) {
+            if (terminationLine > 0)
+                return fail(AfterTermination, lineNumber);
+            hasData = hasData || record.type <= 3;
+            if (record.type >= 7)
+                terminationLine = lineNumber;
             m_totalDataBytes += record.dataBytes;
             m_records.append(record);
         }
         pos = eol + 1;
+        if (eol < content.size() && content[eol] == '\r' && eol + 1 < content.size() && content[eol + 1] == '\n')
+            ++pos;
     }
+    if (!hasData)
+        return fail(NoDataRecord, 0);
+    if (terminationLine == 0)
+        return fail(NoTermination, 0);
     return true;
 }
 
@@ -173,7 +192,7 @@ QString CSRecordFile::ErrorText() const
     const QString where = QStringLiteral("line %1: ").arg(m_errorLine);
     switch (m_error) {
     case NoError: return QString();
-    case Unreadable: return QStringLiteral("the file cannot be read");
+    case Unreadable: return QStringLiteral("the file cannot be read: ") + m_unreadableWhy;
     case TooLarge: return QStringLiteral("the file is larger than %1 bytes").arg(kMaxFileBytes);
     case TooShort: return where + QStringLiteral("empty or too short for a record");
     case NoRecordMark: return where + QStringLiteral("does not start with \"S\"");
@@ -183,6 +202,9 @@ QString CSRecordFile::ErrorText() const
     case TooLong: return where + QStringLiteral("record longer than %1 bytes").arg(kMaxRecordBytes);
     case CountMismatch: return where + QStringLiteral("byte count does not match the record");
     case BadChecksum: return where + QStringLiteral("checksum error");
+    case NoDataRecord: return QStringLiteral("no data record (S1, S2 or S3): not a firmware image");
+    case NoTermination: return QStringLiteral("no termination record (S7, S8 or S9) at the end: the file is incomplete");
+    case AfterTermination: return where + QStringLiteral("a record after the termination record");
     }
     return QString();
 }

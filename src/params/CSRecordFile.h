@@ -29,7 +29,7 @@ public:
 
     enum Error {
         NoError,
-        Unreadable,     // the file cannot be opened or read
+        Unreadable,     // the file cannot be opened or read, or is no regular file
         TooLarge,       // larger than kMaxFileBytes
         TooShort,       // fewer than 6 characters (an empty line among them)
         NoRecordMark,   // does not start with "S"
@@ -39,11 +39,18 @@ public:
         TooLong,        // the binary record would exceed kMaxRecordBytes (any line kMaxLineChars)
         CountMismatch,  // the byte count does not match the pairs that follow
         BadChecksum,
+        NoDataRecord,   // the whole file holds no S1, S2 or S3 record
+        NoTermination,  // the last record is not a termination record (S7, S8 or S9)
+        AfterTermination,  // a record follows the termination record
     };
 
     // The checking pass over a file on disk.
     bool Load(const QString& path);
-    // The checking pass over file contents already in memory.
+    // The checking pass over file contents already in memory. Lines end in CR, LF or CR LF.
+    // Besides every line, the whole file must hold at least one data record and end with
+    // its only termination record: the boot loader restarts the controller on that record,
+    // so a file without it would leave the controller in the loader, and anything after it
+    // would never arrive.
     bool Parse(const QByteArray& content);
 
     Error GetError() const { return m_error; }
@@ -71,5 +78,6 @@ private:
     qint64 m_fileSize = 0;
     qint64 m_totalDataBytes = 0;
     Error m_error = NoError;
+    QString m_unreadableWhy;
     int m_errorLine = 0;
 };

@@ -54,6 +54,10 @@ Result CSettingsCommands::ReadAndSave(CParameterArray& list, const QString& path
         m_ui.ShowMessage(6100, Icon::Information, Buttons::Ok);
         return Result::Cancelled;
     }
+    if (result == CSWMBus::NoChannel) {
+        m_ui.ShowMessage(6200, Icon::Stop, Buttons::Ok);
+        return Result::Failed;
+    }
     if (result != 0) {
         // The list still holds the list file's defaults for whatever was not read; saved, it
         // would later restore those defaults into the controller.
@@ -161,6 +165,15 @@ CSettingsCommands::Compatibility CSettingsCommands::CheckSettingsCompatibility(C
 Result CSettingsCommands::WriteList(CParameterArray& list, bool toController)
 {
     CTimerStop timerStop;
+    // The device takes at most 255 bytes per text; found here, before the first write.
+    for (int i = 0; i < list.Count(); ++i) {
+        const CParameter& p = list[i];
+        if (p.Kind == CParameter::TextKind && p.TextBytes().size() > 255) {
+            m_ui.ShowMessage(6209, Icon::Stop, Buttons::Ok,
+                             {p.Name, QString::number(p.Number), QString::number(p.TextBytes().size())});
+            return Result::Failed;
+        }
+    }
     CSWMBus& bus = *m_app.Bus();
     const uint32_t address = toController ? m_app.currentConnection.deviceAddress : BusByte::SmsModuleAddress;
     if (address > BusByte::MaxDeviceAddress || !bus.SetDeviceAddress(static_cast<uint8_t>(address)))
@@ -177,9 +190,17 @@ Result CSettingsCommands::WriteList(CParameterArray& list, bool toController)
         if (onBusAddressFollowed) onBusAddressFollowed(newAddress);
     };
 
+    QList<int> ignored;
+    options.ignored = &ignored;
     const int result = list.WriteAllToController(bus, m_ui, options);
     if (result == 0) {
         m_ui.ShowMessage(174, Icon::Information, Buttons::Ok);
+        if (!ignored.isEmpty()) {
+            QStringList numbers;
+            for (int n : ignored) numbers << QString::number(n);
+            m_ui.ShowMessage(6210, Icon::Warning, Buttons::Ok,
+                             {QString::number(ignored.size()), numbers.join(QStringLiteral(", "))});
+        }
         if (invalidatePages && toController) invalidatePages();
         return Result::Done;
     }
@@ -188,7 +209,7 @@ Result CSettingsCommands::WriteList(CParameterArray& list, bool toController)
         if (invalidatePages && toController) invalidatePages();
         return Result::Cancelled;
     }
-    m_ui.ShowMessage(172, Icon::Stop, Buttons::Ok);
+    m_ui.ShowMessage(result == CSWMBus::NoChannel ? 6201 : 172, Icon::Stop, Buttons::Ok);
     if (invalidatePages && toController && result != CParameterArray::NoVersionParameter) invalidatePages();
     return Result::Failed;
 }

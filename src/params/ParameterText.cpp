@@ -47,9 +47,11 @@ int64_t ReadDecimal(QByteArrayView text)
         negative = text[i] == '-';
         ++i;
     }
+    // Saturates far above 32 bits, so that no digit string wraps into a plausible value.
+    constexpr uint64_t kCeiling = uint64_t(1) << 40;
     uint64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = value * 10u + static_cast<uint64_t>(text[i] - '0');
+        value = qMin(kCeiling, value * 10u + static_cast<uint64_t>(text[i] - '0'));
     if (negative) value = 0u - value;
     return static_cast<int64_t>(value);
 }

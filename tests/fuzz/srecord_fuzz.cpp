@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Firmware files are chosen by the user and may be anything: the checking pass must refuse
-// what does not fit the boot loader's 32-byte record buffer and never read past a line.
+// what does not fit the boot loader's 32-byte record buffer or is no complete image, and never
+// read past a line.
 #include <QByteArray>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool ok = file.Parse(content);
     if (!ok && (file.GetError() == CSRecordFile::NoError || !file.Records().isEmpty()))
         __builtin_trap();
+    // A file that passes is a complete image: data, and its only termination record last.
+    if (ok) {
+        const QVector<CSRecord>& records = file.Records();
+        bool data = false;
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            data = data || records[i].type <= 3;
+            if ((records[i].type >= 7) != (i + 1 == records.size()))
+                __builtin_trap();
+        }
+        if (!data)
+            __builtin_trap();
+    }
     qint64 total = 0;
     for (const CSRecord& r : file.Records()) {
         const int addressLength = CSRecordFile::AddressLength(r.type);

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <sys/stat.h>
+
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -265,6 +268,44 @@ private Q_SLOTS:
         CConnectionArray back(dir.path());
         QVERIFY(!back.LoadStoppedEarly());
         QCOMPARE(Names(back), (QStringList{"kept", "also kept"}));
+    }
+
+    // Values no dialog accepts are damage: loading stops there, and nothing of it is used.
+    void implausibleRecordsAreDamage_data()
+    {
+        QTest::addColumn<QByteArray>("bad");
+        QTest::newRow("type 2") << Record(1, 9600, 1, 2, 5000, "x", "0.0.0.0", 10001, 0);
+        QTest::newRow("bus address 35") << Record(1, 9600, 35, 0, 5000, "x", "0.0.0.0", 10001, 0);
+        QTest::newRow("COM port 256") << Record(256, 9600, 1, 0, 5000, "x", "0.0.0.0", 10001, 0);
+        QTest::newRow("baud 216782795") << Record(1, 216782795, 1, 0, 5000, "x", "0.0.0.0", 10001, 0);
+        QTest::newRow("timeout of ten digits") << Record(1, 9600, 1, 1, 1572521917, "x", "0.0.0.0", 10001, 0);
+        QTest::newRow("TCP port 70000") << Record(1, 9600, 1, 1, 5000, "x", "0.0.0.0", 70000, 0);
+        QTest::newRow("NUL in the name") << Record(1, 9600, 1, 0, 5000, QByteArray("a\0b", 3), "0.0.0.0", 10001, 0);
+        QTest::newRow("bytes after the records") << QByteArray(16, '\0');
+    }
+    void implausibleRecordsAreDamage()
+    {
+        QFETCH(QByteArray, bad);
+        const QByteArray good = Record(1, 9600, 1, 0, 5000, "good", "0.0.0.0", 10001, 0);
+        CConnectionArray list;
+        const bool trailing = bad.count('\0') == bad.size();
+        QVERIFY(!list.FromBytes(QByteArray(trailing ? "\x01\x01\x00\x00" : "\x02\x01\x00\x00", 4) + good + bad));
+        QVERIFY(list.LoadStoppedEarly());
+        QCOMPARE(Names(list), QStringList{"good"});
+    }
+
+    void specialFileInPlaceOfTheListIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Connections.dat");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        {
+            CConnectionArray list(dir.path());  // would block on the FIFO
+            QCOMPARE(list.GetCount(), 2);
+            QVERIFY(list.LoadStoppedEarly());
+        }  // and so would the copy to the backup, or the save would replace it
+        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+        QVERIFY(!QFile::exists(path + ".bak"));
     }
 
     void lengthPrefixesAreCheckedAgainstTheFile_data()

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <sys/stat.h>
 
+#include <cmath>
+
 #include "app/CKorvalisControlApp.h"
 #include "params/CEmailSettings.h"
 
@@ -129,6 +131,42 @@ private Q_SLOTS:
         QVERIFY(!big.Parse(Hex("0100" "ffff" "ffffff7f") + QByteArray(40, 0)));
         QVERIFY(!big.Parse(Hex("0000" "ffffff" "ffffff7f" "00")));
         QVERIFY(!big.Parse(Hex("0000" "fffeff" "fffeff" "00")));  // two wide markers
+    }
+
+    // Values the rule dialog never produces are damage: the rule is not used, reading stops.
+    void implausibleValuesAreDamage_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::newRow("type 7") << 0;
+        QTest::newRow("time status 5") << 1;
+        QTest::newRow("time not a number") << 2;
+        QTest::newRow("time far out") << 3;
+        QTest::newRow("control character in the subject") << 4;
+        QTest::newRow("NUL in a recipient") << 5;
+        QTest::newRow("control character in the server") << 6;
+        QTest::newRow("bytes after the last field") << 7;
+    }
+    void implausibleValuesAreDamage()
+    {
+        QFETCH(int, field);
+        CEmailSettings s;
+        s.rules.append(Rule({"a@b"}, "good", "1", 0, 60));
+        CEmail bad = Rule({"c@d"}, "bad", "2", 1, 60);
+        switch (field) {
+        case 0: bad.type = 7; break;
+        case 1: bad.timeStatus = 5; break;
+        case 2: bad.time = std::nan(""); break;
+        case 3: bad.time = 1e300; break;
+        case 4: bad.subject = QStringLiteral("a\x01"); break;
+        case 5: bad.recipients = {QString(QChar(0))}; break;
+        case 6: s.smtpServer = QStringLiteral("mx\x1b"); break;
+        }
+        if (field < 6) s.rules.append(bad);
+        CEmailSettings back;
+        QVERIFY(!back.Parse(s.Serialize() + (field == 7 ? QByteArray(1, '\0') : QByteArray())));
+        QCOMPARE(back.rules.size(), 1);
+        QCOMPARE(back.rules[0].text, QStringLiteral("good"));
+        QVERIFY(back.smtpServer.isEmpty() || field == 7);
     }
 
     void savedFileIsPrivateAtomicAndReloads()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The alert e-mail path end to end: CEmailAlerts writes the message file and starts
 // korvalis-mailsend, which delivers to a real SMTP server on loopback.
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -302,6 +304,21 @@ private Q_SLOTS:
         QVERIFY(Send(app, Alert("No program")));
         QVERIFY(!app.EmailAlerts().LastResult().ok);
         QVERIFY(app.EmailAlerts().LastResult().reason.contains("no-such-mailer"));
+    }
+
+    void messageFileThatIsNoFileIsAUsageError()
+    {
+        // A directory used to send an empty mail; a FIFO blocked the mailer for good.
+        const QString fifo = m_dir.filePath("mail-fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString& attach : {m_dir.path(), fifo}) {
+            QProcess p;
+            p.start(TestPaths::Program("korvalis-mailsend"),
+                    {"-f", "tank@example.org", "-smtp", "127.0.0.1", "-port", "1", "-t", "a@b.example", "-attach", attach});
+            QVERIFY(p.waitForFinished(30000));
+            QCOMPARE(p.exitCode(), 2);
+            QVERIFY(p.readAllStandardError().contains("not a regular file"));
+        }
     }
 
     void hangingMailerIsStoppedAtTheTimeLimit()

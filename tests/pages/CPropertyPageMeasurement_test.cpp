@@ -373,7 +373,8 @@ private Q_SLOTS:
         QVERIFY(rig.sheet.model.Log().isEmpty());
 
         // The controller refuses to move on: 354 as for every failed access, the General
-        // page, then 142; the header stays in the file.
+        // page, then 142 and how many records were saved (none: the refused record stays in
+        // the controller); the header stays in the file.
         answerer.onOptions = {};
         CDeviceModel::Faults f;
         f.refuse = {1167};
@@ -381,7 +382,7 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(QStringLiteral("refused.txt"));
         rig.sheet.ui.QueueFileName(path);
         Child<QPushButton>(page, Page::IdDownload)->click();
-        QCOMPARE(rig.sheet.ui.MessageIds(), (QList<int>{354, 142}));
+        QCOMPARE(rig.sheet.ui.MessageIds(), (QList<int>{354, 142, 6203}));
         QCOMPARE(rig.sheet.sheet->ActivePage(), rig.sheet.sheet->GeneralPage());
         QCOMPARE(ReadLines(path).size(), 1);
         QCOMPARE(answerer.viewersShown, 0);

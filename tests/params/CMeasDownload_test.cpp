@@ -47,6 +47,7 @@ struct FakeRecorder {
     QList<QByteArray> records;
     int next = 0;
     int failReadAt = -1;
+    int failWriteAt = -1;  // the write of 1167 after this record fails, though it moved on
     QByteArray last;
     QList<int> log;
     CMeasDownload::Access Access() {
@@ -60,7 +61,7 @@ struct FakeRecorder {
         a.write = [this](int n, double v) -> uint16_t {
             log << -n;
             if (n == 1167 && v == 0) ++next;
-            return 0;
+            return next - 1 == failWriteAt ? 40 : 0;
         };
         a.lastText = [this] { return last; };
         return a;
@@ -256,8 +257,18 @@ private Q_SLOTS:
         CMeasDownload::Result r = dl.Run(ThreeInputs(30));
         QCOMPARE(r.outcome, CMeasDownload::Outcome::Failed);
         QCOMPARE(r.records, qint64(3));
-        QCOMPARE(ui.messages, QList<int>{142});
+        QCOMPARE(ui.messages, (QList<int>{142, 6203}));
         QCOMPARE(Lines(ui.fileName).size(), 4);
+        QVERIFY(!QFile::exists(CMeasDownload::SideFilePath(ui.fileName)));
+
+        // The record whose acknowledgement got lost is kept: the controller has moved on.
+        ui.messages.clear();
+        ui.fileName = m_dir.filePath(QStringLiteral("unacknowledged.txt"));
+        FakeRecorder lost = TenRecords();
+        lost.failWriteAt = 4;
+        CMeasDownload dl4(m_sensors, lost.Access(), &ui, &ui);
+        QCOMPARE(dl4.Run(ThreeInputs(30)).records, qint64(5));
+        QCOMPARE(Lines(ui.fileName).size(), 6);
 
         // A record of the wrong length.
         ui.messages.clear();
@@ -266,8 +277,9 @@ private Q_SLOTS:
         shortRec.records[5].chop(1);
         CMeasDownload dl2(m_sensors, shortRec.Access(), &ui, &ui);
         QCOMPARE(dl2.Run(ThreeInputs(30)).outcome, CMeasDownload::Outcome::Failed);
-        QCOMPARE(ui.messages, QList<int>{142});
+        QCOMPARE(ui.messages, (QList<int>{142, 6203}));
         QCOMPARE(Lines(ui.fileName).size(), 6);
+        QCOMPARE(shortRec.next, 5);  // the record of the wrong length stays in the controller
 
         // Cancelled in the progress window: the lines so far stay, no message.
         ui.messages.clear();

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The checking pass over firmware files.
+#include <sys/stat.h>
+
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,7 +40,7 @@ private Q_SLOTS:
         QCOMPARE(CSRecordFile::ProgressText(f.Records()[2], 28, 28), QStringLiteral("12345678 - 28/28"));
         QCOMPARE(CSRecordFile::ProgressText(f.Records()[3], 27, 27), QStringLiteral("0 - 27/27"));
         // Lower-case digits are hexadecimal too.
-        QVERIFY(f.Parse(s2.toLower().replace('s', 'S')));
+        QVERIFY(f.Parse(s2.toLower().replace('s', 'S') + "\n" + s9));
     }
 
     void refusesBadFiles_data()
@@ -66,6 +68,17 @@ private Q_SLOTS:
         QTest::newRow("oversized record") << Line(2, 0x100, QByteArray(27, 'x')) << int(CSRecordFile::TooLong) << 1;
         QTest::newRow("very long line") << QByteArray("S2") + QByteArray(100000, '0') << int(CSRecordFile::TooLong)
                                         << 1;
+        // Whole-file rules: the boot loader restarts the controller only on the termination record.
+        const QByteArray end = Line(8, 0x100, {});
+        const QByteArray header = Line(0, 0, "hdr") + "\r\n";
+        QTest::newRow("empty file") << QByteArray() << int(CSRecordFile::NoDataRecord) << 0;
+        QTest::newRow("header only") << header << int(CSRecordFile::NoDataRecord) << 0;
+        QTest::newRow("termination only") << header + end << int(CSRecordFile::NoDataRecord) << 0;
+        QTest::newRow("no termination") << header + good + good << int(CSRecordFile::NoTermination) << 0;
+        QTest::newRow("termination in the middle") << good + end + "\r\n" + good + end
+                                                   << int(CSRecordFile::AfterTermination) << 3;
+        QTest::newRow("two terminations") << good + end + "\n" + end << int(CSRecordFile::AfterTermination) << 3;
+        QTest::newRow("CR LF CR is an empty line") << good + "\r" + good + end << int(CSRecordFile::TooShort) << 2;
     }
     void refusesBadFiles()
     {
@@ -77,22 +90,39 @@ private Q_SLOTS:
         QCOMPARE(int(f.GetError()), error);
         QCOMPARE(f.ErrorLine(), line);
         QVERIFY(f.Records().isEmpty());
-        QVERIFY(f.ErrorText().contains(QStringLiteral("line %1").arg(line)));
+        QVERIFY(f.ErrorText().contains(QStringLiteral("line %1").arg(line)) == (line > 0));
+    }
+
+    void acceptsEveryLineEnd_data()
+    {
+        QTest::addColumn<QByteArray>("eol");
+        QTest::newRow("CR LF") << QByteArray("\r\n");
+        QTest::newRow("LF") << QByteArray("\n");
+        QTest::newRow("CR") << QByteArray("\r");
+    }
+    void acceptsEveryLineEnd()
+    {
+        QFETCH(QByteArray, eol);
+        CSRecordFile f;
+        QVERIFY2(f.Parse(SRecordMaker::Image(100, 0x1000, 0, eol)), qPrintable(f.ErrorText()));
+        QCOMPARE(f.Records().size(), 5);
+        QCOMPARE(f.Records()[1].lineNumber, 3);
     }
 
     void headerIsNotChecked()
     {
         // A header with a wrong checksum is skipped like any other header.
         CSRecordFile f;
-        QVERIFY(f.Parse(Line(0, 0, "hdr", 5) + "\n" + Line(1, 0, "x") + "\n"));
-        QCOMPARE(f.Records().size(), 1);
+        const QByteArray end = Line(9, 0, {});
+        QVERIFY(f.Parse(Line(0, 0, "hdr", 5) + "\n" + Line(1, 0, "x") + "\n" + end));
+        QCOMPARE(f.Records().size(), 2);
         QCOMPARE(f.TotalDataBytes(), qint64(1));
 
         // A header naming a long file path is far beyond the record size, and still skipped;
         // only a line beyond the overall cap is refused.
         const QByteArray longName = "/home/user/firmware/" + QByteArray(200, 'k') + ".s28";
-        QVERIFY(f.Parse(Line(0, 0, longName) + "\r\n" + Line(1, 0, "x") + "\r\n"));
-        QCOMPARE(f.Records().size(), 1);
+        QVERIFY(f.Parse(Line(0, 0, longName) + "\r\n" + Line(1, 0, "x") + "\r\n" + end));
+        QCOMPARE(f.Records().size(), 2);
         QVERIFY(!f.Parse("S0" + QByteArray(CSRecordFile::kMaxLineChars, '0') + "\r\n"));
         QCOMPARE(f.GetError(), CSRecordFile::TooLong);
     }
@@ -103,6 +133,14 @@ private Q_SLOTS:
         CSRecordFile f;
         QVERIFY(!f.Load(dir.filePath(QStringLiteral("missing.s19"))));
         QCOMPARE(f.GetError(), CSRecordFile::Unreadable);
+        // A FIFO would block the open until a writer came; a directory is no file either.
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString& special : {fifo, dir.path()}) {
+            QVERIFY(!f.Load(special));
+            QCOMPARE(f.GetError(), CSRecordFile::Unreadable);
+        }
+        QVERIFY(f.ErrorText().contains(QStringLiteral("directory")));
         const QString path = dir.filePath(QStringLiteral("fw.s28"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));

@@ -150,6 +150,10 @@ private Q_SLOTS:
                    file});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(model.Controller().Value(502), 12);
+        // The refusal and its code are named, and so is what was skipped.
+        QVERIFY2(r.err.contains(QStringLiteral("the device refused it with code")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("1 parameters could not be written and were skipped (numbers 501)")),
+                 qPrintable(r.err));
 
         QCOMPARE(
             f.Ctl({QStringLiteral("--on-error"), QStringLiteral("sometimes"), QStringLiteral("load-settings"), file})

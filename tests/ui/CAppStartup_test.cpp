@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and exit: command line, settings, catalogue loading and its failure, the
 // first-start language question, the login and about dialogs.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/CAppPaths.h"
 #include "app/CKorvalisControlApp.h"
@@ -19,6 +25,7 @@
 #include "ui/sheet/CAppStartup.h"
 #include "ui/sheet/CLanguageDlg.h"
 #include "ui/sheet/CLogin.h"
+#include "ui/sheet/CMessageService.h"
 
 namespace {
 // A profile of its own for each test.
@@ -69,6 +76,38 @@ private Q_SLOTS:
         QCOMPARE(ui.shown[0].text, QStringLiteral("Could not find dll!"));
         // The program's exit code is 0 in this case.
         QCOMPARE(CAppStartup::Main(app, {}), 0);
+    }
+
+    void damagedStoredFilesAreToldOnce() {
+        Profile profile;
+        profile.Write(QStringLiteral("Settings/Language"), 0);
+        QDir().mkpath(profile.dir.filePath(QStringLiteral("KorvalisControl")));
+        for (const char* name : {"Connections.dat", "EmailSettings.dat"}) {
+            QFile f(profile.dir.filePath(QStringLiteral("KorvalisControl/") + QLatin1String(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("\x02\x07garbage", 9));
+        }
+        CScriptedUserInteraction ui;
+        CKorvalisControlApp app;
+        QVERIFY(CAppStartup::InitInstance(app, {}));
+        QList<int> ids;
+        for (const auto& shown : ui.shown) ids << shown.stringId;
+        QCOMPARE(ids, (QList<int>{6211, 6212}));
+    }
+
+    void messageWithoutCatalogueHasPlainButtons() {
+        // The real box, as the user sees it when no catalogue could be loaded.
+        CLanguage::Current().Parse(QByteArray());
+        QStringList labels;
+        QTimer::singleShot(0, [&labels] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            for (QAbstractButton* b : box->buttons()) labels << b->text();
+            box->buttons().constFirst()->click();
+        });
+        CMessageService::ShowText(QString::fromLatin1(CAppStartup::kMissingCatalogue),
+                                  CMessageService::Icon::Stop, CMessageService::Buttons::Ok);
+        QCOMPARE(labels, QStringList{QStringLiteral("OK")});
     }
 
     void firstStartAsksLanguageAndExitWritesSettings() {

@@ -296,7 +296,9 @@ private Q_SLOTS:
         rig.model.SetFaults(f);
         rig.ui.QueueAnswer(Ui::IdYes);
         QVERIFY(!rig.Connect());
-        QCOMPARE(rig.ui.MessageIds(), QList<int>{404});
+        // The message names the cause: a device that does not answer.
+        QCOMPARE(rig.ui.MessageIds(), QList<int>{6213});
+        QVERIFY2(rig.ui.shown[0].text.contains(QStringLiteral("status 40")), qPrintable(rig.ui.shown[0].text));
         QCOMPARE(dialogs, 1);
         QCOMPARE(rig.sheet->PageCount(), 2);
 

@@ -141,7 +141,11 @@ bool CCtlContext::ConnectDevice()
 
 void CCtlContext::PrintStatusError(const QString& what, uint16_t status) const
 {
-    Err(QStringLiteral("error: %1: status %2 (%3)").arg(what).arg(status).arg(QLatin1String(CSWMBus::StatusText(status))));
+    QString text = QStringLiteral("error: %1: status %2 (%3)").arg(what).arg(status).arg(QLatin1String(CSWMBus::StatusText(status)));
+    uint8_t code = 0;
+    if (status == CSWMBus::NotAcknowledged && m_app->Bus() && !m_app->Bus()->GetAcknowledge(code) && code != 0)
+        text += QStringLiteral(": the device refused it with code %1 (0x%2)").arg(code).arg(code, 2, 16, QLatin1Char('0'));
+    Err(text);
 }
 
 int CCtlContext::ShowMessage(int stringId, Icon icon, Buttons buttons, const QStringList& args)

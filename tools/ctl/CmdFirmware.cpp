@@ -96,7 +96,7 @@ int Firmware(CCtlContext& ctx, const QStringList& args)
     CFirmwareTransfer transfer(ctx.App(), ui);
     using Outcome = CFirmwareTransfer::Outcome;
     const Outcome outcome = transfer.TransferFirmware();
-    if (outcome == Outcome::FileInvalid)
+    if (outcome == Outcome::FileInvalid || outcome == Outcome::FileUnreadable)
         Err(QStringLiteral("error: %1: %2").arg(args[0], transfer.File().ErrorText()));
     switch (outcome) {
     case Outcome::Done: return CtlOk;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // identify, get, set, set-text
 #include <QTextStream>
+#include <cmath>
 #include <cstdio>
 
 #include "CCtlContext.h"
@@ -84,6 +85,12 @@ int Set(CCtlContext& ctx, const QStringList& args)
         std::fprintf(stderr, "usage: korvalisctl set N VALUE\n");
         return CtlUsage;
     }
+    // The bus carries 32 bits, signed or unsigned; anything else would arrive as 0.
+    if (!std::isfinite(value) || value < -2147483648.0 || value > 4294967295.0) {
+        std::fprintf(stderr, "error: %s is not a value from -2147483648 to 4294967295\n",
+                     args[1].toLocal8Bit().constData());
+        return CtlUsage;
+    }
     if (!ctx.ConnectDevice())
         return CtlFailed;
     const uint16_t status = ctx.App().WriteParameter(number, value, ctx.ToSmsModule());
@@ -102,6 +109,13 @@ int SetText(CCtlContext& ctx, const QStringList& args)
         return CtlUsage;
     }
     const QByteArray bytes = args[1].toLatin1();
+    for (const QChar c : args[1]) {
+        if (c.unicode() > 0xFF) {
+            std::fprintf(stderr, "error: \"%s\" cannot be stored in the device's single-byte text (ISO-8859-1)\n",
+                         QString(c).toLocal8Bit().constData());
+            return CtlUsage;
+        }
+    }
     if (bytes.size() > 255) {
         std::fprintf(stderr, "error: the text is longer than 255 bytes\n");
         return CtlUsage;

@@ -6,6 +6,7 @@
 
 #include "CCtlContext.h"
 #include "CtlCommand.h"
+#include "app/CRegularFile.h"
 #include "params/CMeasDownload.h"
 #include "params/CMeasDownloadUi.h"
 
@@ -136,6 +137,11 @@ int Download(CCtlContext& ctx, const QStringList& args) {
         return CtlUsage;
     }
     if (!ValidOptions(ctx)) return CtlUsage;
+    QString why;
+    if (CRegularFile::SaveTarget(args[0], &why).isEmpty()) {
+        Err(QStringLiteral("error: cannot save to %1: %2").arg(args[0], why));
+        return CtlFailed;
+    }
     if (!ctx.ConnectDevice()) return CtlFailed;
     CMeasDownload::State state;
     qint64 capacity = 0;

@@ -3,12 +3,13 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QFile>
 #include <csignal>
 #include <cstdio>
 
 #include "CCtlContext.h"
 #include "CtlCommand.h"
+#include "app/CRegularFile.h"
 #include "link/CSWMBus.h"
 #include "params/CParameter.h"
 #include "params/CSettingsCommands.h"
@@ -198,10 +199,16 @@ int Run(CCtlContext& ctx, const QStringList& args, Action action, const char* us
     }
     const QString file = args[0];
     const bool loading = action == Action::LoadSettings || action == Action::SmsLoad;
-    if (loading && !QFileInfo(file).isReadable()) {
-        std::fprintf(stderr, "error: cannot open %s\n", file.toLocal8Bit().constData());
+    // Checked before connecting: a FIFO would block the read, and a save onto a device or
+    // FIFO would fail only after the whole transfer.
+    QString why;
+    QFile probe(file);
+    if (loading ? !CRegularFile::OpenForReading(probe, &why) : CRegularFile::SaveTarget(file, &why).isEmpty()) {
+        std::fprintf(stderr, "error: cannot %s %s: %s\n", loading ? "open" : "save to", file.toLocal8Bit().constData(),
+                     why.toLocal8Bit().constData());
         return CtlFailed;
     }
+    probe.close();
 
     const bool sms = action == Action::SmsSave || action == Action::SmsLoad;
     if (sms) ctx.Connection().smsModule = true;

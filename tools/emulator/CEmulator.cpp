@@ -110,6 +110,8 @@ bool CEmulator::Start(QString& error)
         connect(m_pty, &CEmulatorLink::Closed, this, [this]() { OnLinkClosed(m_pty); });
         m_readyLine = m_pty->TerminalPath();
     }
+    m_stallTimer.setSingleShot(true);
+    connect(&m_stallTimer, &QTimer::timeout, this, [this]() { DropStalledClient(); });
     if (m_options.port >= 0) {
         m_server = new QTcpServer(this);
         connect(m_server, &QTcpServer::newConnection, this, [this]() { OnNewConnection(); });
@@ -159,6 +161,7 @@ void CEmulator::OnNewConnection()
 
 void CEmulator::Activate(CTcpClientLink* link)
 {
+    m_stallTimer.stop();
     m_client = link;
     m_model->ResetLink();
     m_rxDoneMs = m_txFreeMs = 0;
@@ -188,6 +191,23 @@ void CEmulator::OnReceived(CEmulatorLink* link, const QByteArray& bytes)
     const QByteArray answer = m_model->Feed(bytes);
     if (!answer.isEmpty())
         Enqueue(link, answer, m_model->LinkClosed());
+    // Further bytes of the same frame do not restart the clock: a client that trickles
+    // holds the line as much as one that stops.
+    if (link != m_client || !m_model->HasPartialFrame())
+        m_stallTimer.stop();
+    else if (!m_stallTimer.isActive())
+        m_stallTimer.start(m_options.stallLimitMs);
+}
+
+void CEmulator::DropStalledClient()
+{
+    if (!m_client || !m_model->HasPartialFrame())
+        return;
+    Note(QStringLiteral("dropping %1: it left a frame unfinished for %2 ms%3")
+             .arg(m_client->Describe())
+             .arg(m_options.stallLimitMs)
+             .arg(m_waiting.empty() ? QString() : QStringLiteral(" while %1 waited").arg(m_waiting.size())));
+    m_client->Abort();  // its disconnect lets the next client in
 }
 
 void CEmulator::Enqueue(CEmulatorLink* link, const QByteArray& answer, bool closeAfter)

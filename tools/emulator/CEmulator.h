@@ -48,6 +48,7 @@ private:
     void Activate(CTcpClientLink* link);
     void OnReceived(CEmulatorLink* link, const QByteArray& bytes);
     void OnLinkClosed(CEmulatorLink* link);
+    void DropStalledClient();
     void Enqueue(CEmulatorLink* link, const QByteArray& answer, bool closeAfter);
     void SendDue();
     int PacingBaud() const;
@@ -78,4 +79,5 @@ private:
     double m_rxDoneMs = 0;  // when the bytes received so far would have finished arriving
     double m_txFreeMs = 0;  // when the line is free for the next answer
     QTimer m_saveTimer;
+    QTimer m_stallTimer;  // runs while the TCP client holds an unfinished frame
 };

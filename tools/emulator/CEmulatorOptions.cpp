@@ -41,6 +41,8 @@ QString CEmulatorOptions::Usage()
         "  --history N        recorder records stored at start (default 2000, 0 = empty)\n"
         "  --time-scale F     device time runs F times as fast (default 1)\n"
         "  --restart-time MS  how long a restart keeps the device silent (default 3000)\n"
+        "  --stall-limit MS   drop a TCP client that leaves a frame unfinished this long\n"
+        "                     (default 5000), so that it cannot keep the others out\n"
         "links:\n"
         "  --port N           TCP port (default 10001; 0 picks a free one)\n"
         "  --listen ADDR      address to listen on (default 0.0.0.0)\n"
@@ -195,6 +197,10 @@ bool CEmulatorOptions::Parse(const QStringList& args, QString& error)
             if (!integer(0, 600000, n))
                 return false;
             restartMs = static_cast<int>(n);
+        } else if (name == QLatin1String("--stall-limit")) {
+            if (!integer(100, 600000, n))
+                return false;
+            stallLimitMs = static_cast<int>(n);
         } else if (name == QLatin1String("--port")) {
             if (!integer(0, 65535, n))
                 return false;

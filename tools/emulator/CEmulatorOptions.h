@@ -22,6 +22,7 @@ struct CEmulatorOptions {
     int historyRecords = 2000;  // recorder records present at start, ending now
     double timeScale = 1.0;
     int restartMs = 3000;
+    int stallLimitMs = 5000;  // a TCP client with an unfinished frame is dropped after this
     bool verbose = false;
     bool dieWithParent = false;
     bool help = false;

@@ -65,6 +65,11 @@ void CTcpClientLink::Close()
     m_socket->disconnectFromHost();
 }
 
+void CTcpClientLink::Abort()
+{
+    m_socket->abort();
+}
+
 QString CTcpClientLink::Describe() const
 {
     return QStringLiteral("TCP client %1:%2").arg(m_socket->peerAddress().toString()).arg(m_socket->peerPort());

@@ -18,6 +18,8 @@ public:
     bool IsGone() const;
     void Send(const QByteArray& bytes) override;
     void Close() override;
+    // Ends the connection at once, unsent bytes and all.
+    void Abort();
     QString Describe() const override;
 
 private:

@@ -14,6 +14,7 @@
 // first line of standard input, keeping it out of the process list. -cafile trusts the
 // given certificate (a test server's self-signed one, say) in addition to none other.
 #include <curl/curl.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -182,6 +183,11 @@ int main(int argc, char** argv)
     }
     if (o.auth && (!CMailMessage::IsSafeField(o.user) || !CMailMessage::IsSafeField(o.password)))
         return Fail(2, "the user name or password contains line breaks or control characters");
+
+    // A directory reads as empty and a FIFO blocks: neither is a message file.
+    struct stat st {};
+    if (!o.attach.empty() && ::stat(o.attach.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return Fail(2, "the message file " + o.attach + " is not a regular file");
 
     CMailMessage message;
     message.from = o.from;

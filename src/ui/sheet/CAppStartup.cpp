@@ -9,6 +9,8 @@
 
 #include "app/CAppLog.h"
 #include "app/CKorvalisControlApp.h"
+#include "link/CConnectionArray.h"
+#include "params/CEmailSettings.h"
 #include "lang/CLanguage.h"
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CLanguageDlg.h"
@@ -98,6 +100,13 @@ bool CAppStartup::InitInstance(CKorvalisControlApp& app, const Options& options)
     app.currentHelpTopic = app.defaultHelpTopic = 298;
     // After the language: a first start names its two default connections in it.
     app.LoadConnections();
+    // Said once: the damaged file is kept beside the new one when it is next written.
+    if (app.Connections().LoadStoppedEarly())
+        CMessageService::ShowMessage(6211, CMessageService::Icon::Warning, CMessageService::Buttons::Ok,
+                                     {QString::number(app.Connections().GetCount())});
+    if (app.EmailSettings().LoadFoundDamage())
+        CMessageService::ShowMessage(6212, CMessageService::Icon::Warning, CMessageService::Buttons::Ok,
+                                     {app.EmailSettings().LastError()});
     return true;
 }
 

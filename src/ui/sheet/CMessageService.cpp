@@ -54,6 +54,20 @@ QList<ButtonSpec> ButtonSet(CMessageService::Buttons buttons) {
     return {};
 }
 
+const char* FallbackText(int answer) {
+    using A = CUserInteraction;
+    switch (answer) {
+        case A::IdOk: return "OK";
+        case A::IdCancel: return "Cancel";
+        case A::IdYes: return "Yes";
+        case A::IdNo: return "No";
+        case A::IdAbort: return "Abort";
+        case A::IdRetry: return "Retry";
+        case A::IdIgnore: return "Ignore";
+    }
+    return "OK";
+}
+
 int Run(const CMessageService::Shown& shown, QWidget* parent) {
     if (g_handler) return g_handler(shown);
     if (!parent) parent = g_defaultParent;
@@ -64,8 +78,9 @@ int Run(const CMessageService::Shown& shown, QWidget* parent) {
     box.setText(shown.text);
     QList<QPair<QAbstractButton*, int>> map;
     for (const ButtonSpec& spec : ButtonSet(shown.buttons)) {
+        // Without a catalogue (it failed to load) the buttons keep their plain English words.
         QString text = Tr(spec.textId);
-        if (text.isEmpty()) text = QString::number(spec.answer);
+        if (text.isEmpty()) text = QString::fromLatin1(FallbackText(spec.answer));
         QPushButton* b = box.addButton(text, spec.role);
         map.append({b, spec.answer});
     }

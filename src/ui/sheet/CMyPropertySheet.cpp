@@ -512,7 +512,10 @@ void CMyPropertySheet::ConnectController(bool takeFirstAnswer) {
     SyncPageSet();
     Q_EMIT connectionStateChanged();
     if (app.firmwareVersion >= 400 &&
-        MS::ShowMessage(404, MS::Icon::Warning, MS::Buttons::YesNo, {}, this) == Ui::IdYes) {
+        (app.LastChannelError().isEmpty()
+             ? MS::ShowMessage(404, MS::Icon::Warning, MS::Buttons::YesNo, {}, this)
+             : MS::ShowMessage(6213, MS::Icon::Warning, MS::Buttons::YesNo, {app.LastChannelError()}, this)) ==
+            Ui::IdYes) {
         OpenConnectionsDialog();
     }
 }
