@@ -583,10 +583,13 @@ void CMyPropertySheet::ConnectController(bool takeFirstAnswer) {
     // A failed connect leaves the application disconnected, whatever was shown before.
     SyncPageSet();
     Q_EMIT connectionStateChanged();
-    if (app.firmwareVersion >= 400 &&
-        MS::ShowMessage(404, MS::Icon::Warning, MS::Buttons::YesNo, {}, this) == Ui::IdYes) {
-        OpenConnectionsDialog();
-    }
+    if (app.firmwareVersion < 400) return;
+    // A port that would not open says why (permission, busy, missing) before the offer.
+    const QString why = app.LastChannelError();
+    const int answer =
+        why.isEmpty() ? MS::ShowMessage(404, MS::Icon::Warning, MS::Buttons::YesNo, {}, this)
+                      : MS::ShowMessage(31387, MS::Icon::Warning, MS::Buttons::YesNo, {why}, this);
+    if (answer == Ui::IdYes) OpenConnectionsDialog();
 }
 
 bool CMyPropertySheet::DisconnectController(bool ask) {
