@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -340,6 +341,7 @@ void CMyPropertySheet::CreateMenu() {
         }
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenu(menu); });
     }
+    if (QAction* quit = CommandAction(57665)) quit->setShortcut(QKeySequence::Quit);
 }
 
 void CMyPropertySheet::UpdateMenu(QMenu* menu) {
