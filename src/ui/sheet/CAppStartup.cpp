@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTimer>
 #include <QTranslator>
 #include <QWidget>
@@ -72,11 +73,15 @@ void ApplyLocale(int language) {
 // then closed (as No), and the program ends.
 void ShootFailedConnect(CMyPropertySheet& sheet, const QString& file) {
     QTimer::singleShot(700, &sheet, [&sheet, file] {
-        QWidget* box = QApplication::activeModalWidget();
-        if (!box || box == &sheet || CKorvalisControlApp::Instance().IsConnected()) return;
+        static bool shot = false;
+        QMessageBox* box = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
+        if (shot || !box || CKorvalisControlApp::Instance().IsConnected()) return;
+        shot = true;
         const bool saved = box->grab().save(file);
         std::fprintf(stderr, "screenshot %s: %s\n", qPrintable(file), saved ? "saved" : "FAILED");
-        box->close();
+        box->reject();
         QTimer::singleShot(0, &sheet, [&sheet] { sheet.done(0); });
     });
 }
