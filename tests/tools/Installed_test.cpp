@@ -12,32 +12,17 @@
 
 #include "app/CAppPaths.h"
 #include "app/CAppVersion.h"
+#include "support/CtlProcess.h"
 #include "support/TestPaths.h"
 
 namespace {
-struct Result {
-    int exitCode = -1;
-    QString out, err;
-};
+using Result = CtlResult;
 
 Result Run(const QString& program, const QStringList& args, const QString& home) {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("KORVALIS_SHARE_DIR"));  // the installed share folder, not the build's
     env.insert(QStringLiteral("KORVALIS_HOME"), home);
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    p.closeWriteChannel();
-    Result r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return RunProcess(program, args, env);
 }
 }  // namespace
 

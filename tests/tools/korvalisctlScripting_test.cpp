@@ -23,21 +23,11 @@ struct Options {
 
 CtlResult Ctl(const QStringList& args, const Options& options = {}) {
     static QTemporaryDir home;
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KORVALIS_HOME"), home.path());
     env.remove(QStringLiteral("KORVALIS_PASSWORD"));
     for (auto it = options.env.begin(); it != options.env.end(); ++it) env.insert(it.key(), it.value());
-    p.setProcessEnvironment(env);
-    p.start(TestPaths::Program("korvalisctl"), args);
-    p.write(options.input);
-    p.closeWriteChannel();
-    CtlResult r;
-    if (!p.waitForFinished(60000)) return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return RunProcess(TestPaths::Program("korvalisctl"), args, env, options.input);
 }
 
 QJsonDocument Json(const CtlResult& r) {
