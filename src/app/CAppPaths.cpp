@@ -82,3 +82,13 @@ QString CAppPaths::ListFolder()
         return binDir.left(256);
     return ShareFolder() + QStringLiteral("/paralists");
 }
+
+QString CAppPaths::HelperProgram(const QString& name, const QString& appDir)
+{
+    const QString installed =
+        QDir::cleanPath(appDir + QStringLiteral("/../") + QLatin1String(kHelperFolder) + QLatin1Char('/') + name);
+    const QString beside = QDir(appDir).filePath(name);
+    if (!QFileInfo(installed).isExecutable() && QFileInfo(beside).isExecutable())
+        return beside;
+    return installed;
+}

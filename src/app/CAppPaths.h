@@ -19,4 +19,9 @@ public:
     static QString ListFolder();
     // The folder of the shipped data (catalogues, parameter lists) next to the programs.
     static QString ShareFolder();
+    // A helper program the user does not start himself (the mail program): installed in
+    // <prefix>/libexec/korvalis-control, next to the programs in the build tree. appDir is
+    // the folder of the running program; when neither exists, the installed place.
+    static QString HelperProgram(const QString& name, const QString& appDir);
+    static constexpr const char* kHelperFolder = "libexec/korvalis-control";
 };

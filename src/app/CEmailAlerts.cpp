@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CEmailAlerts.h"
 
+#include "app/CAppPaths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -81,7 +83,7 @@ QString CEmailAlerts::MailerProgram() const
 {
     if (!m_mailerProgram.isEmpty())
         return m_mailerProgram;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(MailerName());
+    return CAppPaths::HelperProgram(MailerName(), QCoreApplication::applicationDirPath());
 }
 
 QString CEmailAlerts::MessageFilePath() const

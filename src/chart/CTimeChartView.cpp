@@ -41,6 +41,9 @@ CTimeChartView::CTimeChartView(CChartGroup* group, QWidget* parent)
       m_yAxis(new QValueAxis),
       m_cursor(std::nan("")) {
     setChart(m_chart);
+    // A dark desktop gets a dark chart: Qt Charts' light theme would be a white slab in it.
+    m_dark = palette().color(QPalette::Window).lightness() < 128;
+    if (m_dark) m_chart->setTheme(QChart::ChartThemeDark);
     setRenderHint(QPainter::Antialiasing, false);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
@@ -115,8 +118,11 @@ void CTimeChartView::Redraw() {
 }
 
 void CTimeChartView::SetPen(const QPen& pen) {
-    m_trace->SetPen(pen);
-    m_cursorValue->setBrush(pen.color());
+    QPen shown = pen;
+    // Dark line colours stay readable on the dark theme's background.
+    if (m_dark && pen.color().lightness() < 140) shown.setColor(pen.color().lighter(200));
+    m_trace->SetPen(shown);
+    m_cursorValue->setBrush(shown.color());
 }
 
 void CTimeChartView::NoteNaturalLeft(const QRectF& area) {

@@ -113,4 +113,5 @@ private:
     double m_panFrom = 0.0;
     QList<QPointF> m_points;
     QList<QPair<double, QString>> m_ticks;
+    bool m_dark = false;  // the palette was dark when the view was made
 };

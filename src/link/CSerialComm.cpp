@@ -2,8 +2,9 @@
 #include "link/CSerialComm.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QSerialPort>
+
+#include "link/CSerialPortProblem.h"
 
 namespace {
 QSerialPort::Parity ToParity(uint8_t p)
@@ -41,22 +42,8 @@ bool CSerialComm::Open()
     m_port = std::make_unique<QSerialPort>();
     m_port->setPortName(m_deviceName);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        const QFileInfo info(m_deviceName);
-        switch (m_port->error()) {
-        case QSerialPort::PermissionError:
-            m_lastError = QStringLiteral(
-                              "Permission denied on %1, or another program is using it. "
-                              "Add your user to the \"dialout\" group (sudo adduser $USER dialout), "
-                              "log out and in again, and close other programs that use the port.")
-                              .arg(m_deviceName);
-            break;
-        case QSerialPort::DeviceNotFoundError:
-            m_lastError = QStringLiteral("The serial port %1 does not exist. Is the cable plugged in?")
-                              .arg(m_deviceName);
-            break;
-        default:
-            m_lastError = QStringLiteral("Cannot open %1: %2").arg(m_deviceName, m_port->errorString());
-        }
+        const bool refused = m_port->error() == QSerialPort::PermissionError;
+        m_lastError = CSerialPortProblem::Diagnose(m_deviceName, refused, m_port->errorString()).Text();
         m_port.reset();
         return false;
     }

@@ -14,13 +14,15 @@ struct CtlResult {
     QString err;
 };
 
-inline CtlResult RunCtl(const QStringList& args, const QString& home)
+// Any program as a process: its environment, what it reads on standard input.
+inline CtlResult RunProcess(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+                            const QByteArray& input = {})
 {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KORVALIS_HOME"), home);
     p.setProcessEnvironment(env);
-    p.start(TestPaths::Program("korvalisctl"), args);
+    p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
     CtlResult r;
     if (!p.waitForFinished(60000)) {
         p.kill();
@@ -31,4 +33,11 @@ inline CtlResult RunCtl(const QStringList& args, const QString& home)
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+inline CtlResult RunCtl(const QStringList& args, const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVALIS_HOME"), home);
+    return RunProcess(TestPaths::Program("korvalisctl"), args, env);
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CCtlContext.h"
 
+#include <QJsonDocument>
 #include <QTextStream>
 #include <cstdio>
+#include <unistd.h>
 
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
@@ -16,7 +18,8 @@ QHash<QString, bool>& DeclaredOptions()
         {QStringLiteral("--baud"), true},     {QStringLiteral("--address"), true},
         {QStringLiteral("--timeout"), true},  {QStringLiteral("--password"), true},
         {QStringLiteral("--sms"), false},     {QStringLiteral("--yes"), false},
-        {QStringLiteral("--connection"), true},
+        {QStringLiteral("--connection"), true}, {QStringLiteral("--json"), false},
+        {QStringLiteral("--password-stdin"), false},
     };
     return options;
 }
@@ -173,14 +176,38 @@ int CCtlContext::ShowText(const QString& text, Icon icon, Buttons buttons)
 
 bool CCtlContext::Login(uint16_t expected)
 {
-    if (!HasOption(QStringLiteral("--password"))) {
-        Err(QStringLiteral("error: the controller is protected by a password; give it with --password N"));
+    // The option shows in the process list; the environment and standard input do not.
+    QString given = Option(QStringLiteral("--password"));
+    if (!HasOption(QStringLiteral("--password")) && HasOption(QStringLiteral("--password-stdin"))) {
+        QTextStream in(stdin);
+        given = in.readLine().trimmed();
+    } else if (!HasOption(QStringLiteral("--password"))) {
+        given = QString::fromLocal8Bit(qgetenv("KORVALIS_PASSWORD")).trimmed();
+    }
+    if (given.isEmpty()) {
+        Err(QStringLiteral("error: the controller is protected by a password; give it in KORVALIS_PASSWORD, "
+                           "with --password-stdin or with --password N"));
         return false;
     }
     bool ok = false;
-    const int typed = Option(QStringLiteral("--password")).toInt(&ok);
+    const int typed = given.toInt(&ok);
     if (ok && static_cast<uint16_t>(typed) == expected)
         return true;
     ShowMessage(114, Icon::Stop, Buttons::Ok);
     return false;
+}
+
+bool CCtlContext::ProgressWanted()
+{
+    return isatty(STDERR_FILENO) != 0;
+}
+
+void CCtlContext::PrintJson(const QJsonObject& object)
+{
+    std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
+}
+
+void CCtlContext::PrintJson(const QJsonArray& array)
+{
+    std::printf("%s\n", QJsonDocument(array).toJson(QJsonDocument::Compact).constData());
 }

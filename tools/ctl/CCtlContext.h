@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -35,6 +37,13 @@ public:
     CKorvalisControlApp& App() { return *m_app; }
     CConnection& Connection() { return m_connection; }
     bool ToSmsModule() const { return HasOption(QStringLiteral("--sms")); }
+    // --json: commands that print data print one JSON document instead of lines.
+    bool Json() const { return HasOption(QStringLiteral("--json")); }
+    // Progress lines only for a person watching: never into a log or a pipe.
+    static bool ProgressWanted();
+    // One JSON document on standard output, on one line.
+    static void PrintJson(const QJsonObject& object);
+    static void PrintJson(const QJsonArray& array);
 
     // CUserInteraction: messages go to stderr in English; questions take the answer the
     // options give (--yes accepts; otherwise the safe answer).

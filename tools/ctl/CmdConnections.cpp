@@ -34,37 +34,54 @@ int Connections(CCtlContext& ctx, const QStringList& args)
     }
     CConnectionArray list;
     list.ReadOnly(ctx.App().dataFolder);
+    QJsonArray json;
     for (int i = 0; i < list.GetCount(); ++i) {
         const CConnection c = list.GetAt(i);
         QString where = c.GetWhereText();
-        if (!c.IsTcp()) {
-            const QString path = CSerialPortMap::DevicePath(c.comPort);
-            if (!path.isEmpty())
-                where += QStringLiteral(" (%1)").arg(path);
+        const QString path = c.IsTcp() ? QString() : CSerialPortMap::DevicePath(c.comPort);
+        if (ctx.Json()) {
+            QJsonObject o{{"name", c.name}, {"where", where}, {"type", c.IsTcp() ? "tcp" : "serial"},
+                          {"address", static_cast<qint64>(c.deviceAddress)},
+                          {"timeout", static_cast<qint64>(c.replyTimeout)},
+                          {"selected", i == list.GetSelectedIndex()}};
+            if (!c.IsTcp()) {
+                o.insert(QStringLiteral("device"), path);
+                o.insert(QStringLiteral("baud"), static_cast<qint64>(c.baudRate));
+            }
+            json.append(o);
+            continue;
         }
+        if (!path.isEmpty())
+            where += QStringLiteral(" (%1)").arg(path);
         Out(QStringList{Printable(c.name), Printable(where), c.GetBaudText(), c.GetTypeText(), QString::number(c.deviceAddress),
                         QString::number(c.replyTimeout), i == list.GetSelectedIndex() ? QStringLiteral("*") : QString()}
                 .join(QLatin1Char('\t')));
     }
+    if (ctx.Json())
+        CCtlContext::PrintJson(json);
     return CtlOk;
 }
 
 // The network modules that answer the search, one address per line, each once.
-int Discover(CCtlContext&, const QStringList& args)
+int Discover(CCtlContext& ctx, const QStringList& args)
 {
     if (!args.isEmpty()) {
         std::fprintf(stderr, "usage: korvalisctl discover\n");
         return CtlUsage;
     }
-    std::fprintf(stderr, "searching for network modules (%d s)...\n",
-                 CNetworkDiscovery::WaitSteps * CNetworkDiscovery::StepMilliseconds / 1000);
+    if (CCtlContext::ProgressWanted())
+        std::fprintf(stderr, "searching for network modules (%d s)...\n",
+                     CNetworkDiscovery::WaitSteps * CNetworkDiscovery::StepMilliseconds / 1000);
     QStringList seen;
     for (const QString& address : CNetworkDiscovery::Collect(nullptr)) {
         if (seen.contains(address))
             continue;
         seen << address;
-        Out(address);
+        if (!ctx.Json())
+            Out(address);
     }
+    if (ctx.Json())
+        CCtlContext::PrintJson(QJsonArray::fromStringList(seen));
     if (seen.isEmpty()) {
         std::fprintf(stderr, "error: no network module answered\n");
         return CtlFailed;

@@ -53,7 +53,8 @@ public:
         const int tenth = m_max > 0 ? static_cast<int>(10LL * m_pos / m_max) : 0;
         if (tenth != m_lastTenth) {
             m_lastTenth = tenth;
-            Err(QStringLiteral("  %1%  %2").arg(tenth * 10, 3).arg(text));
+            if (CCtlContext::ProgressWanted())
+                Err(QStringLiteral("  %1%  %2").arg(tenth * 10, 3).arg(text));
         }
     }
     ~CStderrProgress() override = default;

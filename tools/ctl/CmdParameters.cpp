@@ -41,6 +41,19 @@ int Identify(CCtlContext& ctx, const QStringList& args)
     if (!ctx.ConnectDevice())
         return CtlFailed;
     CKorvalisControlApp& app = ctx.App();
+    if (ctx.Json()) {
+        QJsonArray sensors;
+        for (const CSensor& s : app.sensors)
+            if (s.type != 0)
+                sensors.append(QJsonObject{{"input", s.index + 1}, {"type", s.type}, {"title", s.title}});
+        CCtlContext::PrintJson(QJsonObject{{"model", app.GetModelName()},
+                                           {"product-code", app.model->productCode},
+                                           {"firmware", app.firmwareVersion},
+                                           {"serial", static_cast<qint64>(app.serialNumber)},
+                                           {"sensors", sensors},
+                                           {"sms-module", app.smsModulePresent}});
+        return CtlOk;
+    }
     Out(QStringLiteral("model: %1").arg(app.GetModelName()));
     Out(QStringLiteral("product-code: %1").arg(app.model->productCode));
     Out(QStringLiteral("firmware: %1").arg(app.firmwareVersion));
@@ -67,7 +80,14 @@ int Get(CCtlContext& ctx, const QStringList& args)
         ctx.PrintStatusError(QStringLiteral("reading parameter %1").arg(number), status);
         return CtlFailed;
     }
-    if (ctx.HasOption(QStringLiteral("--text")))
+    if (ctx.Json()) {
+        QJsonObject o{{"number", number},
+                      {"value", static_cast<qint64>(static_cast<quint64>(app.GetLastValue()))},
+                      {"signed", static_cast<qint64>(app.GetLastSignedValue())}};
+        if (ctx.HasOption(QStringLiteral("--text")))
+            o.insert(QStringLiteral("text"), QString::fromLatin1(app.GetLastText()));
+        CCtlContext::PrintJson(o);
+    } else if (ctx.HasOption(QStringLiteral("--text")))
         Out(Printable(app.GetLastText()));
     else if (ctx.HasOption(QStringLiteral("--signed")))
         Out(QString::number(static_cast<qint64>(app.GetLastSignedValue())));
@@ -136,8 +156,8 @@ const bool kDeclared = [] {
     return true;
 }();
 
-CtlRegistrar r1({QStringLiteral("identify"), QStringLiteral("identify                 model, firmware, serial number, sensors, SMS module"), Identify});
-CtlRegistrar r2({QStringLiteral("get"), QStringLiteral("get N [--signed|--text]  print a parameter's value"), Get});
+CtlRegistrar r1({QStringLiteral("identify"), QStringLiteral("identify                 model, firmware, serial number, sensors, SMS module (--json)"), Identify});
+CtlRegistrar r2({QStringLiteral("get"), QStringLiteral("get N [--signed|--text]  print a parameter's value (--json: value, signed, text)"), Get});
 CtlRegistrar r3({QStringLiteral("set"), QStringLiteral("set N VALUE              write a numeric parameter"), Set});
 CtlRegistrar r4({QStringLiteral("set-text"), QStringLiteral("set-text N TEXT          write a byte-string parameter"), SetText});
 }  // namespace

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // recorder status, recorder download FILE, recorder clear
 #include <QDate>
+#include <QDateTime>
 #include <QTime>
 #include <cstdio>
 
 #include "CCtlContext.h"
+#include "CCtlFileArg.h"
 #include "CtlCommand.h"
 #include "app/CRegularFile.h"
 #include "params/CMeasDownload.h"
@@ -55,6 +57,7 @@ public:
     QString AskFileName() override { return {}; }
     void ProgressBegin(int, qint64 total) override { m_total = total; }
     bool ProgressStep(qint64 done) override {
+        if (!CCtlContext::ProgressWanted()) return true;
         const int tenth = m_total > 0 ? static_cast<int>(done * 10 / m_total) : 10;
         if (tenth != m_tenth) {
             m_tenth = tenth;
@@ -115,6 +118,20 @@ int Status(CCtlContext& ctx, const QStringList& args) {
     CMeasDownload::State s;
     qint64 capacity = 0;
     if (!ReadState(ctx, s, capacity)) return CtlFailed;
+    if (ctx.Json()) {
+        QJsonArray inputs;
+        for (const CSensor& sensor : ctx.App().sensors)
+            if (s.mask & (1u << sensor.index))
+                inputs.append(QJsonObject{{"input", sensor.index + 1}, {"title", sensor.title}});
+        QJsonObject o{{"interval-minutes", s.interval},
+                      {"inputs", inputs},
+                      {"stored", s.storedValues},
+                      {"capacity", capacity}};
+        if (s.storedValues > 0)
+            o.insert(QStringLiteral("newest"), QDateTime(s.newestDate, s.newestTime).toString(QStringLiteral("yyyy-MM-ddTHH:mm")));
+        CCtlContext::PrintJson(o);
+        return CtlOk;
+    }
     Out(QStringLiteral("interval: %1 min").arg(s.interval));
     QStringList inputs;
     for (const CSensor& sensor : ctx.App().sensors)
@@ -147,10 +164,15 @@ int Download(CCtlContext& ctx, const QStringList& args) {
     qint64 capacity = 0;
     if (!ReadState(ctx, state, capacity)) return CtlFailed;
     CCtlRecorderUi ui(ctx);
+    const CCtlFileArg file(args[0], CCtlFileArg::Direction::Write);
     CMeasDownload download(ctx.App().sensors, CMeasDownload::AppAccess(), &ui, &ui);
-    const CMeasDownload::Result r = download.Run(state, args[0], false);
+    const CMeasDownload::Result r = download.Run(state, file.Path(), false);
     switch (r.outcome) {
         case CMeasDownload::Outcome::Written:
+            if (file.IsStdio()) {
+                Err(QStringLiteral("%1 records written").arg(r.records));
+                return file.Emit() ? CtlOk : CtlFailed;
+            }
             Out(QStringLiteral("%1 records written to %2").arg(r.records).arg(r.path));
             return CtlOk;
         case CMeasDownload::Outcome::Cancelled:
@@ -199,7 +221,7 @@ const bool kDeclared = [] {
 
 CtlRegistrar r1({QStringLiteral("recorder"),
                  QStringLiteral("recorder status|download FILE|clear  the measured-value recorder "
-                                "(download: --decimal point|comma, --separator tab|semicolon, "
+                                "(status: --json; download to FILE or \"-\": --decimal point|comma, --separator tab|semicolon, "
                                 "--no-units, --append|--replace)"),
                  Recorder});
 }  // namespace

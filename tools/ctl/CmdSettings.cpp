@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "CCtlContext.h"
+#include "CCtlFileArg.h"
 #include "CtlCommand.h"
 #include "app/CRegularFile.h"
 #include "link/CSWMBus.h"
@@ -197,8 +198,13 @@ int Run(CCtlContext& ctx, const QStringList& args, Action action, const char* us
         std::fprintf(stderr, "usage: korvalisctl %s FILE [--on-error abort|ignore|retry=N] [--yes]\n", usage);
         return CtlUsage;
     }
-    const QString file = args[0];
     const bool loading = action == Action::LoadSettings || action == Action::SmsLoad;
+    const CCtlFileArg fileArg(args[0], loading ? CCtlFileArg::Direction::Read : CCtlFileArg::Direction::Write);
+    const QString file = fileArg.Path();
+    if (!fileArg.Ready()) {
+        std::fprintf(stderr, "error: cannot open %s\n", args[0].toLocal8Bit().constData());
+        return CtlFailed;
+    }
     // Checked before connecting: a FIFO would block the read, and a save onto a device or
     // FIFO would fail only after the whole transfer.
     QString why;
@@ -234,7 +240,10 @@ int Run(CCtlContext& ctx, const QStringList& args, Action action, const char* us
         break;
     case Action::SmsLoad: result = commands.LoadSmsModuleSettings(file); break;
     }
-    if (result == CSettingsCommands::Result::Done && !loading) std::printf("%s\n", file.toLocal8Bit().constData());
+    // With "-" the file itself is the output; otherwise its name says where it went.
+    if (result == CSettingsCommands::Result::Done && !loading && !fileArg.IsStdio())
+        std::printf("%s\n", file.toLocal8Bit().constData());
+    if (result == CSettingsCommands::Result::Done && !loading && !fileArg.Emit()) return CtlFailed;
     return ExitStatus(result);
 }
 
@@ -262,7 +271,8 @@ CtlRegistrar r4({QStringLiteral("sms-save"), QStringLiteral("sms-save FILE      
                  [](CCtlContext& c, const QStringList& a) { return Run(c, a, Action::SmsSave, "sms-save"); }});
 CtlRegistrar r5({QStringLiteral("sms-load"),
                  QStringLiteral("sms-load FILE            write SMS-module settings into the SMS module\n"
-                                "    (the five settings commands take --on-error abort|ignore|retry=N; exit status\n"
+                                "    (the five settings commands take --on-error abort|ignore|retry=N and FILE \"-\"\n"
+                                "     for standard input or output; exit status\n"
                                 "     0 done, 1 failed, 3 cancelled or declined)"),
                  [](CCtlContext& c, const QStringList& a) { return Run(c, a, Action::SmsLoad, "sms-load"); }});
 }  // namespace

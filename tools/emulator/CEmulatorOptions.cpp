@@ -59,7 +59,10 @@ QString CEmulatorOptions::Usage()
         "  --seed N           seed of the fault and value randomness (default 1)\n"
         "other:\n"
         "  --verbose          log every access on stderr\n"
-        "  --die-with-parent  stop when the process that started it ends\n");
+        "  --die-with-parent  stop when the process that started it ends\n"
+        "  --help, --version  this text, the version\n\n"
+        "exit status: 0 after a termination signal, 1 when a link cannot be opened,\n"
+        "2 for an unusable command line.\n");
 }
 
 bool CEmulatorOptions::Parse(const QStringList& args, QString& error)
@@ -79,7 +82,8 @@ bool CEmulatorOptions::Parse(const QStringList& args, QString& error)
         }
         static const QStringList kFlags = {QStringLiteral("--sms"), QStringLiteral("--pty"),
                                            QStringLiteral("--verbose"), QStringLiteral("--die-with-parent"),
-                                           QStringLiteral("--help"), QStringLiteral("-h")};
+                                           QStringLiteral("--help"), QStringLiteral("-h"),
+                                           QStringLiteral("--version")};
         if (kFlags.contains(name)) {
             if (inlineValue) {
                 error = QStringLiteral("%1 takes no value").arg(name);
@@ -93,6 +97,8 @@ bool CEmulatorOptions::Parse(const QStringList& args, QString& error)
                 verbose = true;
             else if (name == QLatin1String("--die-with-parent"))
                 dieWithParent = true;
+            else if (name == QLatin1String("--version"))
+                version = true;
             else
                 help = true;
             continue;

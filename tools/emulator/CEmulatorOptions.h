@@ -26,6 +26,7 @@ struct CEmulatorOptions {
     bool verbose = false;
     bool dieWithParent = false;
     bool help = false;
+    bool version = false;
 
     // Parses the arguments (without the program name); false with a message on error.
     bool Parse(const QStringList& args, QString& error);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "CEmulator.h"
+#include "app/CAppVersion.h"
 #include "CEmulatorOptions.h"
 
 namespace {
@@ -52,6 +53,10 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::fputs(CEmulatorOptions::Usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(CAppVersion::VersionBlurb(QStringLiteral("korvalis-emulator")).toLocal8Bit().constData(), stdout);
         return 0;
     }
     if (options.dieWithParent) {

@@ -39,7 +39,22 @@ struct Options {
     bool startTls = false;
     bool auth = false;
     bool passwordFromStdin = false;
+    bool help = false;
+    bool version = false;
 };
+
+const char* const kUsage =
+    "usage: korvalis-mailsend [-starttls] -f SENDER -smtp SERVER [-port N] -t RCPT[,RCPT...]\n"
+    "                         [-sub SUBJECT] [-M TEXT] [-attach FILE]\n"
+    "                         [-auth -user NAME (-pass PASSWORD | -pass-stdin)]\n"
+    "                         [-cafile CERT] [-timeout SECONDS]\n"
+    "Sends one e-mail over SMTP: the text TEXT followed by the contents of FILE.\n\n"
+    "  -starttls    use STARTTLS when the server offers it (-auth requires TLS)\n"
+    "  -pass-stdin  read the password from the first line of standard input\n"
+    "  -cafile      also trust this certificate\n"
+    "  --help, --version\n"
+    "Options of other mail programs (-v, -q, +cc, +bc) are ignored.\n\n"
+    "exit status: 0 sent, 1 not sent (the reason on standard error), 2 unusable command line.\n";
 
 int Fail(int status, const std::string& reason)
 {
@@ -104,6 +119,10 @@ bool ParseArguments(int argc, char** argv, Options& o, std::string& error)
             o.passwordFromStdin = true;
         } else if (a == "-starttls") {
             o.startTls = true;
+        } else if (a == "--help") {
+            o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         }
         // Anything else (-v, -q, +cc, +bc, options of other mail programs) is ignored.
     }
@@ -164,6 +183,15 @@ int main(int argc, char** argv)
     std::string error;
     if (!ParseArguments(argc, argv, o, error))
         return Fail(2, error);
+    if (o.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::fputs("korvalis-mailsend " KORVALIS_VERSION "\n"
+                   "Licence GPL-3.0-or-later: this is free software; there is NO WARRANTY.\n", stdout);
+        return 0;
+    }
     if (!CMailMessage::LooksLikeAddress(o.from))
         return Fail(2, "the sender \"" + o.from + "\" is not an e-mail address");
     if (!LooksLikeServer(o.server))

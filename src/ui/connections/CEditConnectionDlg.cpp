@@ -27,6 +27,7 @@
 #include "ui/connections/CAskUser.h"
 #include "ui/connections/CDiscoveryDialogs.h"
 #include "ui/connections/CScanCOMDlg.h"
+#include "ui/connections/CSerialPortCombo.h"
 #include "ui/connections/CSerialPortListDlg.h"
 
 namespace {
@@ -119,12 +120,8 @@ CEditConnectionDlg::CEditConnectionDlg(CKorvalisControlApp& app, CConnection& co
     // The device behind the port number: pick a detected port or type a path (pseudo-
     // terminals are not detected).
     m_deviceLabel = new QLabel(Tr(21713), this);
-    m_device = new QComboBox(this);
+    m_device = new CSerialPortCombo(this);
     m_device->setObjectName(QStringLiteral("serialDevice"));
-    m_device->setEditable(true);
-    m_device->setInsertPolicy(QComboBox::NoInsert);
-    for (const CSerialPortListDlg::Port& p : CSerialPortListDlg::SystemPorts())
-        m_device->addItem(p.description.isEmpty() ? p.path : p.path + QStringLiteral("  (") + p.description + QLatin1Char(')'), p.path);
     m_device->setEditText(CSerialPortMap::DevicePath(c.comPort));
     m_serialPorts = new QPushButton(Tr(21605), this);
     m_serialPorts->setObjectName(QStringLiteral("serialPorts"));

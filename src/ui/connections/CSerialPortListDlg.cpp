@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -43,13 +44,19 @@ QList<CSerialPortListDlg::Port> CSerialPortListDlg::SystemPorts()
     return ports;
 }
 
+QList<CSerialPortListDlg::Port> CSerialPortListDlg::ChoicePorts()
+{
+    QList<Port> ports = SystemPorts();
+    std::stable_partition(ports.begin(), ports.end(), [](const Port& p) { return !p.stableName.isEmpty(); });
+    return ports;
+}
+
 CSerialPortListDlg::CSerialPortListDlg(bool choosing, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("serialPortList"));
     setWindowTitle(Tr(31200));
     auto* layout = new QVBoxLayout(this);
-    m_ports = SystemPorts();
-    m_table = new QTableWidget(static_cast<int>(m_ports.size()), 5, this);
+    m_table = new QTableWidget(0, 5, this);
     m_table->setObjectName(QStringLiteral("ports"));
     m_table->setHorizontalHeaderLabels({Tr(31201), Tr(31202), Tr(31203), Tr(31204), Tr(31205)});
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -57,20 +64,11 @@ CSerialPortListDlg::CSerialPortListDlg(bool choosing, QWidget* parent) : QDialog
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
-    for (int r = 0; r < m_ports.size(); ++r) {
-        const Port& p = m_ports[r];
-        const QStringList cells{p.path, p.description, p.manufacturer, p.serialNumber, p.stableName};
-        for (int c = 0; c < cells.size(); ++c)
-            m_table->setItem(r, c, new QTableWidgetItem(cells[c]));
-    }
-    m_table->resizeColumnsToContents();
     layout->addWidget(m_table);
-    if (m_ports.isEmpty()) {
-        auto* none = new QLabel(Tr(31206), this);
-        none->setObjectName(QStringLiteral("noPorts"));
-        none->setWordWrap(true);
-        layout->addWidget(none);
-    }
+    m_none = new QLabel(Tr(31206), this);
+    m_none->setObjectName(QStringLiteral("noPorts"));
+    m_none->setWordWrap(true);
+    layout->addWidget(m_none);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     if (choosing) {
         m_use = buttons->addButton(Tr(31207), QDialogButtonBox::AcceptRole);
@@ -79,9 +77,35 @@ CSerialPortListDlg::CSerialPortListDlg(bool choosing, QWidget* parent) : QDialog
         connect(m_table, &QTableWidget::cellDoubleClicked, this, &CSerialPortListDlg::Choose);
         connect(m_table, &QTableWidget::itemSelectionChanged, this, &CSerialPortListDlg::UpdateButtons);
     }
+    auto* refresh = buttons->addButton(Tr(31391), QDialogButtonBox::ResetRole);
+    refresh->setObjectName(QStringLiteral("refresh"));
+    connect(refresh, &QPushButton::clicked, this, &CSerialPortListDlg::Fill);
+    // Device nodes come and go in /dev as cables are plugged: follow them while open.
+    auto* watcher = new QFileSystemWatcher(this);
+    watcher->addPath(QStringLiteral("/dev"));
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &CSerialPortListDlg::Fill);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(720, 320);
+    Fill();
+}
+
+void CSerialPortListDlg::Fill()
+{
+    const int row = m_table->currentRow();
+    const QString selected = row >= 0 && row < m_ports.size() ? m_ports[row].path : QString();
+    m_ports = ChoicePorts();
+    m_table->setRowCount(static_cast<int>(m_ports.size()));
+    for (int r = 0; r < m_ports.size(); ++r) {
+        const Port& p = m_ports[r];
+        const QStringList cells{p.path, p.description, p.manufacturer, p.serialNumber, p.stableName};
+        for (int c = 0; c < cells.size(); ++c)
+            m_table->setItem(r, c, new QTableWidgetItem(cells[c]));
+        if (p.path == selected)
+            m_table->selectRow(r);
+    }
+    m_table->resizeColumnsToContents();
+    m_none->setVisible(m_ports.isEmpty());
     UpdateButtons();
 }
 

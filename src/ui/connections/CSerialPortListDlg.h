@@ -9,6 +9,7 @@
 #include <QString>
 
 class QTableWidget;
+class QLabel;
 class QPushButton;
 
 class CSerialPortListDlg : public QDialog {
@@ -27,6 +28,8 @@ public:
 
     // The ports the system lists (pseudo-terminals are not among them), sorted by path.
     static QList<Port> SystemPorts();
+    // The same, those with a by-id name first: the order in which ports are offered.
+    static QList<Port> ChoicePorts();
     // The /dev/serial/by-id link that resolves to path; empty when there is none.
     static QString StableName(const QString& path);
 
@@ -34,10 +37,13 @@ public:
     QString ChosenPath() const { return m_chosen; }
 
 private:
+    // Reads the ports again (a cable plugged in or out), keeping the selected one.
+    void Fill();
     void UpdateButtons();
     void Choose();
 
     QTableWidget* m_table;
+    QLabel* m_none = nullptr;
     QPushButton* m_use = nullptr;
     QList<Port> m_ports;
     QString m_chosen;

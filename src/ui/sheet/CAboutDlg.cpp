@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/CAppVersion.h"
 #include "lang/CLanguage.h"
 #include "ui/sheet/CBanner.h"
 
@@ -26,8 +27,15 @@ CAboutDlg::CAboutDlg(bool splash, QWidget* parent) : QDialog(parent), m_splash(s
     auto* version = new QLabel(Tr(125), this);
     version->setObjectName(QStringLiteral("1242"));
     version->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    // The program's own version under the firmware version it speaks.
+    auto* program = new QLabel(TrArg(31390, {CAppVersion::Text()}), this);
+    program->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    auto* versions = new QVBoxLayout;
+    versions->addWidget(version);
+    versions->addWidget(program);
+    versions->addStretch(1);
     row->addWidget(text, 1);
-    row->addWidget(version);
+    row->addLayout(versions);
     layout->addLayout(row);
     if (splash) {
         setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);

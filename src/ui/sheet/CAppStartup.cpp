@@ -2,15 +2,23 @@
 #include "ui/sheet/CAppStartup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
+#include <QWidget>
 #include <cstdio>
 #include <memory>
 
 #include "app/CAppLog.h"
+#include "app/CAppPaths.h"
+#include "app/CAppVersion.h"
 #include "app/CKorvalisControlApp.h"
 #include "link/CConnectionArray.h"
 #include "params/CEmailSettings.h"
+#include "app/CSingleInstance.h"
 #include "lang/CLanguage.h"
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CLanguageDlg.h"
@@ -26,6 +34,14 @@ bool LoadOrTell(CKorvalisControlApp& app, int language) {
                               CMessageService::Icon::Stop, CMessageService::Buttons::Ok);
     return false;
 }
+int LanguageOfDesktop(int fallback) {
+    switch (QLocale::system().language()) {
+        case QLocale::German: return CLanguage::German;
+        case QLocale::English: return CLanguage::English;
+        case QLocale::French: return CLanguage::Alternative;
+        default: return fallback;
+    }
+}
 // Dates, times and numbers follow the program's language; a desktop that speaks the same
 // language keeps its own regional forms (de_AT, en_US).
 void ApplyLocale(int language) {
@@ -36,6 +52,40 @@ void ApplyLocale(int language) {
     else if (language == CLanguage::English && system.language() != QLocale::English)
         wanted = QLocale(QLocale::English, QLocale::UnitedKingdom);
     QLocale::setDefault(wanted);
+    // Qt's own texts (the buttons of its file dialogs, context menus of edit fields) in the
+    // program's language, from the system's Qt translations.
+    static QTranslator* qtTexts = nullptr;
+    if (qtTexts) {
+        QCoreApplication::removeTranslator(qtTexts);
+        delete qtTexts;
+        qtTexts = nullptr;
+    }
+    const char* code = language == CLanguage::German ? "de" : language == CLanguage::Alternative ? "fr" : nullptr;
+    if (!code || !qApp) return;
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QStringLiteral("qtbase_%1").arg(QLatin1String(code)),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+        qtTexts = translator;
+    } else {
+        delete translator;
+    }
+}
+// A connect that failed shows why in a message box: the picture is of that box, which is
+// then closed (as No), and the program ends.
+void ShootFailedConnect(CMyPropertySheet& sheet, const QString& file) {
+    QTimer::singleShot(700, &sheet, [&sheet, file] {
+        static bool shot = false;
+        QMessageBox* box = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
+        if (shot || !box || CKorvalisControlApp::Instance().IsConnected()) return;
+        shot = true;
+        const bool saved = box->grab().save(file);
+        std::fprintf(stderr, "screenshot %s: %s\n", qPrintable(file), saved ? "saved" : "FAILED");
+        box->reject();
+        QTimer::singleShot(0, &sheet, [&sheet] { sheet.done(0); });
+    });
 }
 }  // namespace
 
@@ -56,6 +106,14 @@ CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments) {
         } else if (a == QLatin1String("--demo-connection")) {
             QString spec;
             if (!value(spec)) break;
+            if (spec.startsWith(QLatin1Char('/'))) {
+                CConnection c;
+                c.type = CConnection::Serial;
+                c.name = spec;
+                o.demoConnection = c;
+                o.demoSerialDevice = spec;
+                continue;
+            }
             const int colon = spec.lastIndexOf(QLatin1Char(':'));
             bool ok = false;
             const uint port = colon > 0 ? spec.mid(colon + 1).toUInt(&ok) : 0;
@@ -82,6 +140,35 @@ CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments) {
     return o;
 }
 
+QString CAppStartup::Usage() {
+    return QStringLiteral(
+        "usage: korvalis-control [options] [wqz]\n"
+        "Configure and watch Korvalis aquarium and terrarium controllers.\n\n"
+        "  wqz                         service mode (bus test page, SMS-module diagnosis)\n"
+        "  --demo-connection HOST:PORT connect at once over TCP instead of the stored connection\n"
+        "  --demo-connection DEVICE    the same over a serial port (a path such as /dev/ttyUSB0)\n"
+        "  --screenshot FILE           save a picture of the window once it is up, then quit\n"
+        "  --screenshot-page CLASS     show this page first (e.g. CPropertyPageGeneral)\n"
+        "  --help                      this text\n"
+        "  --version                   the program's version\n\n"
+        "environment: KORVALIS_HOME keeps the profile and the data folder in that folder.\n"
+        "One program runs per profile: a second start brings the first one's window forward.\n"
+        "exit status: 0 when the window was closed (also when no catalogue could be found, and\n"
+        "for a second start), 2 for an unusable command line.\n");
+}
+
+std::optional<int> CAppStartup::AnswerWithoutWindow(const QStringList& arguments) {
+    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+        std::fputs(qPrintable(Usage()), stdout);
+        return 0;
+    }
+    if (arguments.contains(QLatin1String("--version"))) {
+        std::fputs(qPrintable(CAppVersion::VersionBlurb(QStringLiteral("korvalis-control"))), stdout);
+        return 0;
+    }
+    return std::nullopt;
+}
+
 bool CAppStartup::InitInstance(CKorvalisControlApp& app, const Options& options) {
     QLocale::setDefault(QLocale::system());
     app.serviceMode = options.serviceMode;
@@ -90,7 +177,8 @@ bool CAppStartup::InitInstance(CKorvalisControlApp& app, const Options& options)
     CAppLog::Install(app.dataFolder);
     if (!LoadOrTell(app, app.language)) return false;
     if (firstStart) {
-        const std::optional<int> chosen = CLanguageDlg::Ask(app.language);
+        // The question offers the desktop's language when the program has it.
+        const std::optional<int> chosen = CLanguageDlg::Ask(LanguageOfDesktop(app.language));
         if (chosen && *chosen != app.language) {
             app.language = *chosen;
             if (!LoadOrTell(app, app.language)) return false;
@@ -118,22 +206,37 @@ void CAppStartup::ExitInstance(CKorvalisControlApp& app) {
 int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
     const Options options = ParseArguments(arguments);
     if (!options.error.isEmpty()) {
-        std::fprintf(
-            stderr,
-            "korvalis-control: %s\nusage: korvalis-control [wqz] [--demo-connection HOST:PORT] "
-            "[--screenshot FILE [--screenshot-page CLASS]]\n",
-            qPrintable(options.error));
+        std::fprintf(stderr, "korvalis-control: %s\n%s", qPrintable(options.error), qPrintable(Usage()));
         return 2;
+    }
+    // One program per profile: a second one would overwrite this one's files at exit.
+    CSingleInstance instance(CAppPaths::DataFolder());
+    if (!instance.Acquire()) {
+        std::fprintf(stderr,
+                     "korvalis-control: already running with the profile in %s; its window "
+                     "was asked to come forward\n",
+                     qPrintable(QDir::toNativeSeparators(CAppPaths::DataFolder())));
+        return 0;
     }
     if (!InitInstance(app, options)) return 0;
 
     CMyPropertySheet sheet;
+    QObject::connect(&instance, &CSingleInstance::raiseRequested, &sheet, [&sheet] {
+        sheet.setWindowState(sheet.windowState() & ~Qt::WindowMinimized);
+        sheet.raise();
+        sheet.activateWindow();
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != &sheet) {
+            modal->raise();
+            modal->activateWindow();
+        }
+    });
     CConnectionCommands::InstallDiscoveryDialogs(&sheet);
     CMyPropertySheet::SetConnectionsDialogHandler([](CMyPropertySheet& s) {
         CConnectionCommands::OpenConnectionsDialog(&s);
         return true;
     });
     CMyPropertySheet::SetDeviceAddressHandler([](CMyPropertySheet& s) { CConnectionCommands::SetDeviceAddress(&s); });
+    if (!options.demoSerialDevice.isEmpty()) app.serialDeviceOverride = options.demoSerialDevice;
     if (options.demoConnection) {
         sheet.SetConnectionOverride(*options.demoConnection, true);
         QMetaObject::invokeMethod(
@@ -165,8 +268,11 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
             // reports the new state.
             auto once = std::make_shared<QMetaObject::Connection>();
             *once = QObject::connect(&sheet, &CMyPropertySheet::connectionStateChanged, &sheet,
-                                     [once, shoot] {
-                                         if (!CKorvalisControlApp::Instance().IsConnected()) return;
+                                     [once, shoot, &sheet, options] {
+                                         if (!CKorvalisControlApp::Instance().IsConnected()) {
+                                             ShootFailedConnect(sheet, options.screenshot);
+                                             return;
+                                         }
                                          QObject::disconnect(*once);
                                          shoot();
                                      });

@@ -19,6 +19,7 @@ public:
         // --demo-connection HOST:PORT: this TCP connection instead of the stored one,
         // connected at once.
         std::optional<CConnection> demoConnection;
+        QString demoSerialDevice;  // --demo-connection DEVICE: the serial port's path
         // --screenshot FILE: grab the main window once it is up (and connected), then quit.
         QString screenshot;
         QString screenshotPage;  // --screenshot-page CLASS: activate this page first
@@ -26,6 +27,10 @@ public:
     };
 
     static Options ParseArguments(const QStringList& arguments);
+    static QString Usage();
+    // --help or --version anywhere on the command line: prints the answer and gives the
+    // exit code, before any window (or display) is needed.
+    static std::optional<int> AnswerWithoutWindow(const QStringList& arguments);
     // The message when no catalogue can be loaded (no catalogue can supply it).
     static constexpr const char* kMissingCatalogue = "Could not find dll!";
 

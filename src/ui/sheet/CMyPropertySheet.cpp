@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -268,6 +269,7 @@ void CMyPropertySheet::CreateMenu() {
         }
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenu(menu); });
     }
+    if (QAction* quit = CommandAction(57665)) quit->setShortcut(QKeySequence::Quit);
 }
 
 void CMyPropertySheet::UpdateMenu(QMenu* menu) {
@@ -511,13 +513,14 @@ void CMyPropertySheet::ConnectController(bool takeFirstAnswer) {
     // A failed connect leaves the application disconnected, whatever was shown before.
     SyncPageSet();
     Q_EMIT connectionStateChanged();
-    if (app.firmwareVersion >= 400 &&
-        (app.LastChannelError().isEmpty()
-             ? MS::ShowMessage(404, MS::Icon::Warning, MS::Buttons::YesNo, {}, this)
-             : MS::ShowMessage(6213, MS::Icon::Warning, MS::Buttons::YesNo, {app.LastChannelError()}, this)) ==
-            Ui::IdYes) {
-        OpenConnectionsDialog();
-    }
+    if (app.firmwareVersion < 400) return;
+    // The message names the cause: a port that would not open (permission, busy, missing) or
+    // a device that did not answer, with its status.
+    const QString why = app.LastChannelError();
+    const int answer =
+        why.isEmpty() ? MS::ShowMessage(404, MS::Icon::Warning, MS::Buttons::YesNo, {}, this)
+                      : MS::ShowMessage(6213, MS::Icon::Warning, MS::Buttons::YesNo, {why}, this);
+    if (answer == Ui::IdYes) OpenConnectionsDialog();
 }
 
 bool CMyPropertySheet::DisconnectController(bool ask) {
