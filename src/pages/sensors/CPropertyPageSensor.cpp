@@ -197,7 +197,8 @@ void CPropertyPageSensor::DeclareFields() {
                [](double v, uint32_t raw) -> int64_t {
                    if (v < 0) return raw;  // no selection: the device's value stays
                    return (raw & ~7u) | FieldCodecs::ThreeWayToDevice(int(v), false);
-               });
+               })
+        .Bits(0, 32);  // the whole value, so the flag below lands on the encoded bits
     Check(N(14), IdFlagThreeWay, Tr(19509)).Bits(1, 1);
 
     Duration(N(28), IdDuration1);
