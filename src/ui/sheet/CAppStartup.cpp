@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/sheet/CAppStartup.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QLocale>
 #include <QTimer>
@@ -112,7 +114,7 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
         std::fprintf(
             stderr,
             "korvalis-control: %s\nusage: korvalis-control [wqz] [--demo-connection HOST:PORT] "
-            "[--screenshot FILE [--screenshot-page CLASS]]\n",
+            "[--screenshot FILE [--screenshot-page CLASS[:N]]]\n",
             qPrintable(options.error));
         return 2;
     }
@@ -139,7 +141,20 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
         auto shoot = [&sheet, options] {
             QTimer::singleShot(300, &sheet, [&sheet, options] {
                 if (!options.screenshotPage.isEmpty()) {
-                    CMyPropertyPage* page = sheet.FindPage(options.screenshotPage);
+                    // CLASS:N is the Nth page of the class (counted from 1), e.g. a sensor input.
+                    QString cls = options.screenshotPage;
+                    int nth = 1;
+                    const int colon = int(cls.indexOf(QLatin1Char(':')));
+                    if (colon > 0) {
+                        nth = std::max(1, cls.mid(colon + 1).toInt());
+                        cls = cls.left(colon);
+                    }
+                    CMyPropertyPage* page = nullptr;
+                    for (CMyPropertyPage* p : sheet.Pages())
+                        if (p->ClassName() == cls && --nth == 0) {
+                            page = p;
+                            break;
+                        }
                     if (sheet.ActivatePage(page)) sheet.SelectTreeItemOf(page);
                 }
                 QTimer::singleShot(400, &sheet, [&sheet, options] {
