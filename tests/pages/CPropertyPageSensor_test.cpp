@@ -14,6 +14,8 @@
 #include "pages/sensors/CAdjustTempDlg.h"
 #include "pages/sensors/COperatingHours.h"
 #include "pages/sensors/CPropertyPageSensor.h"
+#include "pages/sensors/CPropertyPageSensorOverview.h"
+#include <QTreeWidget>
 #include "pages/sensors/types/CPropertyPageTemperature.h"
 #include "support/CSheetRig.h"
 #include "ui/page/CEditSpin.h"
@@ -189,6 +191,31 @@ private Q_SLOTS:
             QCOMPARE(page->findChild<QWidget*>("1627")->isEnabled(), fw >= 402);
             QCOMPARE(page->findChild<QWidget*>("1287")->isEnabled(), fw >= 403);
         }
+    }
+    void overviewListsFittedInputsAndCyclesValues() {
+        CDeviceModel::Options o;
+        o.sensors = {1, 0, 2};
+        CSheetRig rig(o);
+        CBusDevice& c = rig.model.Controller();
+        c.SetValue(Number(0, 15), 250);
+        c.SetValue(Number(2, 15), 700);
+        c.SetValue(Number(0, 1000), 243);
+        c.SetValue(Number(2, 1000), 712);
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<CPropertyPageSensorOverview>();
+        QVERIFY(page);
+        auto* list = page->findChild<QTreeWidget*>("1417");
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("25\u00B0C"));
+        QCOMPARE(list->topLevelItem(1)->text(2), QStringLiteral("7pH"));
+        for (int tick = 0; tick < 3; ++tick) page->RefreshTick();
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("24.3\u00B0C"));
+        QCOMPARE(list->topLevelItem(1)->text(1), QStringLiteral("7.12pH"));
+        // A failed read keeps the text.
+        c.SetValue(Number(0, 1000), 250);
+        rig.model.SetFaults({1.0});
+        for (int tick = 0; tick < 8; ++tick) page->RefreshTick();
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("24.3\u00B0C"));
     }
 };
 
