@@ -140,7 +140,12 @@ private Q_SLOTS:
                 faults << QStringLiteral("%1 writes %2 to the SMS module, which %3 lacks")
                               .arg(where, Join(smsMissing),
                                    ListName(version, ModelInfo::SmsModuleProductCode));
-            Collected().written[page->ClassName()][row] += wrote;
+            // Per instance: a family's members (sensor inputs) write numbers of their own.
+            const QString key = page->InstanceIndex() == 0
+                                    ? page->ClassName()
+                                    : page->ClassName() + QLatin1Char(':') +
+                                          QString::number(page->InstanceIndex());
+            Collected().written[key][row] += wrote;
             rowWrote += wrote;
         }
         // The General page always has values to send; silence means the check sees nothing.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/sheet/CAppStartup.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
@@ -148,7 +150,7 @@ QString CAppStartup::Usage() {
         "  --demo-connection HOST:PORT connect at once over TCP instead of the stored connection\n"
         "  --demo-connection DEVICE    the same over a serial port (a path such as /dev/ttyUSB0)\n"
         "  --screenshot FILE           save a picture of the window once it is up, then quit\n"
-        "  --screenshot-page CLASS     show this page first (e.g. CPropertyPageGeneral)\n"
+        "  --screenshot-page CLASS[:N] show this page first, the Nth of its class (e.g. CPropertyPagepHValue:2)\n"
         "  --help                      this text\n"
         "  --version                   the program's version\n\n"
         "environment: KORVALIS_HOME keeps the profile and the data folder in that folder.\n"
@@ -251,7 +253,20 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
         auto shoot = [&sheet, options] {
             QTimer::singleShot(300, &sheet, [&sheet, options] {
                 if (!options.screenshotPage.isEmpty()) {
-                    CMyPropertyPage* page = sheet.FindPage(options.screenshotPage);
+                    // CLASS:N is the Nth page of the class (counted from 1), e.g. a sensor input.
+                    QString cls = options.screenshotPage;
+                    int nth = 1;
+                    const int colon = int(cls.indexOf(QLatin1Char(':')));
+                    if (colon > 0) {
+                        nth = std::max(1, cls.mid(colon + 1).toInt());
+                        cls = cls.left(colon);
+                    }
+                    CMyPropertyPage* page = nullptr;
+                    for (CMyPropertyPage* p : sheet.Pages())
+                        if (p->ClassName() == cls && --nth == 0) {
+                            page = p;
+                            break;
+                        }
                     if (sheet.ActivatePage(page)) sheet.SelectTreeItemOf(page);
                 }
                 QTimer::singleShot(400, &sheet, [&sheet, options] {

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pages/sensors/COperatingHours.h"
+
+#include <QPointer>
+#include <algorithm>
+#include <cmath>
+
+#include "app/CTimerStop.h"
+#include "app/FieldCodecs.h"
+#include "pages/sensors/CSetOHM.h"
+#include "ui/page/CMyPropertyPage.h"
+#include "ui/sheet/CMessageService.h"
+
+double COperatingHours::HoursOf(double minutes) {
+    return FieldCodecs::MinutesToHours(minutes);
+}
+
+int64_t COperatingHours::MinutesOf(double hours) {
+    if (!std::isfinite(hours)) return 0;
+    return FieldCodecs::HoursToMinutes(std::clamp(hours, 0.0, kMaxHours));
+}
+
+bool COperatingHours::Reset(CMyPropertyPage& page, int number) {
+    CTimerStop stop;
+    if (CMessageService::ShowMessage(123, CMessageService::Icon::Warning,
+                                     CMessageService::Buttons::YesNo, {}, &page) !=
+        CUserInteraction::IdYes)
+        return false;
+    if (page.WriteParam(number, 0) != 0) return false;
+    page.ReadPage(true);
+    return true;
+}
+
+bool COperatingHours::Set(CMyPropertyPage& page, int number) {
+    CTimerStop stop;
+    double hours = 0;
+    {
+        // On the heap and watched: a page-set rebuild inside the dialog may delete the page.
+        QPointer<CMyPropertyPage> self(&page);
+        QPointer<CSetOHM> dialog = new CSetOHM(&page);
+        const bool ok = dialog->exec() == QDialog::Accepted;
+        if (!self || !dialog) return false;
+        hours = dialog->Hours();
+        delete dialog;
+        if (!ok) return false;
+    }
+    if (page.WriteParam(number, double(MinutesOf(hours))) != 0) return false;
+    page.ReadPage(true);
+    return true;
+}

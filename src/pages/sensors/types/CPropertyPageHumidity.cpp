@@ -1,0 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pages/sensors/types/CPropertyPageHumidity.h"
+
+#include "ui/page/CPageRegistry.h"
+
+KORVALIS_REGISTER_PAGE(CPropertyPageHumidity);

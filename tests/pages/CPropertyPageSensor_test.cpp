@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sensor input pages against the device model: per type the read and write orders of
+// the input's block, then the shared encodings, the calibration notice, the offset coupling,
+// the Fahrenheit display, operating hours and the calibration shift arithmetic.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "app/SensorParameters.h"
+#include "pages/sensors/CAdjustTempDlg.h"
+#include "pages/sensors/COperatingHours.h"
+#include "pages/sensors/CPropertyPageSensor.h"
+#include "pages/sensors/CPropertyPageSensorOverview.h"
+#include <QTreeWidget>
+#include "pages/sensors/types/CPropertyPageTemperature.h"
+#include "support/CSheetRig.h"
+#include "ui/page/CEditSpin.h"
+#include "ui/page/CPageTable.h"
+
+namespace {
+using SensorParameters::Number;
+constexpr int kInput = 1;  // input 0 has no sensor: numbers must follow the instance
+
+QList<int> Numbers(const std::vector<int>& ks) {
+    QList<int> out;
+    for (int k : ks) out << Number(kInput, k);
+    return out;
+}
+
+CDeviceModel::Options OptionsFor(int type, int firmware = 408) {
+    CDeviceModel::Options o;
+    o.firmware = firmware;
+    o.sensors = {0, type};
+    return o;
+}
+
+void TypeAndLeave(QWidget* page, int id, const QString& text) {
+    auto* spin = page->findChild<CEditSpin*>(QString::number(id));
+    QLineEdit* edit = spin->findChild<QLineEdit*>();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(spin, &out);
+}
+
+QString Text(QWidget* page, int id) {
+    return page->findChild<CEditSpin*>(QString::number(id))->text();
+}
+
+// Reads without the live value, which the refresh tick may add at any time.
+QList<int> PageReads(const CSheetRig& rig) {
+    QList<int> out;
+    for (int n : rig.ReadNumbers())
+        if (n != Number(kInput, 1000)) out << n;
+    return out;
+}
+}  // namespace
+
+class CPropertyPageSensorTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyTypeReadsAndWritesItsBlockInOrder() {
+        const int types[] = {1, 8, 2, 10, 7, 3, 4, 5, 9};
+        for (int type : types) {
+            CSheetRig rig(OptionsFor(type));
+            QVERIFY(rig.Connect());
+            rig.model.ClearLog();
+            auto* page = qobject_cast<CPropertyPageSensor*>(
+                rig.Activate(CPageTable::SensorPageClass(type), kInput));
+            QVERIFY2(page, qPrintable(QString::number(type) + QLatin1Char(' ') + rig.Captions().join(QLatin1Char(',')) + QString::number(rig.app.sensors[kInput].type)));
+            QCOMPARE(page->InstanceIndex(), kInput);
+            QCOMPARE(PageReads(rig), Numbers(page->Spec().readOrder));
+            rig.model.ClearLog();
+            page->MarkAllChanged();
+            rig.Send();
+            QList<int> written;
+            for (const auto& w : rig.model.Writes()) written << w.first;
+            QCOMPARE(written, Numbers(page->Spec().writeOrder));
+        }
+    }
+
+    void sharedEncodingsAndCalibrationNotice() {
+        CSheetRig rig(OptionsFor(1));
+        CBusDevice& c = rig.model.Controller();
+        c.SetValue(Number(kInput, 14), 3);     // selection 1, flag
+        c.SetValue(Number(kInput, 951), 1);    // entry 0
+        c.SetValue(Number(kInput, 1002), 135); // 2.25 h
+        c.SetValue(Number(kInput, 12), 4096);  // not calibrated
+        c.SetValue(Number(kInput, 15), 250);
+        c.SetValue(Number(kInput, 16), 50);
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<CPropertyPageTemperature>(kInput);
+        QVERIFY(page);
+        auto* three = page->findChild<QComboBox*>("1622");
+        QCOMPARE(three->currentIndex(), 1);
+        QVERIFY(page->findChild<QCheckBox*>("1389")->isChecked());
+        QCOMPARE(page->findChild<QComboBox*>("1610")->currentIndex(), 0);
+        QCOMPARE(page->findChild<QLabel*>("1283")->text(), QStringLiteral("2.25"));
+        QVERIFY(page->findChild<QLabel*>("1433")->isVisibleTo(page));
+        QVERIFY(!page->findChild<QWidget*>("1299")->isVisibleTo(page));
+        QVERIFY(!page->findChild<QWidget*>("1628")->isVisibleTo(page));
+
+        rig.model.ClearLog();
+        three->setCurrentIndex(2);
+        page->findChild<QComboBox*>("1610")->setCurrentIndex(2);
+        rig.Send();
+        QCOMPARE(rig.model.Writes(), (QVector<QPair<int, int64_t>>{{Number(kInput, 14), 7},
+                                                                  {Number(kInput, 951), 3}}));
+
+        // Switching the selection off clears the flag too.
+        rig.model.ClearLog();
+        three->setCurrentIndex(0);
+        rig.Send();
+        QCOMPARE(rig.model.Writes(), (QVector<QPair<int, int64_t>>{{Number(kInput, 14), 0}}));
+    }
+
+    void calibratedBelow4096() {
+        CSheetRig rig(OptionsFor(1));
+        rig.model.Controller().SetValue(Number(kInput, 12), 4095);
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<CPropertyPageTemperature>(kInput);
+        QVERIFY(!page->findChild<QLabel*>("1433")->isVisibleTo(page));
+        QVERIFY(page->findChild<QWidget*>("1299")->isVisibleTo(page));
+    }
+
+    void offsetStaysInsideBothRanges() {
+        CSheetRig rig(OptionsFor(1));
+        rig.model.Controller().SetValue(Number(kInput, 18), uint32_t(-30));
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<CPropertyPageTemperature>(kInput);
+        TypeAndLeave(page, 1064, "34.0");
+        QCOMPARE(Text(page, 1077), QStringLiteral("-3.0"));
+        TypeAndLeave(page, 1064, "15.5");
+        QCOMPARE(Text(page, 1077), QStringLiteral("-0.5"));
+        // Between 15.0 and 15.09 the coupled bounds cross: the offset's own range wins.
+        TypeAndLeave(page, 1064, "15.0");
+        QCOMPARE(Text(page, 1077), QStringLiteral("-0.1"));
+    }
+
+    void fahrenheitShowsConvertedAndWritesCelsius() {
+        CSheetRig rig(OptionsFor(1));
+        CBusDevice& c = rig.model.Controller();
+        c.SetValue(Number(kInput, 15), 250);
+        c.SetValue(Number(kInput, 16), 50);
+        c.SetValue(Number(kInput, 27), 1);
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<CPropertyPageTemperature>(kInput);
+        QCOMPARE(Text(page, 1064), QStringLiteral("77"));
+        QCOMPARE(Text(page, 1284), QStringLiteral("0.9"));
+        rig.model.ClearLog();
+        page->MarkAllChanged();
+        rig.Send();
+        const auto writes = rig.model.Writes();
+        QCOMPARE(writes.at(0), (QPair<int, int64_t>{Number(kInput, 15), 250}));
+        QVERIFY(writes.contains(QPair<int, int64_t>{Number(kInput, 16), 50}));
+        QCOMPARE(rig.app.sensors[kInput].displayMode, uint8_t(1));
+        // Every setpoint of the range typed in Fahrenheit writes its own Celsius step.
+        for (int raw = 150; raw <= 350; ++raw) {
+            const double f = raw / 10.0 * 1.8 + 32;
+            TypeAndLeave(page, 1064, QString::number(f, 'f', 2));
+            rig.model.ClearLog();
+            rig.Send();
+            QCOMPARE(rig.model.Writes().value(0).second, int64_t(raw));
+        }
+    }
+
+    void hoursAndCalibrationShiftArithmetic() {
+        QCOMPARE(COperatingHours::HoursOf(135), 2.25);
+        QCOMPARE(COperatingHours::MinutesOf(2.5), int64_t(150));
+        QCOMPARE(COperatingHours::MinutesOf(-3), int64_t(0));
+        QVERIFY(COperatingHours::MinutesOf(1e12) <= 4294967295LL);
+        QVERIFY(!CAdjustTempDlg::Shifted(250, 250, 1000, 2000, 1.0));
+        // References 20.0 and 30.0 degrees, raw 1000 and 2000: one degree is 100 raw steps.
+        const auto s = CAdjustTempDlg::Shifted(200, 300, 1000, 2000, 1.0);
+        QVERIFY(s);
+        QCOMPARE(s->first, int64_t(900));
+        QCOMPARE(s->second, int64_t(1900));
+        QVERIFY(!CAdjustTempDlg::Shifted(200, 300, 10, 20, 20.0));  // would go below 0
+    }
+
+    void firmwareGates() {
+        for (int fw : {401, 402, 403}) {
+            CSheetRig rig(OptionsFor(1, fw));
+            QVERIFY(rig.Connect());
+            auto* page = rig.Activate<CPropertyPageTemperature>(kInput);
+            QCOMPARE(page->findChild<QComboBox*>("1622")->count(), fw >= 402 ? 3 : 2);
+            QCOMPARE(page->findChild<QWidget*>("1627")->isEnabled(), fw >= 402);
+            QCOMPARE(page->findChild<QWidget*>("1287")->isEnabled(), fw >= 403);
+        }
+    }
+    void overviewListsFittedInputsAndCyclesValues() {
+        CDeviceModel::Options o;
+        o.sensors = {1, 0, 2};
+        CSheetRig rig(o);
+        CBusDevice& c = rig.model.Controller();
+        c.SetValue(Number(0, 15), 250);
+        c.SetValue(Number(2, 15), 700);
+        c.SetValue(Number(0, 1000), 243);
+        c.SetValue(Number(2, 1000), 712);
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<CPropertyPageSensorOverview>();
+        QVERIFY(page);
+        auto* list = page->findChild<QTreeWidget*>("1417");
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("25\u00B0C"));
+        QCOMPARE(list->topLevelItem(1)->text(2), QStringLiteral("7pH"));
+        for (int tick = 0; tick < 3; ++tick) page->RefreshTick();
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("24.3\u00B0C"));
+        QCOMPARE(list->topLevelItem(1)->text(1), QStringLiteral("7.12pH"));
+        // A failed read keeps the text.
+        c.SetValue(Number(0, 1000), 250);
+        rig.model.SetFaults({1.0});
+        for (int tick = 0; tick < 8; ++tick) page->RefreshTick();
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("24.3\u00B0C"));
+    }
+};
+
+QTEST_MAIN(CPropertyPageSensorTest)
+#include "CPropertyPageSensor_test.moc"
