@@ -24,4 +24,9 @@ public:
     // order within one day, 364 a ramp reaching the next point (dimming); 423 not in order,
     // 422 overlapping on periods (switching, the timer's check of start/end periods).
     int Validate(int mode) const;
+
+    // The level (percent) the run gives at a minute of the day: switching points are 100 %
+    // within their on period; dimming ramps linearly from the previous point's intensity
+    // and holds the target until the next point (a single point holds its intensity).
+    int LevelAt(int mode, int minute) const;
 };
