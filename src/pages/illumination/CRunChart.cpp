@@ -65,8 +65,9 @@ void CRunChart::DrawFrame(QPainter& painter, const QRectF& client, const QString
                           const QString& percentCaption) {
     painter.save();
     painter.setPen(QPen(Qt::black, 0));
-    painter.setBrush(Qt::white);
-    painter.drawRect(client.adjusted(0, 0, -1, -1));
+    // The border goes round the whole drawing area, which may hold more than client.
+    painter.fillRect(painter.window(), Qt::white);
+    painter.drawRect(QRectF(painter.window()).adjusted(0, 0, -1, -1));
     painter.setBrush(Qt::NoBrush);
     const QRectF plot = PlotArea(client);
     QFont font(QStringLiteral("Arial"));

@@ -28,8 +28,11 @@ void CRunChartView::SetRunsHidden(bool hidden) {
 
 void CRunChartView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRectF client = rect();
+    // The frame's own inset leaves too little room for "100" in the axis font: the chart
+    // starts a little further right.
+    const QRectF client = QRectF(rect()).adjusted(12, 0, 0, 0);
     CRunChart::DrawFrame(painter, client, Tr(138), Tr(356));
+
     const QRectF plot = CRunChart::PlotArea(client);
     if (!m_hidden)
         for (const Curve& c : m_curves)
