@@ -69,6 +69,12 @@ void CControllerDefaults::ApplyLightsAndTimers(CBusDevice& device)
         device.SetValue(block + 27, c.mode);
         device.SetValue(1033 + 2 * k, 2150 * 60 + 1234 * k);
     }
+    // Variable illumination (firmware 405 on): a few selections per row.
+    for (int r = 0; r < 4 && device.Has(715); ++r) {
+        const uint32_t row = 0x1234567u >> (4 * r);
+        device.SetValue(715 + 2 * r, row & 0xFFFF);
+        device.SetValue(716 + 2 * r, row >> 16);
+    }
     for (int k = 0; k < model->timers; ++k) {
         const int base = 500 + 20 * k;
         switch (k % 3) {

@@ -117,6 +117,31 @@ private Q_SLOTS:
         QCOMPARE(CTimer::PointTypeOf(0xA0), int(CTimer::Instant));  // bit 5 wins
     }
 
+    void levelAtAMinute_data() {
+        QTest::addColumn<CIlluminationRun>("run");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("minute");
+        QTest::addColumn<int>("level");
+        const CIlluminationRun day = Run({{H(8), 60, 100}, {H(20), 120, 0}});
+        QTest::newRow("night") << day << 0 << H(3) << 0;
+        QTest::newRow("half way up") << day << 0 << H(8, 30) << 50;
+        QTest::newRow("held") << day << 0 << H(15) << 100;
+        QTest::newRow("going down") << day << 0 << H(21) << 50;
+        const CIlluminationRun wrap = Run({{H(23), 120, 100}, {H(12), 60, 0}});
+        QTest::newRow("ramp past midnight") << wrap << 0 << H(0) << 50;
+        QTest::newRow("single point holds") << Run({{H(8), 60, 40}}) << 0 << H(2) << 40;
+        const CIlluminationRun pulses = Run({{H(22), H(1), 0}});
+        QTest::newRow("on past midnight") << pulses << 1 << H(0, 30) << 100;
+        QTest::newRow("off at the end minute") << pulses << 1 << H(1) << 0;
+    }
+    void levelAtAMinute() {
+        QFETCH(CIlluminationRun, run);
+        QFETCH(int, mode);
+        QFETCH(int, minute);
+        QFETCH(int, level);
+        QCOMPARE(run.LevelAt(mode, minute), level);
+    }
+
     void cycleReference() {
         QCOMPARE(CTimer::CycleReference(1000, 7, 3), std::optional<int64_t>(9));
         QCOMPARE(CTimer::OffsetFromReference(9, 1000, 7), 3);

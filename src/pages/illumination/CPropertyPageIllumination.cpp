@@ -21,6 +21,7 @@
 #include "pages/shared/COperatingHours.h"
 #include "pages/timers/CEditSwitchingPoint.h"
 #include "pages/timers/CPointList.h"
+#include "pages/timers/CPointListBox.h"
 #include "params/CDescriptionLists.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CPageRegistry.h"
@@ -84,27 +85,13 @@ void CPropertyPageIllumination::CreateControls() {
         optionLayout->addWidget(c);
     optionLayout->addStretch(1);
 
-    auto* pointsBox = new QGroupBox(Tr(16516), this);
-    auto* pointsLayout = new QHBoxLayout(pointsBox);
-    m_list = new CPointList(pointsBox);
-    pointsLayout->addWidget(m_list, 1);
-    auto* buttons = new QVBoxLayout;
-    const auto button = [&](int id, int text) {
-        auto* b = new QPushButton(Tr(text), pointsBox);
-        b->setObjectName(QString::number(id));
-        buttons->addWidget(b);
-        return b;
-    };
-    m_add = button(IdAdd, 16517);
-    m_edit = button(IdEdit, 16518);
-    m_delete = button(IdDelete, 16519);
-    buttons->addStretch(1);
-    pointsLayout->addLayout(buttons);
-    connect(m_add, &QPushButton::clicked, this, [this] { AddPoint(); });
-    connect(m_edit, &QPushButton::clicked, this, [this] { EditPoint(); });
-    connect(m_delete, &QPushButton::clicked, this, [this] { DeletePoint(); });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { EditPoint(); });
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+    auto* pointsBox = new CPointListBox(Tr(16516), Tr(16517), Tr(16518), Tr(16519), this);
+    m_points = pointsBox;
+    m_list = pointsBox->List();
+    connect(pointsBox, &CPointListBox::addRequested, this, [this] { AddPoint(); });
+    connect(pointsBox, &CPointListBox::editRequested, this, [this] { EditPoint(); });
+    connect(pointsBox, &CPointListBox::deleteRequested, this, [this] { DeletePoint(); });
+    connect(pointsBox, &CPointListBox::selectionChanged, this, [this] {
         if (!IsFillingControls()) RefreshControlStates();
     });
     m_note = new QLabel(this);
@@ -279,8 +266,5 @@ void CPropertyPageIllumination::UpdateControlStates() {
     for (int id : {int(IdOption1), int(IdOption2), int(IdOption3), int(IdOption4)})
         if (QWidget* w = Control(id)) w->setEnabled(OptionsApply());
     if (!m_list) return;
-    const bool selected = m_list->SelectedRow() >= 0;
-    m_add->setEnabled(!m_run.IsFull());
-    m_edit->setEnabled(selected);
-    m_delete->setEnabled(selected);
+    m_points->UpdateButtons(m_run.IsFull());
 }

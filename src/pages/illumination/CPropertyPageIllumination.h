@@ -11,9 +11,9 @@
 #include "ui/page/CMyPropertyPage.h"
 
 class CPointList;
+class CPointListBox;
 class CRunChartView;
 class QLabel;
-class QPushButton;
 
 class CPropertyPageIllumination : public CMyPropertyPage {
     Q_OBJECT
@@ -80,8 +80,6 @@ private:
 
     CRunChartView* m_chart = nullptr;
     CPointList* m_list = nullptr;
-    QPushButton* m_add = nullptr;
-    QPushButton* m_edit = nullptr;
-    QPushButton* m_delete = nullptr;
+    CPointListBox* m_points = nullptr;
     QLabel* m_note = nullptr;
 };

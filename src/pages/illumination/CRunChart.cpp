@@ -95,12 +95,10 @@ void CRunChart::DrawFrame(QPainter& painter, const QRectF& client, const QString
         const QPointF p = Map(plot, 0, pc);
         painter.drawLine(p, p - QPointF(pc % 20 == 0 ? 5 : 3, 0));
         if (pc % 20 == 0 && pc > 0)
-            painter.drawText(QRectF(client.left(), p.y() - textHeight / 2.0, plot.left() - client.left() - 6,
-                                    textHeight),
+            painter.drawText(QRectF(plot.left() - 66, p.y() - textHeight / 2.0, 60, textHeight),
                              Qt::AlignRight | Qt::AlignVCenter, QString::number(pc));
     }
-    painter.drawText(QRectF(client.left(), origin.y() - textHeight / 2.0, plot.left() - client.left() - 6,
-                            textHeight),
+    painter.drawText(QRectF(plot.left() - 66, origin.y() - textHeight / 2.0, 60, textHeight),
                      Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
     painter.drawText(QRectF(plot.right() - 150, origin.y() + 4, 150 + 22, textHeight),
                      Qt::AlignRight | Qt::AlignVCenter, timeCaption);

@@ -20,6 +20,7 @@
 #include "lang/CLanguage.h"
 #include "pages/timers/CEditSwitchingPoint.h"
 #include "pages/timers/CPointList.h"
+#include "pages/timers/CPointListBox.h"
 #include "params/CDescriptionLists.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CPageRegistry.h"
@@ -75,27 +76,13 @@ void CPropertyPageTimers305::CreateControls() {
     typeLayout->addWidget(BindCheck(IdOption, m_option, KeyFlags, Tr(16612)));
     typeLayout->addStretch(1);
 
-    auto* pointsBox = new QGroupBox(Tr(16613), this);
-    auto* pointsLayout = new QHBoxLayout(pointsBox);
-    m_list = new CPointList(pointsBox);
-    pointsLayout->addWidget(m_list, 1);
-    auto* buttons = new QVBoxLayout;
-    const auto button = [&](int id, int text) {
-        auto* b = new QPushButton(Tr(text), pointsBox);
-        b->setObjectName(QString::number(id));
-        buttons->addWidget(b);
-        return b;
-    };
-    m_add = button(IdAdd, 16614);
-    m_edit = button(IdEdit, 16615);
-    m_delete = button(IdDelete, 16616);
-    buttons->addStretch(1);
-    pointsLayout->addLayout(buttons);
-    connect(m_add, &QPushButton::clicked, this, [this] { AddPoint(); });
-    connect(m_edit, &QPushButton::clicked, this, [this] { EditPoint(); });
-    connect(m_delete, &QPushButton::clicked, this, [this] { DeletePoint(); });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { EditPoint(); });
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+    auto* pointsBox = new CPointListBox(Tr(16613), Tr(16614), Tr(16615), Tr(16616), this);
+    m_points = pointsBox;
+    m_list = pointsBox->List();
+    connect(pointsBox, &CPointListBox::addRequested, this, [this] { AddPoint(); });
+    connect(pointsBox, &CPointListBox::editRequested, this, [this] { EditPoint(); });
+    connect(pointsBox, &CPointListBox::deleteRequested, this, [this] { DeletePoint(); });
+    connect(pointsBox, &CPointListBox::selectionChanged, this, [this] {
         if (!IsFillingControls()) RefreshControlStates();
     });
     m_note = new QLabel(this);
@@ -290,8 +277,5 @@ void CPropertyPageTimers305::UpdateControlStates() {
     for (int id : {int(IdCycleLength), int(IdOffset)})
         if (QWidget* w = Control(id)) w->setEnabled(m_mode == 1);
     if (!m_list) return;
-    const bool selected = m_list->SelectedRow() >= 0;
-    m_add->setEnabled(!m_timer.IsFull());
-    m_edit->setEnabled(selected);
-    m_delete->setEnabled(selected);
+    m_points->UpdateButtons(m_timer.IsFull());
 }

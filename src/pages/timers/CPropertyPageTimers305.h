@@ -9,8 +9,8 @@
 #include "ui/page/CMyPropertyPage.h"
 
 class CPointList;
+class CPointListBox;
 class QLabel;
-class QPushButton;
 
 class CPropertyPageTimers305 : public CMyPropertyPage {
     Q_OBJECT
@@ -77,8 +77,6 @@ private:
     bool m_truncated = false;
 
     CPointList* m_list = nullptr;
-    QPushButton* m_add = nullptr;
-    QPushButton* m_edit = nullptr;
-    QPushButton* m_delete = nullptr;
+    CPointListBox* m_points = nullptr;
     QLabel* m_note = nullptr;
 };
