@@ -9,6 +9,10 @@ class CControllerDefaults {
 public:
     // Fills only the parameters the device does not hold yet.
     static void Apply(CBusDevice& device);
+    // A demo controller's lights and timers: daylight runs (one channel switching, one a
+    // moonlight), timers in weekday and cycle mode. Unlike Apply's fills these replace the
+    // factory runs of the parameter lists; a saved device state still loads over them.
+    static void ApplyLightsAndTimers(CBusDevice& device);
     // The setpoint a sensor type starts with, in raw units.
     static int Setpoint(int type);
 };

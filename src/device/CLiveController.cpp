@@ -5,6 +5,7 @@
 #include "device/CClockBehaviour.h"
 #include "device/CDeviceModel.h"
 #include "device/CFrontPanelBehaviour.h"
+#include "device/CIlluminationLevelsBehaviour.h"
 #include "device/CLiveStatesBehaviour.h"
 #include "device/CLiveValuesBehaviour.h"
 #include "device/COperatingModeBehaviour.h"
@@ -34,6 +35,9 @@ CLiveController::CLiveController(CDeviceModel& model, const Settings& settings) 
     Add(std::move(modes));
     Add(std::make_unique<CClockBehaviour>(m_clock, 170, 171));
     Add(std::make_unique<CLiveValuesBehaviour>(m_clock, settings.seed));
+    auto levels = std::make_unique<CIlluminationLevelsBehaviour>(m_clock);
+    m_levels = levels.get();
+    Add(std::move(levels));
     Add(std::move(states));
     Add(std::move(panel));
     Add(std::move(restart));

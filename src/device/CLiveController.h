@@ -16,6 +16,7 @@ class CBusDevice;
 class CDeviceBehaviour;
 class CDeviceModel;
 class CFrontPanelBehaviour;
+class CIlluminationLevelsBehaviour;
 class CLiveStatesBehaviour;
 class COperatingModeBehaviour;
 class CRestartBehaviour;
@@ -47,6 +48,8 @@ public:
     const CFrontPanelBehaviour& FrontPanel() const { return *m_frontPanel; }
     const CLiveStatesBehaviour& States() const { return *m_states; }
     const CRestartBehaviour& Restart() const { return *m_restart; }
+    // The live light levels; a test mode that drives the lamps sets its override here.
+    CIlluminationLevelsBehaviour& IlluminationLevels() { return *m_levels; }
 
 private:
     void RestartDevice(CBusDevice& device, bool smsModule);
@@ -66,4 +69,5 @@ private:
     CFrontPanelBehaviour* m_frontPanel = nullptr;
     CLiveStatesBehaviour* m_states = nullptr;
     CRestartBehaviour* m_restart = nullptr;
+    CIlluminationLevelsBehaviour* m_levels = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "device/CControllerDefaults.h"
 #include "device/CDeviceModel.h"
 #include "device/CFrontPanelBehaviour.h"
+#include "device/CIlluminationLevelsBehaviour.h"
 #include "device/CLiveController.h"
 #include "device/CLiveStatesBehaviour.h"
 #include "device/CMemoryChannel.h"
@@ -349,6 +350,23 @@ private Q_SLOTS:
         QCOMPARE(bus.WriteValue(5, 9), uint16_t(0));
         bus.SetDeviceAddress(9);
         QCOMPARE(bus.Read(2), uint16_t(0));
+    }
+
+    void lightLevelsFollowTheRunTheSimulationOrAnOverride()
+    {
+        Rig rig;
+        // Channel 1 of the demo ramps from 0 at 08:00 to 60 % in 90 minutes.
+        QCOMPARE(rig.Write(170, 8 * 60 + 45), uint16_t(0));
+        QCOMPARE(rig.Read(1032), 30);
+        QCOMPARE(rig.Write(1101, 3), uint16_t(0));
+        QCOMPARE(rig.Write(1099, 12 * 60), uint16_t(0));
+        QCOMPARE(rig.Read(1032), 100);
+        QCOMPARE(rig.Write(1101, 0), uint16_t(0));
+        QCOMPARE(rig.Read(1032), 30);
+        rig.live->IlluminationLevels().SetOverride(
+            [](const CBusDevice&, int channel) -> std::optional<int> { return channel == 0 ? std::optional<int>(7) : std::nullopt; });
+        QCOMPARE(rig.Read(1032), 7);
+        QVERIFY(rig.live->IsVolatile(1032));
     }
 };
 

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pages/timers/CPointListBox.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "pages/timers/CPointList.h"
+
+CPointListBox::CPointListBox(const QString& title, const QString& add, const QString& edit,
+                             const QString& remove, QWidget* parent)
+    : QGroupBox(title, parent), m_list(new CPointList(this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    auto* buttons = new QVBoxLayout;
+    const auto button = [&](int id, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QString::number(id));
+        buttons->addWidget(b);
+        return b;
+    };
+    m_add = button(IdAdd, add);
+    m_edit = button(IdEdit, edit);
+    m_delete = button(IdDelete, remove);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    connect(m_add, &QPushButton::clicked, this, &CPointListBox::addRequested);
+    connect(m_edit, &QPushButton::clicked, this, &CPointListBox::editRequested);
+    connect(m_delete, &QPushButton::clicked, this, &CPointListBox::deleteRequested);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &CPointListBox::editRequested);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CPointListBox::selectionChanged);
+}
+
+void CPointListBox::UpdateButtons(bool full) {
+    const bool selected = m_list->SelectedRow() >= 0;
+    m_add->setEnabled(!full);
+    m_edit->setEnabled(selected);
+    m_delete->setEnabled(selected);
+}
