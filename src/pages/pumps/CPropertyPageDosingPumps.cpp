@@ -39,7 +39,7 @@ void CPropertyPageDosingPumps::CreateControls() {
     m_list = new CRecordList(IdList, headers, {80, 100, 110, 110, 130}, this);
     m_list->SetRowCount(ShownCount());
     for (int i = 0; i < ShownCount(); ++i) m_list->SetText(i, 0, QString::number(i + 1));
-    auto* edit = new QPushButton(Tr(2316802), this);
+    auto* edit = new QPushButton(Tr(46802), this);
     edit->setObjectName(QString::number(IdEdit));
     m_list->SetEditButton(edit);
     connect(m_list, &CRecordList::editRequested, this, [this](int row) { EditPump(row); });

@@ -63,15 +63,15 @@ int CPropertyPagePumps306::Count(int g) {
 
 void CPropertyPagePumps306::DeclareFields() {
     Real(710, IdNumber).Range(1, 20).Spin(1, 20);
-    Check(711, IdFlag, Tr(2316803)).Bits(0, 1);
+    Check(711, IdFlag, Tr(46803)).Bits(0, 1);
     KeepBits(711, 0);
-    Check(860, IdNight, Tr(2316804));
+    Check(860, IdNight, Tr(46804));
     Time(861, IdNightStart);
     Time(862, IdNightEnd);
 
     QStringList modes;
-    for (int m = 0; m < 8; ++m) modes << TrArg(2316820, {QString::number(m)});
-    const QStringList units = {Tr(2316830), Tr(2316831), Tr(2316832)};
+    for (int m = 0; m < 8; ++m) modes << TrArg(46820, {QString::number(m)});
+    const QStringList units = {Tr(46830), Tr(46831), Tr(46832)};
     for (int g = 0; g < 2; ++g) {
         const GroupIds& id = kGroups[g];
         const int b = GroupBase(g);
@@ -111,27 +111,27 @@ void CPropertyPagePumps306::CreateControls() {
         m_list->SetText(k, 1, QStringLiteral("---"));
     }
     m_list->FitRows(4);
-    auto* edit = new QPushButton(Tr(2316802), this);
+    auto* edit = new QPushButton(Tr(46802), this);
     edit->setObjectName(QString::number(IdEdit));
     m_list->SetEditButton(edit);
     connect(m_list, &CRecordList::editRequested, this, [this](int row) { EditPump(row); });
 
-    auto* common = new QGroupBox(Tr(2316801), this);
+    auto* common = new QGroupBox(Tr(46801), this);
     auto* commonGrid = new QGridLayout(common);
-    commonGrid->addWidget(new QLabel(Tr(2316805), common), 0, 0);
+    commonGrid->addWidget(new QLabel(Tr(46805), common), 0, 0);
     commonGrid->addWidget(Control(IdNumber), 0, 1);
     commonGrid->addWidget(Control(IdFlag), 0, 2, 1, 2);
     commonGrid->addWidget(Control(IdNight), 1, 0, 1, 2);
-    commonGrid->addWidget(new QLabel(Tr(2316806), common), 1, 2);
+    commonGrid->addWidget(new QLabel(Tr(46806), common), 1, 2);
     commonGrid->addWidget(Control(IdNightStart), 1, 3);
-    commonGrid->addWidget(new QLabel(Tr(2316807), common), 1, 4);
+    commonGrid->addWidget(new QLabel(Tr(46807), common), 1, 4);
     commonGrid->addWidget(Control(IdNightEnd), 1, 5);
     commonGrid->setColumnStretch(6, 1);
 
     auto* groups = new QHBoxLayout;
     for (int g = 0; g < 2; ++g) {
         const GroupIds& id = kGroups[g];
-        auto* box = new QGroupBox(TrArg(2316810, {QString::number(g + 1)}), this);
+        auto* box = new QGroupBox(TrArg(46810, {QString::number(g + 1)}), this);
         auto* grid = new QGridLayout(box);
         int row = 0;
         const auto add = [&](const QString& caption, QWidget* control, int captionId = 0,
@@ -143,13 +143,13 @@ void CPropertyPagePumps306::CreateControls() {
             if (extra) grid->addWidget(extra, row, 2);
             ++row;
         };
-        add(Tr(2316811), Control(id.count));
-        add(Tr(2316812), Control(id.mode));
-        add(Tr(2316813), Control(id.timeA), id.captionA);
-        add(Tr(2316814), Control(id.timeB), id.captionB);
-        add(Tr(2316815), Control(id.low), 0, Control(id.unit));
-        add(Tr(2316816), Control(id.high), id.high * 10);
-        add(Tr(2316817), Control(id.percent));
+        add(Tr(46811), Control(id.count));
+        add(Tr(46812), Control(id.mode));
+        add(Tr(46813), Control(id.timeA), id.captionA);
+        add(Tr(46814), Control(id.timeB), id.captionB);
+        add(Tr(46815), Control(id.low), 0, Control(id.unit));
+        add(Tr(46816), Control(id.high), id.high * 10);
+        add(Tr(46817), Control(id.percent));
         m_groupTexts[g] = new QLabel(box);
         m_groupTexts[g]->setObjectName(QString::number(id.text));
         m_groupTexts[g]->setWordWrap(true);
