@@ -8,6 +8,7 @@
 #include "device/CLiveStatesBehaviour.h"
 #include "device/CLiveValuesBehaviour.h"
 #include "device/COperatingModeBehaviour.h"
+#include "device/CPumpOutputsBehaviour.h"
 #include "device/CRestartBehaviour.h"
 
 namespace {
@@ -34,6 +35,7 @@ CLiveController::CLiveController(CDeviceModel& model, const Settings& settings) 
     Add(std::move(modes));
     Add(std::make_unique<CClockBehaviour>(m_clock, 170, 171));
     Add(std::make_unique<CLiveValuesBehaviour>(m_clock, settings.seed));
+    Add(std::make_unique<CPumpOutputsBehaviour>(m_clock));
     Add(std::move(states));
     Add(std::move(panel));
     Add(std::move(restart));
