@@ -45,7 +45,7 @@ void CPropertyPageLevel408::CreateControls() {
                                     StringId(414), StringId(291)};
     QStringList headers;
     for (int id : captions) headers << Tr(id);
-    m_list = new CRecordList(IdChannels, headers, {110, 160, 120, 120, 120, 130}, this);
+    m_list = new CRecordList(IdChannels, headers, {150, 160, 100, 110, 110, 130}, this);
     m_list->SetRowCount(ChannelCount());
     m_list->FitRows(3);
     auto* edit = new QPushButton(Tr(46802), this);
@@ -57,7 +57,7 @@ void CPropertyPageLevel408::CreateControls() {
                                          StringId(469), StringId(249)};
     headers.clear();
     for (int id : stateCaptions) headers << Tr(id);
-    m_states = new CRecordList(IdStates, headers, {110, 70, 100, 100, 100}, this);
+    m_states = new CRecordList(IdStates, headers, {150, 70, 100, 100, 100}, this);
     m_states->SetRowCount(ChannelCount());
     m_states->FitRows(3);
     m_states->setSelectionMode(QAbstractItemView::NoSelection);

@@ -56,7 +56,9 @@ void CRecordList::SetEditButton(QPushButton* button) {
 
 void CRecordList::FitRows(int count) {
     const int row = sizeHintForRow(0) > 0 ? sizeHintForRow(0) : fontMetrics().height() + 6;
-    setMinimumHeight(header()->sizeHint().height() + row * count + 2 * frameWidth() + 4);
+    const int height = header()->sizeHint().height() + row * count + 2 * frameWidth() + 4;
+    setMinimumHeight(height);
+    setMaximumHeight(height);
 }
 
 void CRecordList::UpdateButton() {

@@ -25,7 +25,7 @@ public:
     void SelectRow(int row);
     // The button edits the selected row; it is enabled only while one is selected.
     void SetEditButton(QPushButton* button);
-    // Height for count rows and the header, so short lists take no more room than they need.
+    // Exactly the height of count rows and the header: short lists take no more room.
     void FitRows(int count);
 
 Q_SIGNALS:
