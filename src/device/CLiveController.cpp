@@ -9,6 +9,7 @@
 #include "device/CLiveStatesBehaviour.h"
 #include "device/CLiveValuesBehaviour.h"
 #include "device/COperatingModeBehaviour.h"
+#include "device/CPumpOutputsBehaviour.h"
 #include "device/CRestartBehaviour.h"
 
 namespace {
@@ -38,6 +39,7 @@ CLiveController::CLiveController(CDeviceModel& model, const Settings& settings) 
     auto levels = std::make_unique<CIlluminationLevelsBehaviour>(m_clock);
     m_levels = levels.get();
     Add(std::move(levels));
+    Add(std::make_unique<CPumpOutputsBehaviour>(m_clock));
     Add(std::move(states));
     Add(std::move(panel));
     Add(std::move(restart));

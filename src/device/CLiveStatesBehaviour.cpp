@@ -84,6 +84,9 @@ void CLiveStatesBehaviour::Update(CBusDevice& d)
     d.SetValue(kAlarmParameter, Alarm());
     const int64_t now = m_clock.ElapsedMs();
     const auto contact = [now](int c) { return (now / ((11 + 7 * c) * CDeviceClock::kMsPerMinute)) % 2 == 1; };
+    // Slower flags beside the contacts (bits 3 and 4 per channel; the older word's other
+    // lamps), so every state column and lamp shows something now and then.
+    const auto flag = [now](int k) { return (now / ((5 + 3 * k) * CDeviceClock::kMsPerMinute)) % 3 == 2; };
     const bool alarm = LevelAlarmLatched();
     const int function = m_modes ? m_modes->LevelFunction() : 0;
     if (m_levelChannels == 0) {
@@ -91,6 +94,8 @@ void CLiveStatesBehaviour::Update(CBusDevice& d)
     } else if (m_perChannelLevel) {
         for (int c = 0; c < m_levelChannels; ++c) {
             int64_t word = contact(c) ? 0x02 : 0;
+            word |= flag(2 * c) ? 0x08 : 0;
+            word |= flag(2 * c + 1) ? 0x10 : 0;
             if (c == 0) {
                 word |= alarm ? 0x01 : 0;
                 word |= static_cast<int64_t>(function & 0x0F) << 8;
@@ -105,6 +110,10 @@ void CLiveStatesBehaviour::Update(CBusDevice& d)
                 word |= int64_t(1) << bits[c];
         if (alarm)
             word |= 0x10;
+        const int lamps[6] = {2, 3, 8, 9, 11, 13};
+        for (int k = 0; k < 6; ++k)
+            if (flag(k))
+                word |= int64_t(1) << lamps[k];
         d.SetValue(kLevelParameter, word);
         d.SetValue(kLevelParameter + 1, function);
     }

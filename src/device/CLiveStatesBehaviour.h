@@ -6,9 +6,10 @@
 // until the PC clears it by writing 1070 = 0.
 //
 // Level state layout: firmware 408 and later report one word per channel (1070 + c: bit 0
-// alarm, bit 1 contact; channel 0 also carries the level function in bits 8..11); earlier
-// firmware one word (1070: contacts in bits 0, 1 and 10, alarm in bit 4) and the level
-// function as a state number in 1071.
+// alarm, bit 1 contact, bits 3 and 4 slower flags; channel 0 also carries the level function
+// in bits 8..11); earlier firmware one word (1070: contacts in bits 0, 1 and 10, alarm in
+// bit 4, slower flags in bits 2, 3, 8, 9, 11 and 13) and the level function as a state
+// number in 1071.
 #pragma once
 
 #include <array>

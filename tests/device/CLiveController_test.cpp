@@ -2,6 +2,7 @@
 // What a user sees of a running controller, through the real engine against the device
 // model brought to life with a hand-driven clock: clock, drifting values, changing states,
 // the front panel and its keys, operating modes, restart, address change.
+#include <QSet>
 #include <QTest>
 #include <memory>
 
@@ -187,6 +188,26 @@ private Q_SLOTS:
         QCOMPARE((rig.Read(1070) >> 8) & 0xF, 1);
         QCOMPARE(rig.Write(1058, 0), uint16_t(0));
         QCOMPARE((rig.Read(1070) >> 8) & 0xF, 0);
+    }
+
+    void pumpOutputsSwingBetweenTheirLevels()
+    {
+        Rig rig;
+        QCOMPARE(rig.Write(885, 20), uint16_t(0));
+        QCOMPARE(rig.Write(888, 90), uint16_t(0));
+        QCOMPARE(rig.Write(1080, 50), uint16_t(CSWMBus::NotAcknowledged));
+        QSet<int64_t> seen;
+        for (int s = 0; s < 20; ++s) {
+            const int64_t v = rig.Read(1080);
+            QVERIFY2(v >= 20 && v <= 90, qPrintable(QString::number(v)));
+            seen.insert(v);
+            rig.Advance(1000);
+        }
+        QVERIFY(seen.size() > 5);
+        // Levels out of order or out of range stay within percent.
+        QCOMPARE(rig.Write(892, 250), uint16_t(0));
+        QCOMPARE(rig.Write(895, 10), uint16_t(0));
+        QCOMPARE(rig.Read(1081), 100);
     }
 
     void olderFirmwareKeepsOneLevelWord()
