@@ -7,6 +7,7 @@
 #include "device/CFrontPanelBehaviour.h"
 #include "device/CLiveStatesBehaviour.h"
 #include "device/CLiveValuesBehaviour.h"
+#include "device/CSmsModuleBehaviour.h"
 #include "device/COperatingModeBehaviour.h"
 #include "device/CRestartBehaviour.h"
 
@@ -40,6 +41,7 @@ CLiveController::CLiveController(CDeviceModel& model, const Settings& settings) 
 
     if (m_model.SmsModule()) {
         Add(std::make_unique<CClockBehaviour>(m_clock, kSmsTimeParameter, -1), true);
+        Add(std::make_unique<CSmsModuleBehaviour>(m_model), true);
         Add(std::make_unique<CRestartBehaviour>(m_clock, settings.restartMs,
                                                 [this](CBusDevice& d) { RestartDevice(d, true); }),
             true);
