@@ -301,8 +301,6 @@ def sms_list(version):
     out.block(30, 30, [(100, "SMS_RECIPIENT", b""), (110, "SMS_TEXT", b""), (120, "SMS_EVENT", 0),
                        (121, "SMS_TIME", 0), (122, "SMS_VALUE1", 1), (123, "SMS_FLAG", 0), (124, "SMS_VALUE2", 5),
                        (128, "SMS_CODE", b"")])
-    # SMS module page: the module's clock, which the page sets when the user changed it.
-    out.p(2060, "SMS_TIME_OF_DAY", 0)
     # The module is switched active again only after its entries are written.
     out.p(86, "SMS_ACTIVE", 1)
     return out
