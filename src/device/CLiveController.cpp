@@ -8,6 +8,7 @@
 #include "device/CIlluminationLevelsBehaviour.h"
 #include "device/CLiveStatesBehaviour.h"
 #include "device/CLiveValuesBehaviour.h"
+#include "device/CSmsModuleBehaviour.h"
 #include "device/COperatingModeBehaviour.h"
 #include "device/CPumpOutputsBehaviour.h"
 #include "device/CRestartBehaviour.h"
@@ -46,6 +47,7 @@ CLiveController::CLiveController(CDeviceModel& model, const Settings& settings) 
 
     if (m_model.SmsModule()) {
         Add(std::make_unique<CClockBehaviour>(m_clock, kSmsTimeParameter, -1), true);
+        Add(std::make_unique<CSmsModuleBehaviour>(m_model), true);
         Add(std::make_unique<CRestartBehaviour>(m_clock, settings.restartMs,
                                                 [this](CBusDevice& d) { RestartDevice(d, true); }),
             true);

@@ -129,6 +129,9 @@ CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments) {
             c.networkAddress = spec.left(colon);
             c.tcpPort = port;
             c.name = spec;
+            // The demo emulator may carry an SMS module: ask for it as a stored connection
+            // with that choice would (a controller without one just answers no).
+            c.smsModule = true;
             o.demoConnection = c;
         } else if (a == QLatin1String("--screenshot")) {
             if (!value(o.screenshot)) break;

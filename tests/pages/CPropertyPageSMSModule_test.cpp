@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The SMS module page against the device model's module at bus address 34: the exact read
+// and write sequences, the entry dialog's rules, the live-state cycle and the recovery of
+// the active flag after a failed write; the phone-number and text rules.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimeEdit>
+
+#include "pages/sms/CEditSMS.h"
+#include "pages/sms/CPropertyPageSMSModule.h"
+#include "support/CSheetRig.h"
+
+namespace {
+using Access = CDeviceModel::Access;
+
+CDeviceModel::Options WithModule() {
+    CDeviceModel::Options o;
+    o.sms = true;
+    return o;
+}
+
+// Slots 0 and 2 hold entries, slot 1 is empty: the second entry must keep slot 2.
+void FillModule(CBusDevice& m) {
+    m.SetValue(0, 412);
+    m.SetValue(8, 1234);
+    m.SetValue(86, 1);
+    m.SetValue(89, 120);
+    m.SetText(90, QByteArray("+4917\0", 6));
+    for (int i = 0; i < 30; ++i) {
+        const int b = 100 + 30 * i;
+        m.SetText(b, QByteArray());
+        for (int k : {10, 28}) m.SetText(b + k, QByteArray());
+        for (int k : {20, 21, 22, 23, 24}) m.SetValue(b + k, 0);
+    }
+    m.SetText(100, "+111");
+    m.SetText(110, "Hello");
+    m.SetValue(120, 1 | (3 << 8));
+    m.SetValue(121, 90);
+    m.SetValue(122, 7);
+    m.SetValue(123, 5);  // any non-zero flag reads as 1
+    m.SetValue(124, 2);
+    m.SetText(160, "+333");
+    m.SetText(170, "Second");
+    m.SetValue(180, 2);
+    m.SetText(188, "AB12");
+    for (int n : {2050, 2051, 2058, 2059, 2060, 2061}) m.SetValue(n, 0);
+}
+
+struct Rig : CSheetRig {
+    Rig() : CSheetRig(WithModule()) {
+        connection.smsModule = true;
+        FillModule(*model.SmsModule());
+    }
+    CPropertyPageSMSModule* Page() {
+        if (!Connect()) return nullptr;
+        model.ClearLog();
+        return Activate<CPropertyPageSMSModule>();
+    }
+    bool AllToModule() const {
+        for (const Access& a : model.Log())
+            if (a.address != 34) return false;
+        return true;
+    }
+};
+}  // namespace
+
+class CPropertyPageSMSModuleTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void phoneNumbersAndTexts() {
+        const struct { const char* typed; const char* want; } numbers[] = {
+            {"00 (12) 345-67", "+001234567"}, {"+1 2 3", "+123"}, {"", ""}, {"abc", ""},
+            {"1+2", "+12"}, {"+123456789012345678901234", "+1234567890123456789"}};
+        for (const auto& n : numbers)
+            QCOMPARE(CSMS::NormalisePhoneNumber(QString::fromUtf8(n.typed)), QString::fromUtf8(n.want));
+        QCOMPARE(CSMS::FilterText(QString::fromUtf8("Grüße")), QStringLiteral("Gruesse"));
+        QCOMPARE(CSMS::FilterText(QString::fromUtf8("ÄÖÜ{}~\t€a\r\nb")), QStringLiteral("AeOeUea\r\nb"));
+        QCOMPARE(CSMS::FilterText(QString(25, u'x') + u'ü'), QString(20, u'x'));
+        QCOMPARE(CSMS::FilterText(QString(19, u'x') + u'ü'), QString(19, u'x') + u'u');
+    }
+
+    void readsEverythingFromTheModule() {
+        Rig rig;
+        auto* page = rig.Page();
+        QVERIFY(page);
+        QVERIFY(rig.AllToModule());
+        QList<int> want{0, 6, 6, 8, 89, 86, 90, 100, 110, 120, 121, 122, 123, 124, 128, 130,
+                        160, 170, 180, 181, 182, 183, 184, 188};
+        for (int i = 3; i < 30; ++i) want << 100 + 30 * i;
+        QList<int> reads;
+        for (const Access& a : rig.model.Log()) reads << a.number;
+        QCOMPARE(reads, want);
+        const CSMSArray& e = page->Entries();
+        QCOMPARE(e.size(), 2);
+        QCOMPARE(e[0].slot, 0);
+        QCOMPARE(e[1].slot, 2);
+        QCOMPARE(int(e[0].event), 1);
+        QCOMPARE(int(e[0].condition), 3);
+        QCOMPARE(e[0].minutes, 90);
+        QCOMPARE(int(e[0].flag), 1);
+        QCOMPARE(e[1].code, QStringLiteral("AB12"));
+        QCOMPARE(page->findChild<QLabel*>("1027")->text(), QStringLiteral("4.12"));
+        QCOMPARE(page->findChild<QLineEdit*>("1632")->text(), QStringLiteral("1234"));
+        QCOMPARE(page->findChild<QLineEdit*>("1636")->text(), QStringLiteral("+4917"));
+        QVERIFY(page->findChild<QCheckBox*>("1661")->isChecked());
+    }
+
+    void writesInOrderAndRenumbersSlots() {
+        Rig rig;
+        auto* page = rig.Page();
+        QVERIFY(page);
+        // A third entry, made on the PC; the PIN switched off.
+        page->runEditor = [](CSMS& e) { e.recipient = "+555"; e.event = 4; e.condition = 2; e.minutes = 75; return true; };
+        page->AddEntry();
+        QTest::mouseClick(page->findChild<QCheckBox*>("1640"), Qt::LeftButton);
+        rig.model.ClearLog();
+        rig.Send();
+        QVERIFY(rig.AllToModule());
+        const auto writes = rig.model.Writes();
+        QCOMPARE(writes.first(), (QPair<int, int64_t>{86, 0}));
+        QCOMPARE(writes.at(1), (QPair<int, int64_t>{8, 10000}));
+        QCOMPARE(writes.last(), (QPair<int, int64_t>{86, 1}));
+        QCOMPARE(writes.size(), 3 + 30 * 5);  // value writes; texts are counted apart
+        // The third entry goes to slot 2, slots 3..29 are cleared with default entries.
+        CBusDevice& m = *rig.model.SmsModule();
+        QCOMPARE(m.Text(160), QByteArray("+555"));
+        QCOMPARE(m.Value(180), 4 | (2 << 8));
+        QCOMPARE(m.Value(181), 75);
+        for (int i = 3; i < 30; ++i) {
+            QVERIFY(m.Text(100 + 30 * i).replace('\0', QByteArray()).isEmpty());
+            QCOMPARE(m.Value(122 + 30 * i), 1);
+            QCOMPARE(m.Value(124 + 30 * i), 5);
+        }
+        for (int i = 0; i < 3; ++i) QCOMPARE(page->Entries()[i].slot, i);
+        // Test now sends the entry that is really in the slot.
+        page->SelectRow(2);
+        rig.ui.QueueAnswer(CUserInteraction::IdYes);
+        rig.model.ClearLog();
+        page->TestEntry();
+        QCOMPARE(rig.model.Writes(), (QVector<QPair<int, int64_t>>{{2057, 2}}));
+    }
+
+    void badPinIsRefusedBeforeAnythingIsSent() {
+        Rig rig;
+        auto* page = rig.Page();
+        QVERIFY(page);
+        for (const char* pin : {"12a", "", "123"}) {
+            auto* edit = page->findChild<QLineEdit*>("1632");
+            edit->clear();
+            QTest::keyClicks(edit, pin);
+            if (edit->text().isEmpty()) { page->SetChanged(8); page->MarkModified(true); }
+            rig.model.ClearLog();
+            rig.Send();
+            QVERIFY2(rig.model.Writes().isEmpty(), pin);
+        }
+    }
+
+    void failedWriteRestoresTheActiveFlag() {
+        Rig rig;
+        auto* page = rig.Page();
+        QVERIFY(page);
+        CDeviceModel::Faults f;
+        f.refuse = {89};
+        rig.model.SetFaults(f);
+        auto* number = page->findChild<QSpinBox*>("1649");
+        number->setValue(300);
+        rig.model.ClearLog();
+        rig.Send();
+        QCOMPARE(rig.model.Writes().first(), (QPair<int, int64_t>{86, 0}));
+        QCOMPARE(rig.model.Writes().last(), (QPair<int, int64_t>{86, 1}));
+        QCOMPARE(rig.model.SmsModule()->Value(86), 1);
+        QVERIFY(rig.ui.MessageIds().contains(42622));
+        QVERIFY(page->IsModified());
+    }
+
+    void liveStateCycle() {
+        Rig rig;
+        auto* page = rig.Page();
+        QVERIFY(page);
+        CBusDevice& m = *rig.model.SmsModule();
+        m.SetValue(2058, 400);
+        m.SetValue(2059, 6);
+        m.SetValue(2050, 0b1010);
+        m.SetValue(2061, 77);
+        m.SetValue(2060, 615);
+        rig.model.ClearLog();
+        for (int i = 0; i < 6; ++i) page->RefreshTick();
+        QList<int> reads;
+        for (const Access& a : rig.model.Log()) reads << a.number;
+        QCOMPARE(reads, (QList<int>{2058, 2059, 2050, 2051, 2060, 2061}));
+        QVERIFY(rig.AllToModule());
+        QVERIFY(page->findChild<QPushButton*>("1569")->isEnabled());  // PUK only in state 6
+        QVERIFY(page->findChild<QCheckBox*>("1643")->isChecked());
+        QVERIFY(!page->findChild<QCheckBox*>("1642")->isChecked());
+        QCOMPARE(page->findChild<QLabel*>("1648")->text(), QStringLiteral("77"));
+        QCOMPARE(page->findChild<QTimeEdit*>("1001")->time(), QTime(10, 15));
+        m.SetValue(2059, 12);  // no text of its own: a neutral one with the number
+        page->RefreshTick();
+        page->RefreshTick();
+        QVERIFY(page->findChild<QLabel*>("1308")->text().contains("12"));
+        QVERIFY(!page->findChild<QPushButton*>("1569")->isEnabled());
+    }
+
+    void entryDialogConditionsByEvent() {
+        CSMS e;
+        CEditSMS dialog(e);
+        auto* condition = dialog.findChild<QComboBox*>("1635");
+        const struct { int event; QList<int> conditions; } cases[] = {
+            {0, {}}, {2, {}}, {1, {2, 3}}, {3, {2, 3, 0, 1}}, {9, {2, 3, 0, 1}}};
+        for (const auto& c : cases) {
+            dialog.SelectEvent(c.event);
+            QList<int> offered;
+            for (int k = 0; k < condition->count(); ++k) offered << condition->itemData(k).toInt();
+            QCOMPARE(offered, c.conditions);
+            QCOMPARE(dialog.findChild<QTimeEdit*>("1578")->isVisibleTo(&dialog), !c.conditions.isEmpty());
+            QCOMPARE(dialog.findChild<QLineEdit*>("1658")->isVisibleTo(&dialog), c.event == 2);
+            QCOMPARE(dialog.findChild<QCheckBox*>("1637")->isVisibleTo(&dialog), c.event != 3);
+        }
+        auto* events = dialog.findChild<QComboBox*>("1639");
+        QCOMPARE(events->itemData(1).toInt(), 2);
+        QCOMPARE(events->itemData(2).toInt(), 1);
+    }
+};
+
+QTEST_MAIN(CPropertyPageSMSModuleTest)
+#include "CPropertyPageSMSModule_test.moc"
