@@ -11,37 +11,18 @@ namespace {
 // Classes the table names that are not written yet. A class leaves this list with the
 // commit that registers it.
 const QStringList kNotYetBuilt = {
-    "CPropertyPageAirtemperature",
-    "CPropertyPageCondF",
-    "CPropertyPageCondS",
     "CPropertyPageDigitalInput",
-    "CPropertyPageDimmCurves",
     "CPropertyPageDisplay",
-    "CPropertyPageDosingPumps",
-    "CPropertyPageHumidity",
-    "CPropertyPageIllumination",
-    "CPropertyPageLevel304",
-    "CPropertyPageLevel408",
     "CPropertyPageLightScenes",
     "CPropertyPageMaintenance",
     "CPropertyPageMemories",
     "CPropertyPageOneToTenVInterface300",
-    "CPropertyPageOxygen",
     "CPropertyPageProgLogic",
-    "CPropertyPagePumps306",
-    "CPropertyPageRedox",
-    "CPropertyPageSMSModule",
-    "CPropertyPageSensorOverview",
     "CPropertyPageSpecialLamp",
     "CPropertyPageSwitchplugFunctions300",
     "CPropertyPageSystem",
     "CPropertyPageTempDepLightRed",
-    "CPropertyPageTemperature",
     "CPropertyPageThunderstorm",
-    "CPropertyPageTimers305",
-    "CPropertyPageVariableIllumination",
-    "CPropertyPageVoltage",
-    "CPropertyPagepHValue",
 };
 
 QSet<QString> TableClasses() {
