@@ -29,6 +29,7 @@ const QHash<int, const char*>& Allowance() {
         {1058, "one-shot commands (thunderstorm now, maintenance on/off, level alarm)"},
         {1101, "the operating mode: the test modes pages switch on and off"},
         {1160, "the recorder: writing 0 clears it"},
+        {2060, "the SMS module's clock, a live value the SMS module page sets"},
     };
     return allowed;
 }
