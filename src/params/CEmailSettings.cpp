@@ -307,19 +307,16 @@ bool CEmailSettings::Parse(const QByteArray& bytes)
             return false;
         rules.append(rule);
     }
+    // A server field with control characters is damage: it is not kept, and reading stops.
+    const auto field = [&r](QString& f, bool checked = true) {
+        if (r.String(f) && !(checked && HasControlCharacters(f))) return true;
+        f.clear();
+        return false;
+    };
     uint8_t auth = 0;
-    if (!r.String(smtpServer) || !r.String(password) || !r.String(senderAddress) ||
-        !r.String(furtherText) || !r.String(userName) || !r.U8(auth))
+    if (!field(smtpServer) || !field(password) || !field(senderAddress) || !field(furtherText, false) ||
+        !field(userName) || !r.U8(auth) || auth > 1)
         return false;
-    if (auth > 1 || HasControlCharacters(smtpServer) || HasControlCharacters(senderAddress) ||
-        HasControlCharacters(userName) || HasControlCharacters(password)) {
-        smtpServer.clear();
-        password.clear();
-        senderAddress.clear();
-        furtherText.clear();
-        userName.clear();
-        return false;
-    }
     authentication = auth != 0;
     uint16_t p = 0;
     if (!r.U16(p))
