@@ -12,7 +12,7 @@
 
 #include "app/SensorParameters.h"
 #include "pages/sensors/CAdjustTempDlg.h"
-#include "pages/sensors/COperatingHours.h"
+#include "pages/shared/COperatingHours.h"
 #include "pages/sensors/CPropertyPageSensor.h"
 #include "pages/sensors/CPropertyPageSensorOverview.h"
 #include <QTreeWidget>

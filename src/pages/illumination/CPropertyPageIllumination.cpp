@@ -148,7 +148,7 @@ bool CPropertyPageIllumination::ReadValues() {
     m_percent = *percent;
     const auto minutes = Read(HoursParameter());
     if (!minutes) return false;
-    m_hours = COperatingHours::HoursFromMinutes(*minutes);
+    m_hours = COperatingHours::HoursOf(*minutes);
     m_note->setText(TrArg(16520, {QString::number(int64_t(*count))}));
     m_note->setVisible(truncated);
     RebuildList();

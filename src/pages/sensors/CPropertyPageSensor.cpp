@@ -18,7 +18,7 @@
 #include "app/SensorParameters.h"
 #include "lang/CLanguage.h"
 #include "pages/sensors/CAdjustTempDlg.h"
-#include "pages/sensors/COperatingHours.h"
+#include "pages/shared/COperatingHours.h"
 #include "pages/sensors/CTempEditSpin.h"
 #include "ui/page/CEditSpin.h"
 

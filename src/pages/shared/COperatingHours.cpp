@@ -1,36 +1,50 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/shared/COperatingHours.h"
 
+#include <QPointer>
+#include <algorithm>
+#include <cmath>
+
 #include "app/CTimerStop.h"
+#include "app/FieldCodecs.h"
 #include "pages/shared/CSetOHM.h"
 #include "ui/page/CMyPropertyPage.h"
-#include "ui/page/PageConversions.h"
 #include "ui/sheet/CMessageService.h"
 
-double COperatingHours::HoursFromMinutes(double minutes) {
-    return TruncateToHundredths(minutes / 60.0);
+double COperatingHours::HoursOf(double minutes) {
+    return FieldCodecs::MinutesToHours(minutes);
+}
+
+int64_t COperatingHours::MinutesOf(double hours) {
+    if (!std::isfinite(hours)) return 0;
+    return FieldCodecs::HoursToMinutes(std::clamp(hours, 0.0, kMaxHours));
 }
 
 bool COperatingHours::Reset(CMyPropertyPage& page, int number) {
-    if (CMessageService::ShowMessage(123, CMessageService::Icon::Warning, CMessageService::Buttons::YesNo, {},
-                                     &page) != CUserInteraction::IdYes)
+    CTimerStop stop;
+    if (CMessageService::ShowMessage(123, CMessageService::Icon::Warning,
+                                     CMessageService::Buttons::YesNo, {}, &page) !=
+        CUserInteraction::IdYes)
         return false;
-    {
-        CTimerStop stop;
-        if (page.WriteParam(number, 0) != 0) return false;
-    }
+    if (page.WriteParam(number, 0) != 0) return false;
     page.ReadPage(true);
     return true;
 }
 
 bool COperatingHours::Set(CMyPropertyPage& page, int number) {
-    CSetOHM dialog(&page);
-    if (dialog.exec() != QDialog::Accepted) return false;
+    CTimerStop stop;
+    double hours = 0;
     {
-        CTimerStop stop;
-        if (page.WriteParam(number, double(PageConversions::DisplayToDevice(dialog.Hours(), 60))) != 0)
-            return false;
+        // On the heap and watched: a page-set rebuild inside the dialog may delete the page.
+        QPointer<CMyPropertyPage> self(&page);
+        QPointer<CSetOHM> dialog = new CSetOHM(&page);
+        const bool ok = dialog->exec() == QDialog::Accepted;
+        if (!self || !dialog) return false;
+        hours = dialog->Hours();
+        delete dialog;
+        if (!ok) return false;
     }
+    if (page.WriteParam(number, double(MinutesOf(hours))) != 0) return false;
     page.ReadPage(true);
     return true;
 }

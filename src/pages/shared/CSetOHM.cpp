@@ -5,16 +5,16 @@
 #include <QVBoxLayout>
 
 #include "lang/CLanguage.h"
+#include "pages/shared/COperatingHours.h"
 #include "ui/page/CEditSpin.h"
 
 CSetOHM::CSetOHM(QWidget* parent) : CFieldDialog(193, parent) {
-    setWindowTitle(Tr(16521));
-    auto* form = new QFormLayout;
-    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    CEditSpin* hours = BindEditSpin(IdHours, m_hours, 10, 0, kMaxHours);
-    hours->setMinimumWidth(120);
-    form->addRow(Tr(16522), hours);
+    setWindowTitle(Tr(19301));
     auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    CEditSpin* hours = BindEditSpin(IdHours, m_hours, 100, 0, COperatingHours::kMaxHours);
+    hours->setMinimumWidth(120);
+    form->addRow(Tr(19302), hours);
     layout->addLayout(form);
     AddOkCancel(layout);
 }
