@@ -86,7 +86,7 @@ QString CSwitchFunction::Text(int code, int index, bool marker, const std::array
         // An input the controller has no sensor on has no title: name it by its number.
         const QString title = input.type != 0 && !input.title.isEmpty()
                                   ? input.title
-                                  : QStringLiteral("%1 %2").arg(Tr(2315210)).arg(index + 1);
+                                  : QStringLiteral("%1 %2").arg(Tr(36210)).arg(index + 1);
         text = title + QLatin1Char(' ') + Tr(condition);
     } else if (IsSingle(code)) {
         text = Tr(kNames[code]);

@@ -41,7 +41,7 @@ int CEditProgLogic::ParseTime(const QString& text) {
 
 CEditProgLogic::CEditProgLogic(QWidget* parent, const CProgLogicPara& record)
     : CFieldDialog(23175, parent), m_rec(record) {
-    setWindowTitle(Tr(2317501));
+    setWindowTitle(Tr(36221));
     m_function = new QComboBox(this);
     Named(m_function, IdFunction);
     for (int id : kNames) m_function->addItem(Tr(id));
@@ -52,11 +52,11 @@ CEditProgLogic::CEditProgLogic(QWidget* parent, const CProgLogicPara& record)
     Named(m_input1, IdInput1);
     m_input1->setReadOnly(true);
     m_input1->setMinimumWidth(240);
-    auto* choose1 = new QPushButton(Tr(2317502), this);
+    auto* choose1 = new QPushButton(Tr(36222), this);
     Named(choose1, IdChoose1);
     m_operand2 = new QLineEdit(this);
     Named(m_operand2, IdOperand2);
-    m_choose2 = new QPushButton(Tr(2317502), this);
+    m_choose2 = new QPushButton(Tr(36222), this);
     Named(m_choose2, IdChoose2);
     m_label1 = new QLabel(this);
     Named(m_label1, IdLabel1);
@@ -66,7 +66,7 @@ CEditProgLogic::CEditProgLogic(QWidget* parent, const CProgLogicPara& record)
     Named(m_seconds, IdSeconds);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(Tr(2317503), this), 0, 0);
+    grid->addWidget(new QLabel(Tr(36223), this), 0, 0);
     grid->addWidget(m_function, 0, 1, 1, 2);
     grid->addWidget(m_label1, 1, 0);
     grid->addWidget(m_input1, 1, 1);
@@ -77,7 +77,7 @@ CEditProgLogic::CEditProgLogic(QWidget* parent, const CProgLogicPara& record)
     operand->addWidget(m_seconds);
     grid->addLayout(operand, 2, 1);
     grid->addWidget(m_choose2, 2, 2);
-    grid->addWidget(new QLabel(Tr(2317504), this), 3, 0);
+    grid->addWidget(new QLabel(Tr(36224), this), 3, 0);
     grid->addWidget(BindLineEdit(IdName, m_rec.name), 3, 1, 1, 2);
     grid->setColumnStretch(1, 1);
     auto* layout = new QVBoxLayout(this);

@@ -31,7 +31,7 @@ CEditSPF::CEditSPF(QWidget* parent, const CSPFPara& record, int socketIndex, int
       m_value(CSwitchFunction::Value(record.function)),
       m_marker(CSwitchFunction::Marker(record.function)) {
     const bool socket = m_socket != kLogicInput;
-    setWindowTitle(socket ? Tr(249) + QLatin1Char(' ') + QString::number(m_socket + 1) : Tr(2317601));
+    setWindowTitle(socket ? Tr(249) + QLatin1Char(' ') + QString::number(m_socket + 1) : Tr(36231));
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);

@@ -56,7 +56,7 @@ void CPropertyPageProgLogic::CreateControls() {
     const int widths[] = {70, 120, 120, 120, 120, 130};
     for (int c = 0; c < 6; ++c) m_list->setColumnWidth(c, widths[c]);
     m_list->header()->setStretchLastSection(true);
-    m_edit = new QPushButton(Tr(2315204), this);
+    m_edit = new QPushButton(Tr(36204), this);
     m_edit->setObjectName(QString::number(IdEdit));
 
     auto* buttons = new QHBoxLayout;

@@ -75,7 +75,7 @@ int CPropertyPageSwitchplugFunctions300::SocketCount() const {
 }
 
 void CPropertyPageSwitchplugFunctions300::DeclareFields() {
-    Check(kOption, IdOption, Tr(2315202));
+    Check(kOption, IdOption, Tr(36202));
     EnableWhen({IdOption}, [this] {
         const ModelInfo* model = App().model;
         return !model || (model->productCode != 7 && model->productCode != 8);
@@ -97,9 +97,9 @@ void CPropertyPageSwitchplugFunctions300::CreateControls() {
     for (int c = 0; c < 4; ++c) m_list->setColumnWidth(c, kWidths[c]);
     m_list->header()->setStretchLastSection(true);
 
-    m_edit = Button(IdEdit, 2315204, this);
-    m_wizard = Button(IdWizard, 2315203, this);
-    m_testBox = new QCheckBox(Tr(2315201), this);
+    m_edit = Button(IdEdit, 36204, this);
+    m_wizard = Button(IdWizard, 36203, this);
+    m_testBox = new QCheckBox(Tr(36201), this);
     m_testBox->setObjectName(QString::number(IdTestMode));
 
     auto* buttons = new QHBoxLayout;
@@ -145,7 +145,9 @@ bool CPropertyPageSwitchplugFunctions300::WriteValues() {
     QStringList names;
     for (const CSPFPara& s : m_sockets) names << s.name;
     CDescriptionFile::Save(App(), kNamesFile, names);
-    for (int k = 0; k < kSockets; ++k)
+    // Only the model's sockets can be edited, so only their words can be due; a socket the
+    // model lacks is not written even when every flag is set (its parameter is in no list).
+    for (int k = 0; k < SocketCount(); ++k)
         if (IsChanged(WordParameter(k)) && WriteParam(WordParameter(k), m_sockets[k].function) != 0)
             return false;
     return WriteField(kOption);
