@@ -117,11 +117,23 @@ def sensors(out, model):
 
 
 def socket_word(model, s):
-    """Default function of socket s: the illumination channels first, then the timers."""
-    if s < model.illumination:
+    """Default function of socket s: a mix of what sockets do (lamps, timers, a heater and a
+    cooler on the first temperature input, its alarm, a logic output, single functions)."""
+    lamps = min(model.illumination, 4)
+    timers = min(model.timers, 4)
+    if s < lamps:
         return s << 5
-    if s - model.illumination < model.timers:
-        return 1 | ((s - model.illumination) << 5)
+    s -= lamps
+    if s < timers:
+        return 1 | (s << 5)
+    s -= timers
+    warm = next((i for i in range(4) if model.sensor_types[i] in (TEMPERATURE, AIR_TEMPERATURE)), None)
+    extra = []
+    if warm is not None:
+        extra += [2 | (warm << 5), 3 | (warm << 5), 5 | (warm << 5)]
+    extra += [9, 29, 28, 31]
+    if s < len(extra):
+        return extra[s]
     return 30  # single function: none
 
 
@@ -283,7 +295,8 @@ def controller_list(model, version):
     if version >= 408:
         out.block(4, 1, [(723, "DIGIN_FUNCTION", 0)])
 
-    out.block(8, 3, [(912, "LOGIC_INPUTS", 0), (913, "LOGIC_FUNCTION", 0), (914, "LOGIC_TIME", 60)])
+    # Logic page: timer 1 AND illumination channel 1 (the emulator varies the copies).
+    out.block(8, 3, [(912, "LOGIC_INPUTS", 0x0001), (913, "LOGIC_FUNCTION", 0), (914, "LOGIC_TIME", 60)])
 
     # Last, so that everything else still goes to the address the transfer started with.
     out.p(5, "CODE_BUSADDRESS", 1)

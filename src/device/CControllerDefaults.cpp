@@ -38,6 +38,7 @@ void CControllerDefaults::Apply(CBusDevice& device)
     fill(177, 482);  // 48.2 degrees north
     fill(178, 116);  // 11.6 degrees east
     ApplyLightsAndTimers(device);
+    ApplyLogicFunctions(device);
 }
 
 void CControllerDefaults::ApplyLightsAndTimers(CBusDevice& device)
@@ -105,5 +106,29 @@ void CControllerDefaults::ApplyLightsAndTimers(CBusDevice& device)
             device.SetValue(base + 5, 0);
             break;
         }
+    }
+}
+
+void CControllerDefaults::ApplyLogicFunctions(CBusDevice& device)
+{
+    // Only a device that still holds the list's copies (timer 1 AND channel 1) for all eight.
+    for (int k = 0; k < 8; ++k)
+        if (device.Value(912 + 3 * k) != 0x0001 || device.Value(913 + 3 * k) != 0)
+            return;
+    struct Logic { int inputs, function, time; };
+    static const Logic logic[8] = {
+        {0x0001, 0, 60},            // timer 1 AND illumination 1
+        {0x2021, 1, 60},            // timer 2 OR illumination 2
+        {0x0025, 7, 90},            // alarm of input 2, switch-on delay 90 s
+        {0x0009, 4, 60},            // NOT logic output 1
+        {0x6141, 11, 60},           // flip-flop: set timer 3, reset timer 4
+        {0x0001, 9 | 0x40, 300},    // pulse of 300 s on inverted timer 1
+        {0x2202, 2 | 0x80, 60},     // pH input XOR inverted timer 2
+        {0x0018, 8, 1800},          // switch-off delay of maintenance, 30 min
+    };
+    for (int k = 0; k < 8; ++k) {
+        device.SetValue(912 + 3 * k, logic[k].inputs);
+        device.SetValue(913 + 3 * k, logic[k].function);
+        device.SetValue(914 + 3 * k, logic[k].time);
     }
 }

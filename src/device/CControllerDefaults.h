@@ -15,4 +15,6 @@ public:
     static void ApplyLightsAndTimers(CBusDevice& device);
     // The setpoint a sensor type starts with, in raw units.
     static int Setpoint(int type);
+    // Varied logic functions where the list gave every copy the same (untouched) values.
+    static void ApplyLogicFunctions(CBusDevice& device);
 };

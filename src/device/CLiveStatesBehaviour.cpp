@@ -41,6 +41,14 @@ uint32_t CLiveStatesBehaviour::NormalMask(const CBusDevice& device) const
     const int64_t now = m_clock.ElapsedMs();
     uint32_t mask = 0;
     for (int k = 0; k < m_sockets; ++k) {
+        // Single functions: "always on" (27) is on, the unused and the event-driven ones
+        // (maintenance, thunderstorm, alarm ...) are off; all others switch now and then.
+        const int code = static_cast<int>(device.Value(k < 16 ? 684 + k : 820 + k - 16) & 0x1F);
+        if (code >= 24) {
+            if (code == 27)
+                mask |= 1u << k;
+            continue;
+        }
         const int64_t inCycle = (now + m_phaseMs[k]) % m_periodMs[k];
         if (inCycle * 100 < m_periodMs[k] * m_dutyPercent[k])
             mask |= 1u << k;

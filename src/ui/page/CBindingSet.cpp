@@ -33,10 +33,12 @@ void CBindingSet::Add(QWidget* control, std::function<void()> toControl,
 }
 
 void CBindingSet::Edited(int key) {
-    if (m_filling) return;
+    if (m_filling || m_restoring) return;
     if (acceptEdit && !acceptEdit(key)) {
         // The fields still hold the values before the edit.
+        m_restoring = true;
         ToControls();
+        m_restoring = false;
         return;
     }
     ToFields();
@@ -44,9 +46,11 @@ void CBindingSet::Edited(int key) {
 }
 
 void CBindingSet::Typed(CEditSpin* control, Key key) {
-    if (m_filling) return;
+    if (m_filling || m_restoring) return;
     if (acceptEdit && !acceptEdit(key())) {
+        m_restoring = true;
         ToControls();
+        m_restoring = false;
         return;
     }
     if (typed) typed(key());

@@ -88,5 +88,7 @@ private:
     };
     QWidget* m_owner;
     const bool& m_filling;
+    // Set while a refused edit puts the controls back, so the restore is no edit itself.
+    bool m_restoring = false;
     std::vector<Binding> m_bindings;
 };

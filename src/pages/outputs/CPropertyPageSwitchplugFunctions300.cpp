@@ -1,0 +1,285 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pages/outputs/CPropertyPageSwitchplugFunctions300.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "app/CKorvalisControlApp.h"
+#include "app/CSwitchFunction.h"
+#include "app/CTimerStop.h"
+#include "app/ModelInfo.h"
+#include "lang/CLanguage.h"
+#include "pages/outputs/CEditSPF.h"
+#include "params/CDescriptionFile.h"
+#include "ui/page/CPageRegistry.h"
+#include "ui/page/CUpdate.h"
+#include "ui/sheet/CMessageService.h"
+
+KORVALIS_REGISTER_PAGE(CPropertyPageSwitchplugFunctions300);
+
+namespace {
+const QString kNamesFile = QStringLiteral("SPFDescriptions.dat");
+constexpr int kColumns[] = {StringId(399), StringId(243), StringId(328), StringId(291)};
+constexpr int kWidths[] = {70, 160, 120, 130};
+
+// The four state images: a box to click in test mode (off, on), a lamp outside it (off, on).
+QIcon StateIcon(int image) {
+    static QIcon icons[4];
+    QIcon& icon = icons[(image - 1) & 3];
+    if (!icon.isNull()) return icon;
+    QPixmap pm(12, 12);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const bool on = image == 2 || image == 4;
+    const QColor lit(40, 170, 60), dark(150, 150, 150);
+    if (image <= 2) {
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(on ? lit : QColor(255, 255, 255));
+        p.drawRect(QRectF(0.5, 0.5, 11, 11));
+        if (on) {
+            p.setPen(QPen(Qt::white, 1.8));
+            p.drawPolyline(QPolygonF({QPointF(2.5, 6), QPointF(5, 8.5), QPointF(9.5, 3)}));
+        }
+    } else {
+        p.setPen(QPen(on ? lit.darker(140) : dark.darker(130), 1));
+        p.setBrush(on ? lit : dark);
+        p.drawEllipse(QRectF(1, 1, 10, 10));
+    }
+    p.end();
+    icon = QIcon(pm);
+    return icon;
+}
+
+QPushButton* Button(int id, int text, QWidget* parent) {
+    auto* b = new QPushButton(Tr(text), parent);
+    b->setObjectName(QString::number(id));
+    return b;
+}
+}  // namespace
+
+CPropertyPageSwitchplugFunctions300::CPropertyPageSwitchplugFunctions300() = default;
+
+int CPropertyPageSwitchplugFunctions300::SocketCount() const {
+    const ModelInfo* model = App().model;
+    return model ? std::min<int>(model->switchPlugFunctions, kSockets) : 0;
+}
+
+void CPropertyPageSwitchplugFunctions300::DeclareFields() {
+    Check(kOption, IdOption, Tr(36202));
+    EnableWhen({IdOption}, [this] {
+        const ModelInfo* model = App().model;
+        return !model || (model->productCode != 7 && model->productCode != 8);
+    });
+    PageTopic(100);
+}
+
+void CPropertyPageSwitchplugFunctions300::CreateControls() {
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QString::number(IdList));
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setIconSize(QSize(12, 12));
+    QStringList headers;
+    for (int id : kColumns) headers << Tr(id);
+    m_list->setHeaderLabels(headers);
+    for (int c = 0; c < 4; ++c) m_list->setColumnWidth(c, kWidths[c]);
+    m_list->header()->setStretchLastSection(true);
+
+    m_edit = Button(IdEdit, 36204, this);
+    m_wizard = Button(IdWizard, 36203, this);
+    m_testBox = new QCheckBox(Tr(36201), this);
+    m_testBox->setObjectName(QString::number(IdTestMode));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_edit);
+    buttons->addStretch(1);
+    buttons->addWidget(m_wizard);
+    auto* options = new QVBoxLayout;
+    options->addWidget(m_testBox);
+    options->addWidget(Control(IdOption));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(buttons);
+    layout->addLayout(options);
+
+    connect(m_edit, &QPushButton::clicked, this, [this] { EditSocket(); });
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { EditSocket(); });
+    connect(m_list, &QTreeWidget::itemClicked, this, &CPropertyPageSwitchplugFunctions300::OnItemClicked);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { RefreshControlStates(); });
+    connect(m_testBox, &QCheckBox::toggled, this, [this](bool on) {
+        if (!IsFillingControls()) SetTestMode(on);
+    });
+}
+
+// --- reading and writing -------------------------------------------------------------------------
+
+bool CPropertyPageSwitchplugFunctions300::ReadValues() {
+    // All 24 words, whatever the model's count: the controller keeps them all.
+    const QStringList names = CDescriptionFile::Load(App(), kNamesFile, kSockets);
+    for (int k = 0; k < kSockets; ++k) {
+        if (ReadParam(WordParameter(k)) != 0) return false;
+        m_sockets[k].function = static_cast<uint16_t>(static_cast<int64_t>(std::trunc(LastValue())) & 0xFFFF);
+        m_sockets[k].name = names.value(k);
+    }
+    if (!ReadField(kOption)) return false;
+    FillList();
+    return true;
+}
+
+bool CPropertyPageSwitchplugFunctions300::WriteValues() {
+    // The names live only on this computer; they are kept even when a write below fails.
+    QStringList names;
+    for (const CSPFPara& s : m_sockets) names << s.name;
+    CDescriptionFile::Save(App(), kNamesFile, names);
+    // Only the model's sockets can be edited, so only their words can be due; a socket the
+    // model lacks is not written even when every flag is set (its parameter is in no list).
+    for (int k = 0; k < SocketCount(); ++k)
+        if (IsChanged(WordParameter(k)) && WriteParam(WordParameter(k), m_sockets[k].function) != 0)
+            return false;
+    return WriteField(kOption);
+}
+
+// --- list ------------------------------------------------------------------------------------------
+
+void CPropertyPageSwitchplugFunctions300::FillList() {
+    if (!m_list) return;
+    const int selected = m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
+    m_list->clear();
+    for (int k = 0; k < SocketCount(); ++k) {
+        const uint16_t w = m_sockets[k].function;
+        auto* item = new QTreeWidgetItem(m_list);
+        item->setText(0, QStringLiteral("S%1").arg(k + 1));
+        item->setText(1, SwitchFunctionText(CSwitchFunction::Code(w), CSwitchFunction::Index(w),
+                                            CSwitchFunction::Marker(w)));
+        item->setText(2, QString::number(CSwitchFunction::Value(w)));
+        item->setText(3, m_sockets[k].name);
+        item->setData(0, Qt::UserRole, k);
+    }
+    if (selected >= 0 && selected < m_list->topLevelItemCount())
+        m_list->setCurrentItem(m_list->topLevelItem(selected));
+    // The next tick draws the states again.
+    m_lastShown = 0;
+    ShowStates();
+}
+
+int CPropertyPageSwitchplugFunctions300::StateImage(int socket) const {
+    const bool on = (m_mask >> socket) & 1u;
+    return m_testMode ? (on ? 2 : 1) : (on ? 4 : 3);
+}
+
+void CPropertyPageSwitchplugFunctions300::ShowStates() {
+    if (!m_list) return;
+    for (int k = 0; k < m_list->topLevelItemCount(); ++k)
+        m_list->topLevelItem(k)->setIcon(0, StateIcon(StateImage(k)));
+}
+
+void CPropertyPageSwitchplugFunctions300::OnRefreshTick() {
+    if (!App().IsConnected() || m_testMode) return;
+    if (ReadParam(kStates) != 0) return;
+    m_mask = static_cast<uint32_t>(static_cast<int64_t>(std::trunc(LastValue())));
+    if (m_mask != m_lastShown) {
+        ShowStates();
+        m_lastShown = m_mask;
+    }
+}
+
+// --- test mode -------------------------------------------------------------------------------------
+
+void CPropertyPageSwitchplugFunctions300::SetTestMode(bool on) {
+    if (on != m_testMode) {
+        if (WriteParam(kMode, on ? kTestMode : 0) != 0) on = !on;
+        m_testMode = on;
+        // Test mode starts from the states last shown: those are what the sockets have.
+        m_lastShown = m_mask;
+    }
+    if (m_testBox) {
+        CUpdate update(m_fillingControls);
+        m_testBox->setChecked(m_testMode);
+    }
+    ShowStates();
+    RefreshControlStates();
+}
+
+void CPropertyPageSwitchplugFunctions300::OnItemClicked(QTreeWidgetItem* item, int column) {
+    if (!m_testMode || !item || column != 0) return;
+    const int k = item->data(0, Qt::UserRole).toInt();
+    if (k < 0 || k >= kSockets) return;
+    const uint32_t mask = m_mask ^ (1u << k);
+    if (mask == m_lastShown) return;
+    // A mask the controller did not take is not shown: the click is undone, and the next
+    // click tries again from the states the sockets really have. The page stays, so the user
+    // can go on testing; the failure is told once until a mask goes through again.
+    if (App().WriteParameter(kStates, mask) != 0) {
+        if (!m_maskFailed)
+            CMessageService::ShowMessage(354, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {}, this);
+        m_maskFailed = true;
+        return;
+    }
+    m_maskFailed = false;
+    m_mask = mask;
+    m_lastShown = mask;
+    ShowStates();
+}
+
+bool CPropertyPageSwitchplugFunctions300::OnKillActive() {
+    if (m_testMode &&
+        CMessageService::ShowMessage(329, CMessageService::Icon::Question, CMessageService::Buttons::YesNo,
+                                     {}, this) == CUserInteraction::IdYes)
+        SetTestMode(false);
+    return CMyPropertyPage::OnKillActive();
+}
+
+void CPropertyPageSwitchplugFunctions300::OnRemoving() {
+    // The page set goes (disconnect, rebuild): the controller must not stay in test mode.
+    if (m_testMode && App().IsConnected()) App().WriteParameter(kMode, 0);
+    m_testMode = false;
+}
+
+// --- editing ---------------------------------------------------------------------------------------
+
+void CPropertyPageSwitchplugFunctions300::EditSocket() {
+    QTreeWidgetItem* item = m_list ? m_list->currentItem() : nullptr;
+    if (!item || m_testMode) return;
+    const int k = item->data(0, Qt::UserRole).toInt();
+    if (k < 0 || k >= kSockets) return;
+    QPointer<CPropertyPageSwitchplugFunctions300> self(this);
+    QPointer<CEditSPF> dialog = new CEditSPF(this, m_sockets[k], k, 222);
+    const bool ok = dialog->exec() == QDialog::Accepted;
+    if (!self || !dialog) return;
+    const CSPFPara result = dialog->Record();
+    delete dialog;
+    if (!ok) return;
+    m_sockets[k] = result;
+    MarkModified(true);
+    SetChanged(WordParameter(k));
+    FillList();
+    RefreshControlStates();
+}
+
+bool CPropertyPageSwitchplugFunctions300::AcceptEdit(int key) {
+    if (key != kOption) return true;
+    auto* box = ControlAs<QCheckBox>(IdOption);
+    if (!box || !box->isChecked()) return true;
+    return CMessageService::ShowMessage(198, CMessageService::Icon::Warning, CMessageService::Buttons::YesNoCancel,
+                                        {}, this) == CUserInteraction::IdYes;
+}
+
+void CPropertyPageSwitchplugFunctions300::UpdateControlStates() {
+    if (m_edit) m_edit->setEnabled(m_list && m_list->currentItem() && !m_testMode);
+    // The power-strip wizard is not part of this program yet.
+    if (m_wizard) m_wizard->setEnabled(false);
+}
