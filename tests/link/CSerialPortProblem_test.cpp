@@ -91,7 +91,7 @@ private Q_SLOTS:
             QVERIFY(!rig.Connect());
             QCOMPARE(rig.ui.MessageIds(), QList<int>{6213});
             const QString text = rig.ui.shown.first().text;
-            QVERIFY2(text.startsWith(TrArg(31384, {QStringLiteral("/dev/korvalis-test-none")})), qPrintable(text));
+            QVERIFY2(text.contains(TrArg(31384, {QStringLiteral("/dev/korvalis-test-none")})), qPrintable(text));
             QVERIFY(text.endsWith(Tr(6213).section(QStringLiteral("%1"), 1)));
         }
     }
