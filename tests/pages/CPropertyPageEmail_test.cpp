@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 
+#include "support/ControlInput.h"
 #include "app/CEmailAlerts.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
@@ -44,23 +45,6 @@ T* Control(QWidget* parent, int id) {
 
 QPushButton* ButtonOf(QWidget* parent, int id) {
     return Control<QPushButton>(parent, id);
-}
-
-// Runs step on the rule dialog once a page button has opened it; a dialog the step leaves
-// open is cancelled. seen counts the dialogs that opened.
-void WhenDialogOpens(std::function<void(CEditEmail*)> step, int* seen = nullptr) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, step, seen] {
-        auto* dialog = qobject_cast<CEditEmail*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        if (seen) ++*seen;
-        step(dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-    timer->start();
 }
 
 struct RuleInput {
@@ -188,7 +172,7 @@ private Q_SLOTS:
 
         // Add: recipients cleaned up, type and time taken over.
         int dialogs = 0;
-        WhenDialogOpens(
+        WhenModalOpens<CEditEmail>(
             [](CEditEmail* d) {
                 Fill(d, {" keeper@example.org ;second@example.net,,", "Morning", "Temp [SENSOR1]",
                          0, QTime(7, 30)});
@@ -213,7 +197,7 @@ private Q_SLOTS:
         // Edit by double-click: the dialog shows the rule; the result replaces it.
         QString shownRecipients;
         QTime shownTime;
-        WhenDialogOpens([&](CEditEmail* d) {
+        WhenModalOpens<CEditEmail>([&](CEditEmail* d) {
             shownRecipients = Control<QLineEdit>(d, CEditEmail::IdRecipients)->text();
             shownTime = Control<QTimeEdit>(d, CEditEmail::IdTime)->time();
             Control<QLineEdit>(d, CEditEmail::IdSubject)->setText("Evening");
@@ -234,7 +218,7 @@ private Q_SLOTS:
         QVERIFY(e.Settings().rules[0].firstCheck);
 
         // Duplicate: the copy, edited, is appended; the original stays.
-        WhenDialogOpens([](CEditEmail* d) {
+        WhenModalOpens<CEditEmail>([](CEditEmail* d) {
             Control<QLineEdit>(d, CEditEmail::IdSubject)->setText("Copy");
             PressOk(d);
         });
@@ -252,12 +236,12 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray before = f.readAll();
         f.close();
-        WhenDialogOpens([](CEditEmail* d) {
+        WhenModalOpens<CEditEmail>([](CEditEmail* d) {
             Control<QLineEdit>(d, CEditEmail::IdSubject)->setText("Never");
             d->reject();
         });
         ButtonOf(page, Page::IdEdit)->click();
-        WhenDialogOpens([](CEditEmail* d) { d->reject(); });
+        WhenModalOpens<CEditEmail>([](CEditEmail* d) { d->reject(); });
         ButtonOf(page, Page::IdAdd)->click();
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);

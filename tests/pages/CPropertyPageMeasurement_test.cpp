@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+#include "support/ControlInput.h"
 #include "device/CLiveController.h"
 #include "device/CRecorderBehaviour.h"
 #include "lang/CLanguage.h"
@@ -80,16 +81,6 @@ T* Child(QWidget* page, int id) {
 
 QString SpinText(Page* page, int id) {
     return Child<CEditSpin>(page, id)->text();
-}
-
-// Types into an edit field and leaves it, as the user would.
-void TypeAndLeave(Page* page, int id, const QString& text) {
-    auto* spin = Child<CEditSpin>(page, id);
-    QLineEdit* edit = spin->findChild<QLineEdit*>();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(spin, &out);
 }
 
 QTreeWidgetItem* Row(Page* page, int row) {

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <functional>
 
+#include "support/ControlInput.h"
 #include "app/CSwitchFunction.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CEditProgLogic.h"
@@ -26,22 +27,6 @@ using Writes = QVector<QPair<int, int64_t>>;
 template <class T>
 T* Find(QWidget* parent, int id) {
     return parent->findChild<T*>(QString::number(id));
-}
-
-// Runs step on the next modal dialog of type T; one the step leaves open is cancelled.
-template <class T>
-void WhenOpens(std::function<void(T*)> step) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, step] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        step(dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-    timer->start();
 }
 
 CProgLogicPara Record(int function, int inputs, int time) {
@@ -129,7 +114,7 @@ private Q_SLOTS:
     void choosingALogicOutputStoresCode9() {
         CEditProgLogic d(nullptr, Record(0, 0, 60));
         d.show();
-        WhenOpens<CEditSPF>([](CEditSPF* s) {
+        WhenModalOpens<CEditSPF>([](CEditSPF* s) {
             QVERIFY(!Find<QWidget>(s, CEditSPF::IdName));
             auto* function = Find<QComboBox>(s, CEditSPF::IdFunction);
             function->setCurrentIndex(function->findData(9));
@@ -167,7 +152,7 @@ private Q_SLOTS:
         QVERIFY(!edit->isEnabled());
         list->setCurrentItem(list->topLevelItem(5));
         QVERIFY(edit->isEnabled());
-        WhenOpens<CEditProgLogic>([](CEditProgLogic* d) {
+        WhenModalOpens<CEditProgLogic>([](CEditProgLogic* d) {
             Find<QComboBox>(d, CEditProgLogic::IdFunction)->setCurrentIndex(7);
             Find<QLineEdit>(d, CEditProgLogic::IdOperand2)->setText(QStringLiteral("40000"));
             Find<QLineEdit>(d, CEditProgLogic::IdName)->setText(QStringLiteral("Night"));

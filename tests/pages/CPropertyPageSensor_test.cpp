@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "support/ControlInput.h"
 #include "app/SensorParameters.h"
 #include "pages/sensors/CAdjustTempDlg.h"
 #include "pages/shared/COperatingHours.h"
@@ -36,15 +37,6 @@ CDeviceModel::Options OptionsFor(int type, int firmware = 408) {
     o.firmware = firmware;
     o.sensors = {0, type};
     return o;
-}
-
-void TypeAndLeave(QWidget* page, int id, const QString& text) {
-    auto* spin = page->findChild<CEditSpin*>(QString::number(id));
-    QLineEdit* edit = spin->findChild<QLineEdit*>();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(spin, &out);
 }
 
 QString Text(QWidget* page, int id) {

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimeEdit>
 
+#include "support/ControlInput.h"
 #include "pages/illumination/CLevelPicture.h"
 #include "pages/illumination/CPropertyPageSimulation.h"
 #include "support/CSheetRig.h"
@@ -33,16 +34,6 @@ void Seed(CDeviceModel& model) {
 
 QString Text(CMyPropertyPage* page, int id) {
     return page->findChild<CEditSpin*>(QString::number(id))->text();
-}
-
-// Types into an edit field and leaves it, as the user would.
-void TypeAndLeave(CMyPropertyPage* page, int id, const QString& text) {
-    auto* spin = page->findChild<CEditSpin*>(QString::number(id));
-    QLineEdit* edit = spin->findChild<QLineEdit*>();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(spin, &out);
 }
 
 int PictureOf(CMyPropertyPage* page) {

@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 #include <functional>
 
+#include "support/ControlInput.h"
 #include "app/CSwitchFunction.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CEditSPF.h"
@@ -35,23 +36,6 @@ QList<int> AllWords() {
     return n;
 }
 
-// Runs step on the editor once it opens; an editor the step leaves open is cancelled.
-QTimer* WhenEditorOpens(std::function<void(CEditSPF*)> step, int* seen = nullptr) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, step, seen] {
-        auto* dialog = qobject_cast<CEditSPF*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        if (seen) ++*seen;
-        step(dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-    timer->start();
-    return timer;
-}
-
 void Select(Page* page, int row) {
     auto* list = Find<QTreeWidget>(page, Page::IdList);
     list->setCurrentItem(list->topLevelItem(row));
@@ -61,15 +45,6 @@ void ClickColumn0(Page* page, int row) {
     auto* list = Find<QTreeWidget>(page, Page::IdList);
     const QRect r = list->visualItemRect(list->topLevelItem(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(list->columnViewportPosition(0) + 20, r.center().y()));
-}
-
-void TypeAndLeave(QWidget* dialog, int id, const QString& text) {
-    auto* spin = Find<CEditSpin>(dialog, id);
-    QLineEdit* edit = spin->findChild<QLineEdit*>();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(spin, &out);
 }
 
 struct Rig {
@@ -151,7 +126,7 @@ private Q_SLOTS:
         QVERIFY(page);
         Select(page, 1);
         int seen = 0;
-        WhenEditorOpens([](CEditSPF* d) {
+        WhenModalOpens<CEditSPF>([](CEditSPF* d) {
             auto* function = Find<QComboBox>(d, CEditSPF::IdFunction);
             auto* index = Find<QComboBox>(d, CEditSPF::IdIndex);
             QCOMPARE(function->currentData().toInt(), 32 + 1);
@@ -241,7 +216,7 @@ private Q_SLOTS:
         // Editing is refused in test mode, also by a double click.
         // (An editor would open inside the click and be seen by the watcher.)
         int seen = 0;
-        QTimer* watcher = WhenEditorOpens([](CEditSPF*) {}, &seen);
+        QTimer* watcher = WhenModalOpens<CEditSPF>([](CEditSPF*) {}, &seen);
         auto* list = Find<QTreeWidget>(page, Page::IdList);
         const QRect row0 = list->visualItemRect(list->topLevelItem(0));
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row0.center());

@@ -14,6 +14,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 
+#include "support/ControlInput.h"
 #include "lang/CLanguage.h"
 #include "pages/level/CEditLevelSensor.h"
 #include "pages/level/CPropertyPageLevel304.h"
@@ -37,15 +38,6 @@ CDeviceModel::Options At(int firmware, int productCode = 4) {
 template <class T>
 T* Find(QWidget* w, int id) {
     return w->findChild<T*>(QString::number(id));
-}
-
-void TypeAndLeave(QWidget* owner, int id, const QString& text) {
-    auto* spin = Find<CEditSpin>(owner, id);
-    QLineEdit* edit = spin->findChild<QLineEdit*>();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(spin, &out);
 }
 
 void WhenDialogOpens(std::function<void(CEditLevelSensor*)> step) {

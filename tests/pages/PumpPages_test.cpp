@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "support/ControlInput.h"
 #include "lang/CLanguage.h"
 #include "pages/pumps/CEditCurrentPump.h"
 #include "pages/pumps/CEditDosingPump.h"
@@ -55,15 +56,6 @@ void SeedPumps(CBusDevice& c) {
 template <class T>
 T* Find(QWidget* w, int id) {
     return w->findChild<T*>(QString::number(id));
-}
-
-void TypeAndLeave(QWidget* owner, int id, const QString& text) {
-    auto* spin = Find<CEditSpin>(owner, id);
-    QLineEdit* edit = spin->findChild<QLineEdit*>();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(spin, &out);
 }
 
 // Runs step on the dialog as soon as its event loop runs.

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "support/ControlInput.h"
 #include "app/FieldCodecs.h"
 #include "support/CSheetRig.h"
 #include "ui/page/CEditSpin.h"
@@ -50,15 +51,6 @@ protected:
     bool AcceptEdit(int) override { return !refuseEdits; }
     void OnWritten(int key) override { written << key; }
 };
-
-void TypeAndLeave(CMyPropertyPage* page, int id, const QString& text) {
-    auto* spin = page->ControlAs<CEditSpin>(id);
-    QLineEdit* edit = spin->findChild<QLineEdit*>();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(spin, &out);
-}
 
 struct Rig {
     CSheetRig sheet;

@@ -94,10 +94,6 @@ void CPropertyPageIllumination::CreateControls() {
     connect(pointsBox, &CPointListBox::selectionChanged, this, [this] {
         if (!IsFillingControls()) RefreshControlStates();
     });
-    m_note = new QLabel(this);
-    m_note->setObjectName(QString::number(IdNote));
-    m_note->setWordWrap(true);
-    m_note->hide();
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -105,7 +101,6 @@ void CPropertyPageIllumination::CreateControls() {
     grid->addLayout(settings, 1, 0);
     grid->addWidget(options, 1, 1);
     grid->addWidget(pointsBox, 2, 0, 1, 2);
-    grid->addWidget(m_note, 3, 0, 1, 2);
     grid->setRowStretch(0, 3);
     grid->setRowStretch(2, 2);
     grid->setColumnStretch(0, 1);
@@ -149,8 +144,7 @@ bool CPropertyPageIllumination::ReadValues() {
     const auto minutes = Read(HoursParameter());
     if (!minutes) return false;
     m_hours = COperatingHours::HoursOf(*minutes);
-    m_note->setText(TrArg(16520, {QString::number(int64_t(*count))}));
-    m_note->setVisible(truncated);
+    m_points->ShowNote(truncated ? TrArg(16520, {QString::number(int64_t(*count))}) : QString());
     RebuildList();
     return true;
 }

@@ -81,5 +81,4 @@ private:
     CRunChartView* m_chart = nullptr;
     CPointList* m_list = nullptr;
     CPointListBox* m_points = nullptr;
-    QLabel* m_note = nullptr;
 };

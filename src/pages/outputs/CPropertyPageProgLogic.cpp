@@ -53,7 +53,7 @@ void CPropertyPageProgLogic::CreateControls() {
     const QString input = Tr(437);
     m_list->setHeaderLabels({Tr(436), Tr(243), CPageTable::NumberedCaption(input, 1),
                              CPageTable::NumberedCaption(input, 2), Tr(138), Tr(291)});
-    const int widths[] = {70, 120, 120, 120, 120, 130};
+    const int widths[] = {70, 120, 180, 180, 80, 130};
     for (int c = 0; c < 6; ++c) m_list->setColumnWidth(c, widths[c]);
     m_list->header()->setStretchLastSection(true);
     m_edit = new QPushButton(Tr(36204), this);

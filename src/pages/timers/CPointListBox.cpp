@@ -2,6 +2,7 @@
 #include "pages/timers/CPointListBox.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -10,7 +11,9 @@
 CPointListBox::CPointListBox(const QString& title, const QString& add, const QString& edit,
                              const QString& remove, QWidget* parent)
     : QGroupBox(title, parent), m_list(new CPointList(this)) {
-    auto* layout = new QHBoxLayout(this);
+    auto* outer = new QVBoxLayout(this);
+    auto* layout = new QHBoxLayout;
+    outer->addLayout(layout, 1);
     layout->addWidget(m_list, 1);
     auto* buttons = new QVBoxLayout;
     const auto button = [&](int id, const QString& text) {
@@ -24,6 +27,11 @@ CPointListBox::CPointListBox(const QString& title, const QString& add, const QSt
     m_delete = button(IdDelete, remove);
     buttons->addStretch(1);
     layout->addLayout(buttons);
+    m_note = new QLabel(this);
+    m_note->setObjectName(QString::number(IdNote));
+    m_note->setWordWrap(true);
+    m_note->hide();
+    outer->addWidget(m_note);
     connect(m_add, &QPushButton::clicked, this, &CPointListBox::addRequested);
     connect(m_edit, &QPushButton::clicked, this, &CPointListBox::editRequested);
     connect(m_delete, &QPushButton::clicked, this, &CPointListBox::deleteRequested);
@@ -36,4 +44,9 @@ void CPointListBox::UpdateButtons(bool full) {
     m_add->setEnabled(!full);
     m_edit->setEnabled(selected);
     m_delete->setEnabled(selected);
+}
+
+void CPointListBox::ShowNote(const QString& text) {
+    m_note->setText(text);
+    m_note->setVisible(!text.isEmpty());
 }

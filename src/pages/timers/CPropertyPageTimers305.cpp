@@ -85,10 +85,6 @@ void CPropertyPageTimers305::CreateControls() {
     connect(pointsBox, &CPointListBox::selectionChanged, this, [this] {
         if (!IsFillingControls()) RefreshControlStates();
     });
-    m_note = new QLabel(this);
-    m_note->setObjectName(QString::number(IdNote));
-    m_note->setWordWrap(true);
-    m_note->hide();
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -96,7 +92,6 @@ void CPropertyPageTimers305::CreateControls() {
     grid->addWidget(modeBox, 1, 0);
     grid->addWidget(typeBox, 1, 1);
     grid->addWidget(pointsBox, 2, 0, 1, 2);
-    grid->addWidget(m_note, 3, 0, 1, 2);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     grid->setRowStretch(2, 1);
@@ -145,8 +140,7 @@ bool CPropertyPageTimers305::ReadValues() {
         m_timer.points.push_back({uint16_t(std::min<double>(*start, 0xFFFF)),
                                   uint16_t(std::min<double>(*second, 0xFFFF))});
     }
-    m_note->setText(TrArg(16617, {QString::number(int64_t(*count))}));
-    m_note->setVisible(m_truncated);
+    m_points->ShowNote(m_truncated ? TrArg(16617, {QString::number(int64_t(*count))}) : QString());
     RebuildList();
     return true;
 }

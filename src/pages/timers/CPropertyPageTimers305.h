@@ -78,5 +78,4 @@ private:
 
     CPointList* m_list = nullptr;
     CPointListBox* m_points = nullptr;
-    QLabel* m_note = nullptr;
 };

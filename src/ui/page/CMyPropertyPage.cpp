@@ -355,44 +355,15 @@ CPageField& CMyPropertyPage::Real(int number, CEditSpin* control) {
 }
 
 CPageField& CMyPropertyPage::Check(int number, int controlId, const QString& text) {
-    auto* c = new QCheckBox(text, this);
-    c->setObjectName(QString::number(controlId));
-    CPageField& f = AddField(CPageField::Kind::Check, number, controlId, c);
-    CPageField* field = &f;
-    m_bindingSet->Add(
-        c,
-        [c, field] {
-            if (!field->caption().isEmpty()) c->setText(field->caption());
-            c->setChecked(field->IsChecked());
-        },
-        [c, field] { field->BoolRef() = c->isChecked(); });
-    connect(c, &QCheckBox::toggled, this, [this, field] { m_bindingSet->Edited(field->ChangeKey()); });
+    CPageField& f = AddField(CPageField::Kind::Check, number, controlId, nullptr);
+    m_controls.insert(controlId, m_bindingSet->Check(controlId, f.BoolRef(), f.ChangeKeyRef(), text));
     return f;
 }
 
 CPageField& CMyPropertyPage::Combo(int number, int controlId, const QStringList& items) {
-    auto* c = new QComboBox(this);
-    c->setObjectName(QString::number(controlId));
-    c->addItems(items);
-    CPageField& f = AddField(CPageField::Kind::Combo, number, controlId, c);
+    CPageField& f = AddField(CPageField::Kind::Combo, number, controlId, nullptr);
     f.Items(items);
-    CPageField* field = &f;
-    m_bindingSet->Add(
-        c,
-        [c, field] {
-            if (c->count() != field->items().size() ||
-                (c->count() > 0 && c->itemText(0) != field->items().front())) {
-                c->clear();
-                c->addItems(field->items());
-            }
-            const int index = field->Index();
-            c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
-        },
-        [c, field] {
-            if (c->currentIndex() >= 0) field->IntRef() = c->currentIndex();
-        });
-    connect(c, &QComboBox::currentIndexChanged, this,
-            [this, field] { m_bindingSet->Edited(field->ChangeKey()); });
+    m_controls.insert(controlId, m_bindingSet->Combo(controlId, f.IntRef(), f.ChangeKeyRef(), items));
     return f;
 }
 
@@ -511,15 +482,14 @@ bool CMyPropertyPage::ReadField(int number) {
             break;
         }
     if (!first) return true;
+    if (ReadParam(number, false, first->IsToSmsModule()) != 0) return false;
     if (first->kind() == CPageField::Kind::Text) {
-        if (ReadParam(number, false, first->IsToSmsModule()) != 0) return false;
         const QString text = QString::fromLatin1(LastText());
         for (CPageField& f : m_fields)
             if (f.Number() == number) f.SetText(text);
         OnFieldRead(number);
         return true;
     }
-    if (ReadParam(number, false, first->IsToSmsModule()) != 0) return false;
     const double u = LastValue();
     const double s = LastSignedValue();
     const auto raw = uint32_t(int64_t(std::isfinite(u) ? std::trunc(u) : 0) & 0xFFFFFFFF);

@@ -48,10 +48,6 @@ CPageField& CPageField::Items(const QStringList& items) {
     m_items = items;
     return *this;
 }
-CPageField& CPageField::Caption(const QString& text) {
-    m_caption = text;
-    return *this;
-}
 CPageField& CPageField::Codec(Decode decode, Encode encode) {
     m_decode = std::move(decode);
     m_encode = std::move(encode);

@@ -50,7 +50,6 @@ public:
     // Lists: the device stores index + offset.
     CPageField& Offset(int offset);
     CPageField& Items(const QStringList& items);
-    CPageField& Caption(const QString& text);
     CPageField& Codec(Decode decode, Encode encode);
     // The field is read and written only while the condition holds (firmware gates).
     CPageField& When(std::function<bool()> condition);
@@ -78,7 +77,6 @@ public:
     int Width() const { return m_width; }
     int offset() const { return m_offset; }
     const QStringList& items() const { return m_items; }
-    const QString& caption() const { return m_caption; }
     bool Applies() const { return !m_when || m_when(); }
     bool IsToSmsModule() const { return m_sms; }
     bool IsReadOnly() const { return m_readOnly || m_kind == Kind::Label; }
@@ -120,7 +118,6 @@ private:
     int m_width = 0;
     int m_offset = 0;
     QStringList m_items;
-    QString m_caption;
     Decode m_decode;
     Encode m_encode;
     std::function<bool()> m_when;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/page/CRecordList.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPushButton>
+#include <algorithm>
 
 CRecordList::CRecordList(int id, const QStringList& captions, const std::vector<int>& widths,
                          QWidget* parent)
@@ -14,7 +16,10 @@ CRecordList::CRecordList(int id, const QStringList& captions, const std::vector<
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHeaderLabels(captions);
     header()->setStretchLastSection(true);
-    for (int k = 0; k < int(widths.size()) && k < captions.size(); ++k) setColumnWidth(k, widths[k]);
+    // A column is never narrower than its caption, whatever the language makes of it.
+    const QFontMetrics metrics(header()->font());
+    for (int k = 0; k < int(widths.size()) && k < captions.size(); ++k)
+        setColumnWidth(k, std::max(widths[k], metrics.horizontalAdvance(captions[k]) + 16));
     connect(this, &QTreeWidget::itemSelectionChanged, this, &CRecordList::UpdateButton);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (item) Q_EMIT editRequested(indexOfTopLevelItem(item));
