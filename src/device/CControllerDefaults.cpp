@@ -39,6 +39,7 @@ void CControllerDefaults::Apply(CBusDevice& device)
     fill(178, 116);  // 11.6 degrees east
     ApplyLightsAndTimers(device);
     ApplyLogicFunctions(device);
+    ApplyLightEffects(device);
 }
 
 void CControllerDefaults::ApplyLightsAndTimers(CBusDevice& device)
@@ -130,5 +131,44 @@ void CControllerDefaults::ApplyLogicFunctions(CBusDevice& device)
         device.SetValue(912 + 3 * k, logic[k].inputs);
         device.SetValue(913 + 3 * k, logic[k].function);
         device.SetValue(914 + 3 * k, logic[k].time);
+    }
+}
+
+void CControllerDefaults::ApplyLightEffects(CBusDevice& device)
+{
+    // Only a device whose list gave no storm and no reduction channel (or no list at all).
+    if (device.Value(742) != 0 || device.Value(755) != 0)
+        return;
+    device.SetValue(742, 2);
+    device.SetValue(740, 6);
+    device.SetValue(741, 70);
+    device.SetValue(751, 0x60);  // Saturday and Sunday
+    const int starts[4] = {14 * 60 + 30, 20 * 60 + 15, 21 * 60, 22 * 60};
+    const int durations[4] = {5, 12, 5, 5};
+    for (int i = 0; i < 4; ++i) {
+        device.SetValue(743 + 2 * i, starts[i]);
+        device.SetValue(744 + 2 * i, durations[i]);
+    }
+    if (device.Has(752)) {  // firmware 407 on
+        device.SetValue(752, 8);
+        device.SetValue(753, 20);
+        device.SetValue(754, 45);
+    }
+    // The reduction watches the first temperature input there is.
+    int watched = 0;
+    for (int i = 7; i >= 0; --i) {
+        const int type = static_cast<int>(device.Value(CLiveValuesBehaviour::TypeParameter(i)) & 0xFF);
+        if (type == SensorTypeInfo::Temperature || type == SensorTypeInfo::AirTemperature)
+            watched = i;
+    }
+    device.SetValue(755, 0x03);
+    device.SetValue(756, 15);
+    device.SetValue(757, 30);
+    device.SetValue(758, watched);
+    device.SetValue(759, 20);
+    if (device.Has(436)) {  // firmware 402 on
+        device.SetValue(436, 1);
+        device.SetValue(437, 1);
+        device.SetValue(438, 0);
     }
 }

@@ -17,4 +17,7 @@ public:
     static int Setpoint(int type);
     // Varied logic functions where the list gave every copy the same (untouched) values.
     static void ApplyLogicFunctions(CBusDevice& device);
+    // Light effects to look at where the list left them at their factory values: two daily
+    // thunderstorms at the weekend, a light reduction on two channels, the special lamp on.
+    static void ApplyLightEffects(CBusDevice& device);
 };

@@ -6,6 +6,7 @@
 #include "device/CDeviceModel.h"
 #include "device/CFrontPanelBehaviour.h"
 #include "device/CIlluminationLevelsBehaviour.h"
+#include "device/CLightSceneBehaviour.h"
 #include "device/CLiveStatesBehaviour.h"
 #include "device/CLiveValuesBehaviour.h"
 #include "device/CSmsModuleBehaviour.h"
@@ -40,6 +41,7 @@ CLiveController::CLiveController(CDeviceModel& model, const Settings& settings) 
     auto levels = std::make_unique<CIlluminationLevelsBehaviour>(m_clock);
     m_levels = levels.get();
     Add(std::move(levels));
+    Add(std::make_unique<CLightSceneBehaviour>(*m_levels));
     Add(std::make_unique<CPumpOutputsBehaviour>(m_clock));
     Add(std::move(states));
     Add(std::move(panel));

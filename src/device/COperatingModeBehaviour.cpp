@@ -29,7 +29,8 @@ COperatingModeBehaviour::COperatingModeBehaviour(CDeviceClock& clock) : m_clock(
 
 bool COperatingModeBehaviour::IsVolatile(int number) const
 {
-    return number == kModeParameter || number == kCommandParameter;
+    return number == kModeParameter || number == kCommandParameter || number == kFlashParameter ||
+           number == kLampCommandParameter;
 }
 
 bool COperatingModeBehaviour::ThunderstormActive() const
@@ -42,6 +43,7 @@ void COperatingModeBehaviour::Restart(CBusDevice& device)
     device.SetValue(kModeParameter, Normal);
     device.SetValue(kCommandParameter, 0);
     m_thunderstormUntilMs = -1;
+    m_lastFlash = -1;
 }
 
 void COperatingModeBehaviour::Attach(CBusDevice& device)
@@ -53,9 +55,15 @@ void COperatingModeBehaviour::Attach(CBusDevice& device)
             return CBusDevice::kRefusalValue;
         if (n == kCommandParameter && !KnownCommand(v))
             return CBusDevice::kRefusalValue;
+        if ((n == kFlashParameter && (v < 0 || v > 9)) || (n == kLampCommandParameter && v != 0))
+            return CBusDevice::kRefusalValue;
         return 0;
     });
     device.AddAfterWrite([this](CBusDevice& d, int n) {
+        if (n == kFlashParameter)
+            m_lastFlash = static_cast<int>(d.Value(n));
+        if (n == kLampCommandParameter)
+            ++m_lampCommands;
         if (n != kCommandParameter)
             return;
         const int64_t v = d.Value(n);
@@ -74,7 +82,7 @@ void COperatingModeBehaviour::Attach(CBusDevice& device)
     });
     // A command is a one-shot: it is never seen again on reading.
     device.AddBeforeRead([](CBusDevice& d, int n) {
-        if (n == kCommandParameter)
+        if (n == kCommandParameter || n == kFlashParameter || n == kLampCommandParameter)
             d.SetValue(n, 0);
     });
 }

@@ -2,7 +2,8 @@
 // The controller's operating mode (1101: 0 normal, 3 dimming simulation, 4 maintenance,
 // 5 socket test, 6 light-scene test) and its one-shot commands (1058, low byte = command,
 // high byte = argument): 1 maintenance on/off, 3 thunderstorm for a duration, 0 the level
-// function of the two-channel level modes. 1058 reads back as 0.
+// function of the two-channel level modes. 1058 reads back as 0, as do the special lamp's
+// commands (1321 flash with an intensity 0..9, 1320 its other command, always 0).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,8 @@ class COperatingModeBehaviour : public CDeviceBehaviour {
 public:
     static constexpr int kModeParameter = 1101;
     static constexpr int kCommandParameter = 1058;
+    static constexpr int kFlashParameter = 1321;
+    static constexpr int kLampCommandParameter = 1320;
     enum Mode { Normal = 0, DimmingSimulation = 3, Maintenance = 4, SocketTest = 5, LightSceneTest = 6 };
 
     explicit COperatingModeBehaviour(CDeviceClock& clock);
@@ -26,9 +29,14 @@ public:
     // 0 off, 1 on, 2 on from the older level page's command.
     int LevelFunction() const { return m_levelFunction; }
     bool ThunderstormActive() const;
+    // Special-lamp commands taken so far (the last flash's intensity, -1 before one).
+    int LastFlashIntensity() const { return m_lastFlash; }
+    int LampCommands() const { return m_lampCommands; }
 
 private:
     CDeviceClock& m_clock;
     int m_levelFunction = 0;
     int64_t m_thunderstormUntilMs = -1;
+    int m_lastFlash = -1;
+    int m_lampCommands = 0;
 };
