@@ -13,14 +13,10 @@ namespace {
 const QStringList kNotYetBuilt = {
     "CPropertyPageDigitalInput",
     "CPropertyPageDisplay",
-    "CPropertyPageLightScenes",
     "CPropertyPageMaintenance",
     "CPropertyPageMemories",
     "CPropertyPageOneToTenVInterface300",
-    "CPropertyPageSpecialLamp",
     "CPropertyPageSystem",
-    "CPropertyPageTempDepLightRed",
-    "CPropertyPageThunderstorm",
 };
 
 QSet<QString> TableClasses() {
