@@ -43,7 +43,6 @@ void COperatingModeBehaviour::Restart(CBusDevice& device)
     device.SetValue(kModeParameter, Normal);
     device.SetValue(kCommandParameter, 0);
     m_thunderstormUntilMs = -1;
-    m_lastFlash = -1;
 }
 
 void COperatingModeBehaviour::Attach(CBusDevice& device)
@@ -60,10 +59,6 @@ void COperatingModeBehaviour::Attach(CBusDevice& device)
         return 0;
     });
     device.AddAfterWrite([this](CBusDevice& d, int n) {
-        if (n == kFlashParameter)
-            m_lastFlash = static_cast<int>(d.Value(n));
-        if (n == kLampCommandParameter)
-            ++m_lampCommands;
         if (n != kCommandParameter)
             return;
         const int64_t v = d.Value(n);

@@ -29,14 +29,9 @@ public:
     // 0 off, 1 on, 2 on from the older level page's command.
     int LevelFunction() const { return m_levelFunction; }
     bool ThunderstormActive() const;
-    // Special-lamp commands taken so far (the last flash's intensity, -1 before one).
-    int LastFlashIntensity() const { return m_lastFlash; }
-    int LampCommands() const { return m_lampCommands; }
 
 private:
     CDeviceClock& m_clock;
     int m_levelFunction = 0;
     int64_t m_thunderstormUntilMs = -1;
-    int m_lastFlash = -1;
-    int m_lampCommands = 0;
 };

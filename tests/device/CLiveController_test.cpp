@@ -389,6 +389,32 @@ private Q_SLOTS:
         QCOMPARE(rig.Read(1032), 7);
         QVERIFY(rig.live->IsVolatile(1032));
     }
+
+    void lightSceneTestTakesTheWrittenLevels()
+    {
+        Rig rig;
+        QCOMPARE(rig.Write(170, 8 * 60 + 45), uint16_t(0));
+        QCOMPARE(rig.Read(1032), 30);
+        // Outside the test the levels are the runs': writes are refused.
+        QCOMPARE(rig.Write(1032, 80), uint16_t(CSWMBus::NotAcknowledged));
+        QCOMPARE(rig.Write(1101, 6), uint16_t(0));
+        QCOMPARE(rig.Read(1032), 30);  // the test starts where the channel was
+        QCOMPARE(rig.Write(1032, 80), uint16_t(0));
+        QCOMPARE(rig.Write(1046, 5), uint16_t(0));
+        QCOMPARE(rig.Write(1034, 101), uint16_t(CSWMBus::NotAcknowledged));
+        rig.Advance(30 * kMinute);
+        QCOMPARE(rig.Read(1032), 80);
+        QCOMPARE(rig.Read(1046), 5);
+        QCOMPARE(rig.Write(1101, 0), uint16_t(0));
+        QCOMPARE(rig.Read(1032), 50);  // back on its run, half an hour later
+        // The special lamp's commands are one-shots within their ranges.
+        QCOMPARE(rig.Write(1321, 9), uint16_t(0));
+        QCOMPARE(rig.Write(1321, 10), uint16_t(CSWMBus::NotAcknowledged));
+        QCOMPARE(rig.Write(1320, 0), uint16_t(0));
+        QCOMPARE(rig.Write(1320, 1), uint16_t(CSWMBus::NotAcknowledged));
+        QCOMPARE(rig.Read(1321), 0);
+        QVERIFY(rig.live->IsVolatile(1321));
+    }
 };
 
 QTEST_GUILESS_MAIN(CLiveControllerTest)
