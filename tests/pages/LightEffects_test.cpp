@@ -12,7 +12,10 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimeEdit>
+#include <array>
 
+#include "device/CControllerDefaults.h"
+#include "device/CLiveController.h"
 #include "pages/effects/CFlashIntensity.h"
 #include "pages/effects/CPropertyPageLightScenes.h"
 #include "pages/effects/CPropertyPageSpecialLamp.h"
@@ -252,6 +255,35 @@ private Q_SLOTS:
         c.rig.ui.QueueAnswer(CUserInteraction::IdNo);
         c.rig.Disconnect();
         QCOMPARE(c.rig.model.Controller().Value(1101), 0);
+    }
+
+    void consoleDrivesTheLiveController() {
+        Console c;
+        CControllerDefaults::Apply(c.rig.model.Controller());  // the demo's light runs
+        CLiveController::Settings s;
+        s.manualClock = true;
+        CLiveController live(c.rig.model, s);
+        QCOMPARE(c.rig.model.Controller().ApplyWrite(170, 8 * 60 + 45), uint8_t(0));
+        QVERIFY(c.Open());
+        c.Tick();
+        std::array<int, 8> run{};
+        for (int k = 0; k < 8; ++k) run[size_t(k)] = c.page->Level(k);
+        QCOMPARE(run[0], 30);
+        c.TestMode();
+        c.Tick();
+        QCOMPARE(c.page->Level(1), run[1]);  // the test starts from what the lamps show
+        c.AllTo(75);
+        c.Tick();
+        CBusDevice& d = c.rig.model.Controller();
+        for (int k = 0; k < 8; ++k) {
+            d.Refresh(Scenes::LevelParameter(k));
+            QCOMPARE(d.Value(Scenes::LevelParameter(k)), 75);
+        }
+        // Out of the test the channels follow their runs again, and the sliders them.
+        c.TestMode();
+        QCOMPARE(d.Value(1101), 0);
+        c.Tick();
+        for (int k = 0; k < 8; ++k) QCOMPARE(c.page->Level(k), run[size_t(k)]);
     }
 
     // --- thunderstorm --------------------------------------------------------------------------

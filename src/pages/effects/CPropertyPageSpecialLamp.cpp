@@ -69,7 +69,8 @@ void CPropertyPageSpecialLamp::CreateControls() {
 
 void CPropertyPageSpecialLamp::UpdateControlStates() {
     // The commands act on what the controller has: not while the switch is still unsent.
-    const bool on = FieldOf(kOn)->IsChecked() && !IsChanged(kOn);
+    const CPageField* option = FieldOf(kOn);
+    const bool on = option && option->IsChecked() && !IsChanged(kOn);
     if (m_flash) m_flash->setEnabled(on);
     if (m_command) m_command->setEnabled(on);
 }

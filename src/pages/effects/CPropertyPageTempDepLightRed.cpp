@@ -96,7 +96,8 @@ void CPropertyPageTempDepLightRed::CreateControls() {
 }
 
 int CPropertyPageTempDepLightRed::ChosenInput() const {
-    const int index = const_cast<CPropertyPageTempDepLightRed*>(this)->FieldOf(kInput)->Index();
+    const CPageField* field = const_cast<CPropertyPageTempDepLightRed*>(this)->FieldOf(kInput);
+    const int index = field ? field->Index() : -1;
     if (index >= 0 && index < int(m_inputs.size())) return m_inputs[size_t(index)];
     return int(LastRaw(kInput));
 }
