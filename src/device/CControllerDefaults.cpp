@@ -39,6 +39,38 @@ void CControllerDefaults::Apply(CBusDevice& device)
     fill(178, 116);  // 11.6 degrees east
     ApplyLightsAndTimers(device);
     ApplyLogicFunctions(device);
+    ApplyLevelAndPumps(device);
+}
+
+void CControllerDefaults::ApplyLevelAndPumps(CBusDevice& device)
+{
+    const ModelInfo* model = ModelInfo::Find(device.ProductCode());
+    if (!model)
+        return;
+    const int channels = model->levelChannels;
+    if (channels > 0 && device.Value(0) >= 408) {
+        // Flags: mode in bits 0..2, count - 1 in bits 4..6.
+        const int flags[3] = {1 | (2 << 4), 4, 1 | (1 << 4) | 8};
+        const int delays[3] = {30, 10, 60};
+        const int times[3] = {10 * 60, 45 * 60, 2 * 3600};
+        for (int c = 0; c < channels && c < 3; ++c) {
+            device.SetValue(760 + 3 * c, flags[c]);
+            device.SetValue(761 + 3 * c, delays[c]);
+            device.SetValue(762 + 3 * c, times[c]);
+        }
+    } else if (channels > 0) {
+        device.SetValue(760, channels > 2 ? 0x141 : 0x41);  // one mode nibble per channel
+        device.SetValue(761, 30);
+        device.SetValue(762, 10);
+        device.SetValue(763, 10 * 60);
+        device.SetValue(764, 45 * 60);
+    }
+    if (device.Has(866) && device.Has(876)) {
+        device.SetValue(866, 1);
+        device.SetValue(876, 3);
+        device.SetValue(877, 2 * 60);
+        device.SetValue(878, 5 * 60);
+    }
 }
 
 void CControllerDefaults::ApplyLightsAndTimers(CBusDevice& device)

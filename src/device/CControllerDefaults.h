@@ -17,4 +17,7 @@ public:
     static int Setpoint(int type);
     // Varied logic functions where the list gave every copy the same (untouched) values.
     static void ApplyLogicFunctions(CBusDevice& device);
+    // Level channels in a working mode and the two pump groups in different modes, so the
+    // level and pump pages show more than the factory's "off".
+    static void ApplyLevelAndPumps(CBusDevice& device);
 };
