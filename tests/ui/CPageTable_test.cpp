@@ -11,12 +11,10 @@ namespace {
 // Classes the table names that are not written yet. A class leaves this list with the
 // commit that registers it.
 const QStringList kNotYetBuilt = {
-    "CPropertyPageDigitalInput",
     "CPropertyPageDisplay",
     "CPropertyPageLightScenes",
     "CPropertyPageMaintenance",
     "CPropertyPageMemories",
-    "CPropertyPageOneToTenVInterface300",
     "CPropertyPageSpecialLamp",
     "CPropertyPageSystem",
     "CPropertyPageTempDepLightRed",
