@@ -40,6 +40,7 @@ void CControllerDefaults::Apply(CBusDevice& device)
     ApplyLightsAndTimers(device);
     ApplyLogicFunctions(device);
     ApplyLevelAndPumps(device);
+    ApplyInterfaces(device);
 }
 
 void CControllerDefaults::ApplyLevelAndPumps(CBusDevice& device)
@@ -163,4 +164,41 @@ void CControllerDefaults::ApplyLogicFunctions(CBusDevice& device)
         device.SetValue(913 + 3 * k, logic[k].function);
         device.SetValue(914 + 3 * k, logic[k].time);
     }
+}
+
+void CControllerDefaults::ApplyInterfaces(CBusDevice& device)
+{
+    // Only a device that still holds the list's plain copies: every interface following its
+    // illumination channel over the full range, every digital input unused.
+    const ModelInfo* model = ModelInfo::Find(device.ProductCode());
+    if (!model)
+        return;
+    const int count = model->interfaces110 < 10 ? model->interfaces110 : 10;
+    const auto first = [](int k) { return k < 8 ? 660 + 3 * k : 854 + 3 * (k - 8); };
+    bool plain = true;
+    for (int k = 0; k < count && plain; ++k)
+        plain = device.Value(first(k)) == 1000 && device.Value(first(k) + 1) == 10000;
+    if (plain) {
+        struct Interface { int lower, upper, source; };
+        // Source byte: code in bits 0-4, index in bits 5-7 (0 light, 1 pump, 2 sensor input,
+        // 3 variable light, 31 single function).
+        static const Interface interfaces[10] = {
+            {1000, 10000, 0x00}, {0, 10000, 0x20}, {2000, 8500, 0x01}, {1500, 9000, 0x21},
+            {1000, 10000, 0x03}, {500, 9500, 0x02}, {0, 6000, 0x40}, {3000, 10000, 0x23},
+            {1000, 10000, 31}, {0, 10000, 0x60},
+        };
+        for (int k = 0; k < count; ++k) {
+            device.SetValue(first(k), interfaces[k].lower);
+            device.SetValue(first(k) + 1, interfaces[k].upper);
+            device.SetValue(first(k) + 2, interfaces[k].source);
+        }
+    }
+    if (!device.Has(723))
+        return;
+    for (int i = 0; i < 4; ++i)
+        if (device.Value(723 + i) != 0)
+            return;
+    static const int functions[4] = {18, 50, 0, 2};  // maintenance, thunderstorm, unused, level
+    for (int i = 0; i < 4; ++i)
+        device.SetValue(723 + i, functions[i]);
 }

@@ -20,4 +20,7 @@ public:
     // Level channels in a working mode and the two pump groups in different modes, so the
     // level and pump pages show more than the factory's "off".
     static void ApplyLevelAndPumps(CBusDevice& device);
+    // Varied 1-10 V sources and ranges, and digital-input functions, where the list gave the
+    // plain copies.
+    static void ApplyInterfaces(CBusDevice& device);
 };

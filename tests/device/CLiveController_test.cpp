@@ -210,6 +210,32 @@ private Q_SLOTS:
         QCOMPARE(rig.Read(1081), 100);
     }
 
+    void digitalInputsChangeAndDeviceCommandsAreOneShot()
+    {
+        Rig rig;
+        QCOMPARE(rig.Write(1091, 1), uint16_t(CSWMBus::NotAcknowledged));
+        QSet<int64_t> seen;
+        for (int s = 0; s < 120; ++s) {
+            const int64_t v = rig.Read(1091);
+            QVERIFY(v >= 0 && v <= 15);
+            seen.insert(v);
+            rig.Advance(1000);
+        }
+        QVERIFY(seen.size() > 3);
+        for (int v : {75, 100, 225})
+            QCOMPARE(rig.Write(1052, v), uint16_t(0));
+        QCOMPARE(rig.Write(1052, 110), uint16_t(CSWMBus::NotAcknowledged));
+        QCOMPARE(rig.Write(1065, 3), uint16_t(0));
+        QCOMPARE(rig.Write(1065, 5), uint16_t(CSWMBus::NotAcknowledged));
+        QCOMPARE(rig.Read(1052), 0);
+        QCOMPARE(rig.Read(1065), 0);
+        // The heater command is newer than firmware 4.01.
+        CDeviceModel::Options o;
+        o.firmware = 401;
+        Rig older(o);
+        QCOMPARE(older.Write(1065, 3), uint16_t(CSWMBus::NotAcknowledged));
+    }
+
     void olderFirmwareKeepsOneLevelWord()
     {
         CDeviceModel::Options o;
