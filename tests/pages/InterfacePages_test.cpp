@@ -379,6 +379,33 @@ private Q_SLOTS:
         QVERIFY(rig.ui.MessageIds().isEmpty() || !rig.ui.MessageIds().contains(273));
     }
 
+    void screenshots() {
+        // For looking at the dialogs: KORVALIS_SCREENSHOT_DIR=/tmp/shots
+        const QString shots = qEnvironmentVariable("KORVALIS_SCREENSHOT_DIR");
+        if (shots.isEmpty()) return;
+        for (int language : {CLanguage::English, CLanguage::German}) {
+            const QString suffix = language == CLanguage::English ? "en" : "de";
+            CSheetRig rig(At(408), language);
+            SeedInterfaces(rig.model.Controller(), 10, {{1, 0x61}, {2, 0x42}});
+            QVERIFY(rig.Connect());
+            rig.sheet->show();
+            auto* v = rig.Activate<V>();
+            CDigitalInputPara input{50, QStringLiteral("Door")};
+            CEditDigitalInput di(input, 1, rig.sheet.get());
+            CEditOneToTenVInt ov(rig.sheet.get(), v->Interface(2), 2);
+            CProgLED led(rig.sheet.get());
+            CProgPTC ptc(rig.sheet.get());
+            const std::pair<QDialog*, const char*> dialogs[] = {
+                {&di, "digital-input"}, {&ov, "one-to-ten"}, {&led, "prog-led"}, {&ptc, "prog-ptc"}};
+            for (const auto& [dialog, name] : dialogs) {
+                dialog->show();
+                CSheetRig::Settle();
+                QVERIFY(dialog->grab().save(shots + QStringLiteral("/%1-%2.png").arg(QLatin1String(name), suffix)));
+                dialog->hide();
+            }
+        }
+    }
+
 private:
     QTemporaryDir m_dir;
 };

@@ -22,11 +22,13 @@ CProgCommandDialog::CProgCommandDialog(const Command& command, QWidget* parent)
         texts << Tr(command.firstEntryId + k);
     }
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(Tr(command.promptId), this));
     QButtonGroup* group = BindRadio(ids, m_choice, texts);
     for (QAbstractButton* b : group->buttons()) layout->addWidget(b);
     layout->addSpacing(8);
     QDialogButtonBox* buttons = AddOkCancel(layout);
     m_ok = buttons->findChild<QPushButton*>(QStringLiteral("1"));
+    setMinimumWidth(280);
     UpdateControlStates();
 }
 

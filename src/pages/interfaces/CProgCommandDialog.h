@@ -22,6 +22,7 @@ public:
     struct Command {
         int templateId;
         int titleId;       // the window title
+        int promptId;      // the line above the entries
         int firstEntryId;  // entry k is string firstEntryId + k
         int confirmId;     // the question before the command goes out
         int parameter;

@@ -4,5 +4,5 @@
 #include "lang/CLanguage.h"
 
 CProgPTC::CProgPTC(QWidget* parent)
-    : CProgCommandDialog({23179, StringId(47901), StringId(47902), StringId(370), kParameter, {2, 3, 4}},
+    : CProgCommandDialog({23179, StringId(47901), StringId(47905), StringId(47902), StringId(370), kParameter, {2, 3, 4}},
                          parent) {}

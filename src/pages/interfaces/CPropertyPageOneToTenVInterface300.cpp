@@ -51,7 +51,8 @@ void CPropertyPageOneToTenVInterface300::CreateControls() {
     static const int captions[5] = {StringId(250), StringId(243), StringId(251), StringId(252), StringId(291)};
     QStringList headers;
     for (int id : captions) headers << Tr(id);
-    m_list = new CRecordList(IdList, headers, {70, 130, 60, 60, 130}, this);
+    // The source column wider than the template: sensor sources carry a title and a word.
+    m_list = new CRecordList(IdList, headers, {70, 220, 60, 60, 130}, this);
     m_list->SetRowCount(Count());
     for (int k = 0; k < Count(); ++k) m_list->SetText(k, 0, QStringLiteral("L%1").arg(k + 1));
     auto* edit = Button(IdEdit, 45301, this);
