@@ -19,6 +19,7 @@
 #include "app/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CEditSPF.h"
+#include "pages/outputs/CProgPowerbarWizard.h"
 #include "params/CDescriptionFile.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CUpdate.h"
@@ -117,6 +118,7 @@ void CPropertyPageSwitchplugFunctions300::CreateControls() {
     layout->addLayout(options);
 
     connect(m_edit, &QPushButton::clicked, this, [this] { EditSocket(); });
+    connect(m_wizard, &QPushButton::clicked, this, [this] { RunWizard(); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { EditSocket(); });
     connect(m_list, &QTreeWidget::itemClicked, this, &CPropertyPageSwitchplugFunctions300::OnItemClicked);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { RefreshControlStates(); });
@@ -280,6 +282,18 @@ bool CPropertyPageSwitchplugFunctions300::AcceptEdit(int key) {
 
 void CPropertyPageSwitchplugFunctions300::UpdateControlStates() {
     if (m_edit) m_edit->setEnabled(m_list && m_list->currentItem() && !m_testMode);
-    // The power-strip wizard is not part of this program yet.
-    if (m_wizard) m_wizard->setEnabled(false);
+    // The wizard programs the strip the option announces, as the controller has it: not
+    // while the option waits to be sent.
+    if (m_wizard) {
+        const CPageField* option = FieldOf(kOption);
+        m_wizard->setEnabled(option && option->Value() != 0 && !IsChanged(kOption));
+    }
+}
+
+void CPropertyPageSwitchplugFunctions300::RunWizard() {
+    if (!m_wizard || !m_wizard->isEnabled()) return;
+    CTimerStop stop;
+    QPointer<CProgPowerbarWizard> wizard = new CProgPowerbarWizard(this, PageHelpTopic());
+    wizard->exec();
+    delete wizard;
 }

@@ -54,6 +54,7 @@ private:
     void FillList();
     void ShowStates();
     void EditSocket();
+    void RunWizard();
     void OnItemClicked(QTreeWidgetItem* item, int column);
     int SocketCount() const;
 

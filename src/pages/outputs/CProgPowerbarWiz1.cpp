@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pages/outputs/CProgPowerbarWiz1.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "lang/CLanguage.h"
+
+CProgPowerbarWiz1::CProgPowerbarWiz1(QWidget* parent) : QWizardPage(parent) {
+    setObjectName(QStringLiteral("237"));
+    auto* layout = new QVBoxLayout(this);
+    auto* intro = new QLabel(Tr(36240), this);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+    layout->addSpacing(8);
+    m_kind = new QButtonGroup(this);
+    m_kind->setObjectName(QString::number(IdKind));
+    const int texts[] = {StringId(36241), StringId(36242), StringId(36243)};
+    for (int k = 0; k < 3; ++k) {
+        auto* radio = new QRadioButton(Tr(texts[k]), this);
+        m_kind->addButton(radio, k);
+        layout->addWidget(radio);
+    }
+    m_kind->button(SixSockets)->setChecked(true);
+    layout->addStretch(1);
+    connect(m_kind, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on) Q_EMIT choiceChanged(id);
+    });
+}
+
+int CProgPowerbarWiz1::Choice() const {
+    return m_kind->checkedId() < 0 ? SixSockets : m_kind->checkedId();
+}
