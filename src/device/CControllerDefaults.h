@@ -17,4 +17,7 @@ public:
     static int Setpoint(int type);
     // Varied logic functions where the list gave every copy the same (untouched) values.
     static void ApplyLogicFunctions(CBusDevice& device);
+    // Socket functions where the device holds none: lamps, timers, control directions,
+    // a logic output and single functions.
+    static void ApplySockets(CBusDevice& device);
 };
