@@ -2,19 +2,14 @@
 #include "pages/outputs/CProgPowerbarWiz1.h"
 
 #include <QButtonGroup>
-#include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "lang/CLanguage.h"
+#include "pages/outputs/CProgPowerbarWizard.h"
 
 CProgPowerbarWiz1::CProgPowerbarWiz1(QWidget* parent) : QWizardPage(parent) {
-    setObjectName(QStringLiteral("237"));
-    auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(Tr(36240), this);
-    intro->setWordWrap(true);
-    layout->addWidget(intro);
-    layout->addSpacing(8);
+    QVBoxLayout* layout = CProgPowerbarWizard::PageLayout(this, 237, StringId(36240));
     m_kind = new QButtonGroup(this);
     m_kind->setObjectName(QString::number(IdKind));
     const int texts[] = {StringId(36241), StringId(36242), StringId(36243)};

@@ -3,24 +3,19 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "lang/CLanguage.h"
+#include "pages/outputs/CProgPowerbarWizard.h"
 #include "ui/page/CEditSpin.h"
 
 CProgPowerbarWiz2::CProgPowerbarWiz2(QWidget* parent) : CProgPowerbarWiz2(23164, 5, StringId(36244), parent) {}
 
 CProgPowerbarWiz2::CProgPowerbarWiz2(int templateId, int followers, int introText, QWidget* parent)
     : QWizardPage(parent) {
-    setObjectName(QString::number(templateId));
-    auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(Tr(introText), this);
-    intro->setWordWrap(true);
-    layout->addWidget(intro);
-    layout->addSpacing(8);
+    QVBoxLayout* layout = CProgPowerbarWizard::PageLayout(this, templateId, introText);
 
     m_first = new CEditSpin(IdFirst, 1, kLowest, kHighest, this);
     m_first->setValue(kLowest);

@@ -7,14 +7,10 @@
 #include <QVBoxLayout>
 
 #include "lang/CLanguage.h"
+#include "pages/outputs/CProgPowerbarWizard.h"
 
 CProgPowerbarWiz4::CProgPowerbarWiz4(QWidget* parent) : QWizardPage(parent) {
-    setObjectName(QStringLiteral("23166"));
-    auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(Tr(36249), this);
-    intro->setWordWrap(true);
-    layout->addWidget(intro);
-    layout->addSpacing(12);
+    QVBoxLayout* layout = CProgPowerbarWizard::PageLayout(this, 23166, StringId(36249));
     m_program = new QPushButton(Tr(36250), this);
     m_program->setObjectName(QString::number(IdProgram));
     m_program->setAutoDefault(false);

@@ -3,18 +3,13 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include "lang/CLanguage.h"
+#include "pages/outputs/CProgPowerbarWizard.h"
 
 CProgPowerbarWiz5::CProgPowerbarWiz5(QWidget* parent) : QWizardPage(parent) {
-    setObjectName(QStringLiteral("23167"));
-    auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(Tr(36248), this);
-    intro->setWordWrap(true);
-    layout->addWidget(intro);
-    layout->addSpacing(8);
+    QVBoxLayout* layout = CProgPowerbarWizard::PageLayout(this, 23167, StringId(36248));
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(24);
     for (int i = 0; i < kBoxes; ++i) {

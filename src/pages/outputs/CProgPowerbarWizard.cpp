@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/outputs/CProgPowerbarWizard.h"
 
+#include <QLabel>
+#include <QVBoxLayout>
+
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CProgPowerbarWiz1.h"
@@ -61,6 +64,16 @@ QList<int> CProgPowerbarWizard::Sequence() const {
                        : m_kind->Choice() == CProgPowerbarWiz1::SelectedSockets ? PageSelected
                                                                                 : PageSix;
     return {PageKind, middle, PageProgram};
+}
+
+QVBoxLayout* CProgPowerbarWizard::PageLayout(QWizardPage* page, int templateId, int introText) {
+    page->setObjectName(QString::number(templateId));
+    auto* layout = new QVBoxLayout(page);
+    auto* intro = new QLabel(Tr(introText), page);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+    layout->addSpacing(8);
+    return layout;
 }
 
 bool CProgPowerbarWizard::IsProgrammed() const { return m_program->IsProgrammed(); }

@@ -7,6 +7,9 @@
 #include <QWizard>
 #include <cstdint>
 
+class QVBoxLayout;
+class QWizardPage;
+
 class CProgPowerbarWiz1;
 class CProgPowerbarWiz2;
 class CProgPowerbarWiz3;
@@ -27,6 +30,8 @@ public:
     // The pages the current choice leads through, from page 1 to the program page.
     QList<int> Sequence() const;
     bool IsProgrammed() const;
+    // A page's layout with its template number and its explanation at the top.
+    static QVBoxLayout* PageLayout(QWizardPage* page, int templateId, int introText);
 
 private:
     void Program();
