@@ -46,7 +46,7 @@ void CPropertyPageProgLogic::CreateControls() {
     const QString input = Tr(437);
     m_list = new CRecordList(IdList, {Tr(436), Tr(243), CPageTable::NumberedCaption(input, 1),
                                       CPageTable::NumberedCaption(input, 2), Tr(138), Tr(291)},
-                             {70, 120, 180, 180, 80, 130}, this);
+                             {70, 160, 180, 180, 80, 130}, this);
     auto* edit = new QPushButton(Tr(36204), this);
     edit->setObjectName(QString::number(IdEdit));
     m_list->SetEditButton(edit);
