@@ -6,6 +6,7 @@
 #include "device/CBusDevice.h"
 #include "device/CLiveValuesBehaviour.h"
 
+#include <algorithm>
 #include <vector>
 
 int CControllerDefaults::Setpoint(int type)
@@ -41,6 +42,7 @@ void CControllerDefaults::Apply(CBusDevice& device)
     ApplyLogicFunctions(device);
     ApplyLevelAndPumps(device);
     ApplyInterfaces(device);
+    ApplySockets(device);
 }
 
 void CControllerDefaults::ApplyLevelAndPumps(CBusDevice& device)
@@ -71,6 +73,33 @@ void CControllerDefaults::ApplyLevelAndPumps(CBusDevice& device)
         device.SetValue(876, 3);
         device.SetValue(877, 2 * 60);
         device.SetValue(878, 5 * 60);
+    }
+}
+
+void CControllerDefaults::ApplySockets(CBusDevice& device)
+{
+    // As the shipped lists have them: the first lamps, the first timers, a heater, a cooler
+    // and the alarm of the first warm input, a logic output and a few single functions.
+    const ModelInfo* model = ModelInfo::Find(device.ProductCode());
+    if (!model)
+        return;
+    std::vector<int> words;
+    for (int k = 0; k < std::min<int>(model->illuminationChannels, 4); ++k)
+        words.push_back(k << 5);
+    for (int k = 0; k < std::min<int>(model->timers, 4); ++k)
+        words.push_back(1 | k << 5);
+    for (int i = 0; i < 4; ++i) {
+        const int64_t type = device.Value(CLiveValuesBehaviour::TypeParameter(i)) & 0xFF;
+        if (type == SensorTypeInfo::Temperature || type == SensorTypeInfo::AirTemperature) {
+            words.insert(words.end(), {2 | i << 5, 3 | i << 5, 5 | i << 5});
+            break;
+        }
+    }
+    words.insert(words.end(), {9, 29, 28, 31});
+    for (int k = 0; k < 24; ++k) {
+        const int number = k < 16 ? 684 + k : 820 + k - 16;
+        if (!device.Has(number))
+            device.SetValue(number, k < int(words.size()) ? words[size_t(k)] : 30);
     }
 }
 

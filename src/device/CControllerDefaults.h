@@ -23,4 +23,7 @@ public:
     // Varied 1-10 V sources and ranges, and digital-input functions, where the list gave the
     // plain copies.
     static void ApplyInterfaces(CBusDevice& device);
+    // Socket functions where the device holds none: lamps, timers, control directions,
+    // a logic output and single functions.
+    static void ApplySockets(CBusDevice& device);
 };
