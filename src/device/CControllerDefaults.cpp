@@ -6,6 +6,7 @@
 #include "device/CBusDevice.h"
 #include "device/CLiveValuesBehaviour.h"
 
+#include <algorithm>
 #include <vector>
 
 int CControllerDefaults::Setpoint(int type)
@@ -40,6 +41,67 @@ void CControllerDefaults::Apply(CBusDevice& device)
     ApplyLightsAndTimers(device);
     ApplyLogicFunctions(device);
     ApplyLightEffects(device);
+    ApplyLevelAndPumps(device);
+    ApplyInterfaces(device);
+    ApplySockets(device);
+}
+
+void CControllerDefaults::ApplyLevelAndPumps(CBusDevice& device)
+{
+    const ModelInfo* model = ModelInfo::Find(device.ProductCode());
+    if (!model)
+        return;
+    const int channels = model->levelChannels;
+    if (channels > 0 && device.Value(0) >= 408) {
+        // Flags: mode in bits 0..2, count - 1 in bits 4..6.
+        const int flags[3] = {1 | (2 << 4), 4, 1 | (1 << 4) | 8};
+        const int delays[3] = {30, 10, 60};
+        const int times[3] = {10 * 60, 45 * 60, 2 * 3600};
+        for (int c = 0; c < channels && c < 3; ++c) {
+            device.SetValue(760 + 3 * c, flags[c]);
+            device.SetValue(761 + 3 * c, delays[c]);
+            device.SetValue(762 + 3 * c, times[c]);
+        }
+    } else if (channels > 0) {
+        device.SetValue(760, channels > 2 ? 0x141 : 0x41);  // one mode nibble per channel
+        device.SetValue(761, 30);
+        device.SetValue(762, 10);
+        device.SetValue(763, 10 * 60);
+        device.SetValue(764, 45 * 60);
+    }
+    if (device.Has(866) && device.Has(876)) {
+        device.SetValue(866, 1);
+        device.SetValue(876, 3);
+        device.SetValue(877, 2 * 60);
+        device.SetValue(878, 5 * 60);
+    }
+}
+
+void CControllerDefaults::ApplySockets(CBusDevice& device)
+{
+    // As the shipped lists have them: the first lamps, the first timers, a heater, a cooler
+    // and the alarm of the first warm input, a logic output and a few single functions.
+    const ModelInfo* model = ModelInfo::Find(device.ProductCode());
+    if (!model)
+        return;
+    std::vector<int> words;
+    for (int k = 0; k < std::min<int>(model->illuminationChannels, 4); ++k)
+        words.push_back(k << 5);
+    for (int k = 0; k < std::min<int>(model->timers, 4); ++k)
+        words.push_back(1 | k << 5);
+    for (int i = 0; i < 4; ++i) {
+        const int64_t type = device.Value(CLiveValuesBehaviour::TypeParameter(i)) & 0xFF;
+        if (type == SensorTypeInfo::Temperature || type == SensorTypeInfo::AirTemperature) {
+            words.insert(words.end(), {2 | i << 5, 3 | i << 5, 5 | i << 5});
+            break;
+        }
+    }
+    words.insert(words.end(), {9, 29, 28, 31});
+    for (int k = 0; k < 24; ++k) {
+        const int number = k < 16 ? 684 + k : 820 + k - 16;
+        if (!device.Has(number))
+            device.SetValue(number, k < int(words.size()) ? words[size_t(k)] : 30);
+    }
 }
 
 void CControllerDefaults::ApplyLightsAndTimers(CBusDevice& device)
@@ -171,4 +233,41 @@ void CControllerDefaults::ApplyLightEffects(CBusDevice& device)
         device.SetValue(437, 1);
         device.SetValue(438, 0);
     }
+}
+
+void CControllerDefaults::ApplyInterfaces(CBusDevice& device)
+{
+    // Only a device that still holds the list's plain copies: every interface following its
+    // illumination channel over the full range, every digital input unused.
+    const ModelInfo* model = ModelInfo::Find(device.ProductCode());
+    if (!model)
+        return;
+    const int count = model->interfaces110 < 10 ? model->interfaces110 : 10;
+    const auto first = [](int k) { return k < 8 ? 660 + 3 * k : 854 + 3 * (k - 8); };
+    bool plain = true;
+    for (int k = 0; k < count && plain; ++k)
+        plain = device.Value(first(k)) == 1000 && device.Value(first(k) + 1) == 10000;
+    if (plain) {
+        struct Interface { int lower, upper, source; };
+        // Source byte: code in bits 0-4, index in bits 5-7 (0 light, 1 pump, 2 sensor input,
+        // 3 variable light, 31 single function).
+        static const Interface interfaces[10] = {
+            {1000, 10000, 0x00}, {0, 10000, 0x20}, {2000, 8500, 0x01}, {1500, 9000, 0x21},
+            {1000, 10000, 0x03}, {500, 9500, 0x02}, {0, 6000, 0x40}, {3000, 10000, 0x23},
+            {1000, 10000, 31}, {0, 10000, 0x60},
+        };
+        for (int k = 0; k < count; ++k) {
+            device.SetValue(first(k), interfaces[k].lower);
+            device.SetValue(first(k) + 1, interfaces[k].upper);
+            device.SetValue(first(k) + 2, interfaces[k].source);
+        }
+    }
+    if (!device.Has(723))
+        return;
+    for (int i = 0; i < 4; ++i)
+        if (device.Value(723 + i) != 0)
+            return;
+    static const int functions[4] = {18, 50, 0, 2};  // maintenance, thunderstorm, unused, level
+    for (int i = 0; i < 4; ++i)
+        device.SetValue(723 + i, functions[i]);
 }

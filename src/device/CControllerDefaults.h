@@ -20,4 +20,13 @@ public:
     // Light effects to look at where the list left them at their factory values: two daily
     // thunderstorms at the weekend, a light reduction on two channels, the special lamp on.
     static void ApplyLightEffects(CBusDevice& device);
+    // Level channels in a working mode and the two pump groups in different modes, so the
+    // level and pump pages show more than the factory's "off".
+    static void ApplyLevelAndPumps(CBusDevice& device);
+    // Varied 1-10 V sources and ranges, and digital-input functions, where the list gave the
+    // plain copies.
+    static void ApplyInterfaces(CBusDevice& device);
+    // Socket functions where the device holds none: lamps, timers, control directions,
+    // a logic output and single functions.
+    static void ApplySockets(CBusDevice& device);
 };

@@ -4,6 +4,8 @@
 #include "device/CBusDevice.h"
 #include "device/CClockBehaviour.h"
 #include "device/CDeviceModel.h"
+#include "device/CDeviceProgrammingBehaviour.h"
+#include "device/CDigitalInputsBehaviour.h"
 #include "device/CFrontPanelBehaviour.h"
 #include "device/CIlluminationLevelsBehaviour.h"
 #include "device/CLightSceneBehaviour.h"
@@ -43,6 +45,8 @@ CLiveController::CLiveController(CDeviceModel& model, const Settings& settings) 
     Add(std::move(levels));
     Add(std::make_unique<CLightSceneBehaviour>(*m_levels));
     Add(std::make_unique<CPumpOutputsBehaviour>(m_clock));
+    Add(std::make_unique<CDigitalInputsBehaviour>(m_clock, settings.seed));
+    Add(std::make_unique<CDeviceProgrammingBehaviour>());
     Add(std::move(states));
     Add(std::move(panel));
     Add(std::move(restart));

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/CLiveStatesBehaviour.h"
 
+#include <algorithm>
 #include <random>
 
 #include "app/ModelInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"
+#include "device/CIlluminationLevelsBehaviour.h"
+#include "device/CLiveValuesBehaviour.h"
 #include "device/COperatingModeBehaviour.h"
+#include "device/CPumpOutputsBehaviour.h"
 
 CLiveStatesBehaviour::CLiveStatesBehaviour(CDeviceClock& clock, uint32_t seed, const COperatingModeBehaviour* modes)
     : m_clock(clock), m_modes(modes)
@@ -27,7 +31,7 @@ bool CLiveStatesBehaviour::IsVolatile(int number) const
            (number >= kLevelParameter && number <= kLevelParameter + 2);
 }
 
-uint32_t CLiveStatesBehaviour::SocketMask(const CBusDevice& device) const
+uint32_t CLiveStatesBehaviour::SocketMask(CBusDevice& device) const
 {
     const int64_t mode = device.Value(COperatingModeBehaviour::kModeParameter);
     if (mode == COperatingModeBehaviour::SocketTest)
@@ -35,22 +39,118 @@ uint32_t CLiveStatesBehaviour::SocketMask(const CBusDevice& device) const
     return NormalMask(device);
 }
 
-uint32_t CLiveStatesBehaviour::NormalMask(const CBusDevice& device) const
+bool CLiveStatesBehaviour::TimerOn(const CBusDevice& d, int timer) const
+{
+    // Stored values are whatever the PC wrote: counts, minutes and lengths are bounded.
+    const int base = 500 + 20 * timer;
+    const int64_t flags = d.Value(base);
+    const int64_t day = m_clock.DayNumber();
+    if ((flags & 3) == 1) {
+        // Weekday mask, bit 0 Monday; day 0 (1 January 2000) was a Saturday.
+        if (!((d.Value(base + 3) >> ((day + 5) % 7)) & 1))
+            return false;
+    } else if ((flags & 3) == 2) {
+        const int64_t length = d.Value(base + 3);
+        if (length < 1 || length > 200)
+            return false;
+        if (((day - d.Value(base + 2)) % length + length) % length != 0)
+            return false;
+    } else {
+        return false;
+    }
+    const int type = (flags & 0x20) ? 2 : (flags & 0x80) ? 1 : 0;
+    const int points = static_cast<int>(std::clamp<int64_t>(d.Value(base + 1), 0, 8));
+    const int64_t msOfDay = ((m_clock.WallMs() % CDeviceClock::kMsPerDay) + CDeviceClock::kMsPerDay) % CDeviceClock::kMsPerDay;
+    const int64_t minute = msOfDay / CDeviceClock::kMsPerMinute;
+    int instants = 0;
+    for (int i = 0; i < points; ++i) {
+        const int64_t start = std::clamp<int64_t>(d.Value(base + 4 + 2 * i), 0, 1439);
+        const int64_t second = d.Value(base + 5 + 2 * i);
+        if (type == 0) {
+            const int64_t end = std::clamp<int64_t>(second, 0, 1439);
+            const bool on = end > start ? minute >= start && minute < end : minute >= start || minute < end;
+            if (on)
+                return true;
+        } else if (type == 1) {
+            const int64_t from = start * CDeviceClock::kMsPerMinute;
+            if (msOfDay >= from && msOfDay < from + std::clamp<int64_t>(second, 1, 300) * 1000)
+                return true;
+        } else if (minute >= start) {
+            ++instants;
+        }
+    }
+    // Switching instants toggle the socket: on after an odd number of them today.
+    return type == 2 && instants % 2 == 1;
+}
+
+std::optional<bool> CLiveStatesBehaviour::FunctionState(CBusDevice& d, int word) const
+{
+    const int code = word & 0x1F;
+    const int index = (word >> 5) & 7;
+    const ModelInfo* model = ModelInfo::Find(d.ProductCode());
+    const auto live = [&d](int number) {
+        d.Refresh(number);
+        return d.Value(number);
+    };
+    switch (code) {
+    case 0:  // illumination channel: on while it gives light
+        return model && index < model->illuminationChannels &&
+               live(CIlluminationLevelsBehaviour::LevelParameter(index)) > 0;
+    case 1:  // timer: on while one of its periods runs
+        return model && index < model->timers && TimerOn(d, index);
+    case 2:   // first and second control directions, their second stages: by the value
+    case 3:   // against the setpoint, the stages half a swing further out
+    case 4:
+    case 11: {
+        const int type = static_cast<int>(d.Value(CLiveValuesBehaviour::TypeParameter(index)) & 0xFF);
+        if (type == 0)
+            return false;
+        const int64_t value = live(CLiveValuesBehaviour::ValueParameter(index));
+        const int64_t setpoint = d.Value(CLiveValuesBehaviour::SetpointParameter(index));
+        const int64_t stage = CLiveValuesBehaviour::Amplitude(type) / 2;
+        return code == 2 ? value < setpoint : code == 3 ? value > setpoint
+             : code == 4 ? value < setpoint - stage : value > setpoint + stage;
+    }
+    case 5:  // alarm of an input
+        return (Alarm() & SensorAlarm) != 0;
+    case 7:  // current pump: on while it runs
+        return index < CPumpOutputsBehaviour::kPumps && live(CPumpOutputsBehaviour::kFirstOutput + index) > 0;
+    case 24:  // maintenance
+        return d.Value(COperatingModeBehaviour::kModeParameter) == COperatingModeBehaviour::Maintenance;
+    case 25:  // thunderstorm
+        return m_modes && m_modes->ThunderstormActive();
+    case 27:  // always on
+    case 29:  // filter
+        return true;
+    case 31:  // alarm output
+        return Alarm() != 0;
+    case 26:  // night lamp, feed pause, not used: off
+    case 28:
+    case 30:
+        return false;
+    default:  // level, dosing, logic, variable light, digital input: now and then
+        return std::nullopt;
+    }
+}
+
+uint32_t CLiveStatesBehaviour::NormalMask(CBusDevice& device) const
 {
     const int64_t mode = device.Value(COperatingModeBehaviour::kModeParameter);
     const int64_t now = m_clock.ElapsedMs();
     uint32_t mask = 0;
     for (int k = 0; k < m_sockets; ++k) {
-        // Single functions: "always on" (27) is on, the unused and the event-driven ones
-        // (maintenance, thunderstorm, alarm ...) are off; all others switch now and then.
-        const int code = static_cast<int>(device.Value(k < 16 ? 684 + k : 820 + k - 16) & 0x1F);
-        if (code >= 24) {
-            if (code == 27)
-                mask |= 1u << k;
-            continue;
+        const int word = static_cast<int>(device.Value(k < 16 ? 684 + k : 820 + k - 16) & 0xFFFF);
+        bool on = false;
+        if (const std::optional<bool> state = FunctionState(device, word)) {
+            on = *state;
+        } else {
+            const int64_t inCycle = (now + m_phaseMs[k]) % m_periodMs[k];
+            on = inCycle * 100 < m_periodMs[k] * m_dutyPercent[k];
         }
-        const int64_t inCycle = (now + m_phaseMs[k]) % m_periodMs[k];
-        if (inCycle * 100 < m_periodMs[k] * m_dutyPercent[k])
+        // The marker inverts what the function gives.
+        if (word & 0x8000)
+            on = !on;
+        if (on)
             mask |= 1u << k;
     }
     if (mode == COperatingModeBehaviour::Maintenance) {

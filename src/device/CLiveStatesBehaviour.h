@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// States that change now and then by themselves: the switched sockets (1188, bit k = socket
-// k+1 on), the level inputs (1070 on), and the alarm (1090, non-zero while active).
+// States that change by themselves: the switched sockets (1188, bit k = socket k+1 on), the
+// level inputs (1070 on), and the alarm (1090, non-zero while active). A socket follows its
+// function word: an illumination channel while it gives light, a timer by its switching
+// points, a control direction by its input's value against the setpoint, an alarm, a pump,
+// the fixed single functions; the marker inverts. The rest switch now and then.
 // Socket test mode (1101 = 5) lets the PC switch the sockets; maintenance mode (1101 = 4)
 // puts the included sockets into their maintenance states (800..803). A level alarm stays
 // until the PC clears it by writing 1070 = 0.
@@ -14,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "device/CDeviceBehaviour.h"
 
@@ -41,13 +45,17 @@ public:
     static constexpr int64_t kSensorAlarmOffsetMs = 30 * 60 * 1000;
     static constexpr int64_t kSensorAlarmLengthMs = 2 * 60 * 1000;
 
-    uint32_t SocketMask(const CBusDevice& device) const;
+    // The sockets now: in test mode as the PC set them, else as their functions give.
+    uint32_t SocketMask(CBusDevice& device) const;
     bool LevelAlarmLatched() const;
     int Alarm() const;
 
 private:
     void Update(CBusDevice& device);
-    uint32_t NormalMask(const CBusDevice& device) const;
+    uint32_t NormalMask(CBusDevice& device) const;
+    // What a function word switches to now; nothing for functions that switch now and then.
+    std::optional<bool> FunctionState(CBusDevice& device, int word) const;
+    bool TimerOn(const CBusDevice& device, int timer) const;
 
     CDeviceClock& m_clock;
     const COperatingModeBehaviour* m_modes;

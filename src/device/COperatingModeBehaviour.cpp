@@ -56,6 +56,12 @@ void COperatingModeBehaviour::Attach(CBusDevice& device)
             return CBusDevice::kRefusalValue;
         if ((n == kFlashParameter && (v < 0 || v > 9)) || (n == kLampCommandParameter && v != 0))
             return CBusDevice::kRefusalValue;
+        // The power-strip commands, passed on to the strip: its first socket number, or
+        // the mask of its six sockets.
+        if (n == kPowerStripFirstSocket && (v < 1 || v > 19))
+            return CBusDevice::kRefusalValue;
+        if (n == kPowerStripMask && (v < 0 || v > 0x3F))
+            return CBusDevice::kRefusalValue;
         return 0;
     });
     device.AddAfterWrite([this](CBusDevice& d, int n) {

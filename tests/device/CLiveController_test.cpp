@@ -130,17 +130,49 @@ private Q_SLOTS:
         QCOMPARE(rig.Read(1002), 5);
     }
 
-    void socketsChangeAndFollowTheTestMode()
+    void socketsFollowTheirFunctions_data()
+    {
+        QTest::addColumn<int>("day");  // day 0, 1 January 2000, was a Saturday
+        QTest::addColumn<int>("second");
+        QTest::addColumn<int>("mask");
+        // Model D's default sockets: S1-S4 lamps 1-4, S5-S8 timers 1-4, S9/S10 heating and
+        // cooling of input 2, S11 its alarm, S12 a logic output (left out: it switches now
+        // and then), S13 filter, S14 feed pause, S15 alarm output, the rest unused.
+        QTest::newRow("Monday 07:45, lamp 2 rising, weekday timers") << 2 << (7 * 60 + 45) * 60 << 0x1092;
+        QTest::newRow("Monday 12:30, daylight, after the switching instant") << 2 << (12 * 60 + 30) * 60 << 0x1043;
+        QTest::newRow("Saturday 07:45, weekday timers off") << 0 << (7 * 60 + 45) * 60 << 0x1002;
+        QTest::newRow("cycle day 06:00:30, in the pulse") << 1 << 6 * 3600 + 30 << 0x1020;
+        QTest::newRow("cycle day 06:01:30, pulse over") << 1 << 6 * 3600 + 90 << 0x1000;
+        QTest::newRow("not a cycle day 06:00:30") << 2 << 6 * 3600 + 30 << 0x1000;
+    }
+    void socketsFollowTheirFunctions()
+    {
+        QFETCH(int, day);
+        QFETCH(int, second);
+        QFETCH(int, mask);
+        Rig rig;
+        rig.live->Clock().SetWallMs(day * CDeviceClock::kMsPerDay + second * 1000LL);
+        const int64_t checked = 0xFFFFFF & ~(0x100 | 0x200 | 0x800);
+        QCOMPARE(rig.Read(1188) & checked, int64_t(mask));
+        // The marker inverts: an inverted feed pause is on.
+        QCOMPARE(rig.Write(684 + 13, 28 | 0x8000), uint16_t(0));
+        QCOMPARE(rig.Read(1188) & checked, int64_t(mask | 0x2000));
+    }
+
+    void socketsFollowTheTestModeAndTakePowerStripCommands()
     {
         Rig rig;
-        QSet<int64_t> seen;
         for (int step = 0; step < 60; ++step) {
             rig.Advance(kMinute);
             const int64_t mask = rig.Read(1188);
             QVERIFY(mask >= 0 && mask < (1 << 24));
-            seen.insert(mask);
+            QVERIFY2((mask & 0x300) != 0x300, "heating and cooling never at once");
         }
-        QVERIFY2(seen.size() > 10, "the sockets switch now and then");
+        // Power-strip commands within their ranges.
+        QCOMPARE(rig.Write(1054, 19), uint16_t(0));
+        QCOMPARE(rig.Write(1054, 20), uint16_t(CSWMBus::NotAcknowledged));
+        QCOMPARE(rig.Write(1055, 37), uint16_t(0));
+        QCOMPARE(rig.Write(1055, 64), uint16_t(CSWMBus::NotAcknowledged));
         // Outside test mode the sockets are not the PC's to switch.
         QCOMPARE(rig.Write(1188, 5), uint16_t(CSWMBus::NotAcknowledged));
         const int64_t before = rig.Read(1188);
@@ -208,6 +240,32 @@ private Q_SLOTS:
         QCOMPARE(rig.Write(892, 250), uint16_t(0));
         QCOMPARE(rig.Write(895, 10), uint16_t(0));
         QCOMPARE(rig.Read(1081), 100);
+    }
+
+    void digitalInputsChangeAndDeviceCommandsAreOneShot()
+    {
+        Rig rig;
+        QCOMPARE(rig.Write(1091, 1), uint16_t(CSWMBus::NotAcknowledged));
+        QSet<int64_t> seen;
+        for (int s = 0; s < 120; ++s) {
+            const int64_t v = rig.Read(1091);
+            QVERIFY(v >= 0 && v <= 15);
+            seen.insert(v);
+            rig.Advance(1000);
+        }
+        QVERIFY(seen.size() > 3);
+        for (int v : {75, 100, 225})
+            QCOMPARE(rig.Write(1052, v), uint16_t(0));
+        QCOMPARE(rig.Write(1052, 110), uint16_t(CSWMBus::NotAcknowledged));
+        QCOMPARE(rig.Write(1065, 3), uint16_t(0));
+        QCOMPARE(rig.Write(1065, 5), uint16_t(CSWMBus::NotAcknowledged));
+        QCOMPARE(rig.Read(1052), 0);
+        QCOMPARE(rig.Read(1065), 0);
+        // The heater command is newer than firmware 4.01.
+        CDeviceModel::Options o;
+        o.firmware = 401;
+        Rig older(o);
+        QCOMPARE(older.Write(1065, 3), uint16_t(CSWMBus::NotAcknowledged));
     }
 
     void olderFirmwareKeepsOneLevelWord()

@@ -2,10 +2,8 @@
 #include "pages/outputs/CPropertyPageProgLogic.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -15,6 +13,7 @@
 #include "params/CDescriptionFile.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CPageTable.h"
+#include "ui/page/CRecordList.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageProgLogic);
 
@@ -44,32 +43,23 @@ void CPropertyPageProgLogic::DeclareFields() {
 }
 
 void CPropertyPageProgLogic::CreateControls() {
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(QString::number(IdList));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     const QString input = Tr(437);
-    m_list->setHeaderLabels({Tr(436), Tr(243), CPageTable::NumberedCaption(input, 1),
-                             CPageTable::NumberedCaption(input, 2), Tr(138), Tr(291)});
-    const int widths[] = {70, 120, 180, 180, 80, 130};
-    for (int c = 0; c < 6; ++c) m_list->setColumnWidth(c, widths[c]);
-    m_list->header()->setStretchLastSection(true);
-    m_edit = new QPushButton(Tr(36204), this);
-    m_edit->setObjectName(QString::number(IdEdit));
+    m_list = new CRecordList(IdList, {Tr(436), Tr(243), CPageTable::NumberedCaption(input, 1),
+                                      CPageTable::NumberedCaption(input, 2), Tr(138), Tr(291)},
+                             {70, 160, 180, 180, 80, 130}, this);
+    auto* edit = new QPushButton(Tr(36204), this);
+    edit->setObjectName(QString::number(IdEdit));
+    m_list->SetEditButton(edit);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_edit);
+    buttons->addWidget(edit);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
 
-    connect(m_edit, &QPushButton::clicked, this, [this] { EditFunction(); });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { EditFunction(); });
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { RefreshControlStates(); });
+    connect(m_list, &CRecordList::editRequested, this, &CPropertyPageProgLogic::EditFunction);
 }
 
 bool CPropertyPageProgLogic::ReadValues() {
@@ -108,23 +98,15 @@ bool CPropertyPageProgLogic::WriteValues() {
 
 void CPropertyPageProgLogic::FillList() {
     if (!m_list) return;
-    const int selected = m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
-    m_list->clear();
+    m_list->SetRowCount(kFunctions);
     for (int k = 0; k < kFunctions; ++k) {
-        auto* item = new QTreeWidgetItem(m_list);
-        item->setText(0, QStringLiteral("G%1").arg(k + 1));
-        const QStringList texts = RowTexts(m_records[k]);
-        for (int c = 0; c < texts.size(); ++c) item->setText(c + 1, texts[c]);
-        item->setText(5, m_records[k].name);
-        item->setData(0, Qt::UserRole, k);
+        const QStringList texts = QStringList{QStringLiteral("G%1").arg(k + 1)} + RowTexts(m_records[k]);
+        for (int c = 0; c < texts.size(); ++c) m_list->SetText(k, c, texts[c]);
+        m_list->SetText(k, 5, m_records[k].name);
     }
-    if (selected >= 0) m_list->setCurrentItem(m_list->topLevelItem(selected));
 }
 
-void CPropertyPageProgLogic::EditFunction() {
-    QTreeWidgetItem* item = m_list ? m_list->currentItem() : nullptr;
-    if (!item) return;
-    const int k = item->data(0, Qt::UserRole).toInt();
+void CPropertyPageProgLogic::EditFunction(int k) {
     if (k < 0 || k >= kFunctions) return;
     QPointer<CPropertyPageProgLogic> self(this);
     QPointer<CEditProgLogic> dialog = new CEditProgLogic(this, m_records[k]);
@@ -137,9 +119,4 @@ void CPropertyPageProgLogic::EditFunction() {
     MarkModified(true);
     SetChanged(InputsParameter(k));
     FillList();
-    RefreshControlStates();
-}
-
-void CPropertyPageProgLogic::UpdateControlStates() {
-    if (m_edit) m_edit->setEnabled(m_list && m_list->currentItem());
 }

@@ -8,8 +8,7 @@
 #include "pages/outputs/CProgLogicPara.h"
 #include "ui/page/CMyPropertyPage.h"
 
-class QPushButton;
-class QTreeWidget;
+class CRecordList;
 
 class CPropertyPageProgLogic : public CMyPropertyPage {
     Q_OBJECT
@@ -31,13 +30,11 @@ protected:
     int WriteCount() const override { return 3 * kFunctions; }
     bool ReadValues() override;
     bool WriteValues() override;
-    void UpdateControlStates() override;
 
 private:
     void FillList();
-    void EditFunction();
+    void EditFunction(int k);
 
     std::array<CProgLogicPara, kFunctions> m_records{};
-    QTreeWidget* m_list = nullptr;
-    QPushButton* m_edit = nullptr;
+    CRecordList* m_list = nullptr;
 };

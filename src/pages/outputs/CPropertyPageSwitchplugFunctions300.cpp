@@ -3,7 +3,6 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
@@ -19,8 +18,10 @@
 #include "app/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CEditSPF.h"
+#include "pages/outputs/CProgPowerbarWizard.h"
 #include "params/CDescriptionFile.h"
 #include "ui/page/CPageRegistry.h"
+#include "ui/page/CRecordList.h"
 #include "ui/page/CUpdate.h"
 #include "ui/sheet/CMessageService.h"
 
@@ -29,7 +30,6 @@ KORVALIS_REGISTER_PAGE(CPropertyPageSwitchplugFunctions300);
 namespace {
 const QString kNamesFile = QStringLiteral("SPFDescriptions.dat");
 constexpr int kColumns[] = {StringId(399), StringId(243), StringId(328), StringId(291)};
-constexpr int kWidths[] = {70, 160, 120, 130};
 
 // The four state images: a box to click in test mode (off, on), a lamp outside it (off, on).
 QIcon StateIcon(int image) {
@@ -84,18 +84,10 @@ void CPropertyPageSwitchplugFunctions300::DeclareFields() {
 }
 
 void CPropertyPageSwitchplugFunctions300::CreateControls() {
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(QString::number(IdList));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setIconSize(QSize(12, 12));
     QStringList headers;
     for (int id : kColumns) headers << Tr(id);
-    m_list->setHeaderLabels(headers);
-    for (int c = 0; c < 4; ++c) m_list->setColumnWidth(c, kWidths[c]);
-    m_list->header()->setStretchLastSection(true);
+    m_list = new CRecordList(IdList, headers, {70, 160, 120, 130}, this);
+    m_list->setIconSize(QSize(12, 12));
 
     m_edit = Button(IdEdit, 36204, this);
     m_wizard = Button(IdWizard, 36203, this);
@@ -116,8 +108,9 @@ void CPropertyPageSwitchplugFunctions300::CreateControls() {
     layout->addLayout(buttons);
     layout->addLayout(options);
 
-    connect(m_edit, &QPushButton::clicked, this, [this] { EditSocket(); });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { EditSocket(); });
+    connect(m_edit, &QPushButton::clicked, this, [this] { EditSocket(m_list->SelectedRow()); });
+    connect(m_wizard, &QPushButton::clicked, this, [this] { RunWizard(); });
+    connect(m_list, &CRecordList::editRequested, this, &CPropertyPageSwitchplugFunctions300::EditSocket);
     connect(m_list, &QTreeWidget::itemClicked, this, &CPropertyPageSwitchplugFunctions300::OnItemClicked);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { RefreshControlStates(); });
     connect(m_testBox, &QCheckBox::toggled, this, [this](bool on) {
@@ -157,20 +150,15 @@ bool CPropertyPageSwitchplugFunctions300::WriteValues() {
 
 void CPropertyPageSwitchplugFunctions300::FillList() {
     if (!m_list) return;
-    const int selected = m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
-    m_list->clear();
+    m_list->SetRowCount(SocketCount());
     for (int k = 0; k < SocketCount(); ++k) {
         const uint16_t w = m_sockets[k].function;
-        auto* item = new QTreeWidgetItem(m_list);
-        item->setText(0, QStringLiteral("S%1").arg(k + 1));
-        item->setText(1, SwitchFunctionText(CSwitchFunction::Code(w), CSwitchFunction::Index(w),
-                                            CSwitchFunction::Marker(w)));
-        item->setText(2, QString::number(CSwitchFunction::Value(w)));
-        item->setText(3, m_sockets[k].name);
-        item->setData(0, Qt::UserRole, k);
+        m_list->SetText(k, 0, QStringLiteral("S%1").arg(k + 1));
+        m_list->SetText(k, 1, SwitchFunctionText(CSwitchFunction::Code(w), CSwitchFunction::Index(w),
+                                                 CSwitchFunction::Marker(w)));
+        m_list->SetText(k, 2, QString::number(CSwitchFunction::Value(w)));
+        m_list->SetText(k, 3, m_sockets[k].name);
     }
-    if (selected >= 0 && selected < m_list->topLevelItemCount())
-        m_list->setCurrentItem(m_list->topLevelItem(selected));
     // The next tick draws the states again.
     m_lastShown = 0;
     ShowStates();
@@ -216,7 +204,7 @@ void CPropertyPageSwitchplugFunctions300::SetTestMode(bool on) {
 
 void CPropertyPageSwitchplugFunctions300::OnItemClicked(QTreeWidgetItem* item, int column) {
     if (!m_testMode || !item || column != 0) return;
-    const int k = item->data(0, Qt::UserRole).toInt();
+    const int k = m_list->indexOfTopLevelItem(item);
     if (k < 0 || k >= kSockets) return;
     const uint32_t mask = m_mask ^ (1u << k);
     if (mask == m_lastShown) return;
@@ -251,11 +239,8 @@ void CPropertyPageSwitchplugFunctions300::OnRemoving() {
 
 // --- editing ---------------------------------------------------------------------------------------
 
-void CPropertyPageSwitchplugFunctions300::EditSocket() {
-    QTreeWidgetItem* item = m_list ? m_list->currentItem() : nullptr;
-    if (!item || m_testMode) return;
-    const int k = item->data(0, Qt::UserRole).toInt();
-    if (k < 0 || k >= kSockets) return;
+void CPropertyPageSwitchplugFunctions300::EditSocket(int k) {
+    if (m_testMode || k < 0 || k >= kSockets) return;
     QPointer<CPropertyPageSwitchplugFunctions300> self(this);
     QPointer<CEditSPF> dialog = new CEditSPF(this, m_sockets[k], k, 222);
     const bool ok = dialog->exec() == QDialog::Accepted;
@@ -279,7 +264,19 @@ bool CPropertyPageSwitchplugFunctions300::AcceptEdit(int key) {
 }
 
 void CPropertyPageSwitchplugFunctions300::UpdateControlStates() {
-    if (m_edit) m_edit->setEnabled(m_list && m_list->currentItem() && !m_testMode);
-    // The power-strip wizard is not part of this program yet.
-    if (m_wizard) m_wizard->setEnabled(false);
+    if (m_edit) m_edit->setEnabled(m_list && m_list->SelectedRow() >= 0 && !m_testMode);
+    // The wizard programs the strip the option announces, as the controller has it: not
+    // while the option waits to be sent.
+    if (m_wizard) {
+        const CPageField* option = FieldOf(kOption);
+        m_wizard->setEnabled(option && option->Value() != 0 && !IsChanged(kOption));
+    }
+}
+
+void CPropertyPageSwitchplugFunctions300::RunWizard() {
+    if (!m_wizard || !m_wizard->isEnabled()) return;
+    CTimerStop stop;
+    QPointer<CProgPowerbarWizard> wizard = new CProgPowerbarWizard(this, PageHelpTopic());
+    wizard->exec();
+    delete wizard;
 }

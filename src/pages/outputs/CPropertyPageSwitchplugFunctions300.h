@@ -10,9 +10,9 @@
 #include "pages/outputs/CSPFPara.h"
 #include "ui/page/CMyPropertyPage.h"
 
+class CRecordList;
 class QCheckBox;
 class QPushButton;
-class QTreeWidget;
 class QTreeWidgetItem;
 
 class CPropertyPageSwitchplugFunctions300 : public CMyPropertyPage {
@@ -53,7 +53,8 @@ protected:
 private:
     void FillList();
     void ShowStates();
-    void EditSocket();
+    void EditSocket(int k);
+    void RunWizard();
     void OnItemClicked(QTreeWidgetItem* item, int column);
     int SocketCount() const;
 
@@ -63,7 +64,7 @@ private:
     bool m_maskFailed = false;
     uint32_t m_mask = 0;
     uint32_t m_lastShown = 0;
-    QTreeWidget* m_list = nullptr;
+    CRecordList* m_list = nullptr;
     QPushButton* m_edit = nullptr;
     QPushButton* m_wizard = nullptr;
     QCheckBox* m_testBox = nullptr;
