@@ -34,7 +34,6 @@ public:
 
     // The chosen entry, -1 while none is.
     int Choice() const { return m_choice; }
-    const Command& Spec() const { return m_command; }
 
 protected:
     bool Validate() override;
