@@ -12,7 +12,6 @@ namespace {
 // commit that registers it.
 const QStringList kNotYetBuilt = {
     "CPropertyPageDigitalInput",
-    "CPropertyPageDisplay",
     "CPropertyPageLightScenes",
     "CPropertyPageMaintenance",
     "CPropertyPageMemories",
