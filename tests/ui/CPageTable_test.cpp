@@ -13,7 +13,6 @@ namespace {
 const QStringList kNotYetBuilt = {
     "CPropertyPageDigitalInput",
     "CPropertyPageLightScenes",
-    "CPropertyPageMaintenance",
     "CPropertyPageMemories",
     "CPropertyPageOneToTenVInterface300",
     "CPropertyPageSpecialLamp",
