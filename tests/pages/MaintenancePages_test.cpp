@@ -1,13 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The maintenance page against the device model: rows per model, the two words of each
-// socket list, levels clamped to 100, the mode switched at once, and the question when the
-// main window closes in maintenance mode.
+// The maintenance and reminder pages against the device model: rows per model, the two
+// words of each socket list, levels clamped to 100, the mode switched at once, the question
+// when the main window closes in maintenance mode; the reminders' words, due days, due
+// state, spelt-out umlauts and failed writes.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateEdit>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 #include "lang/CLanguage.h"
 #include "pages/system/CPropertyPageMaintenance.h"
+#include "pages/system/CPropertyPageMemories.h"
+#include "support/ControlInput.h"
 #include "support/CSheetRig.h"
 #include "ui/page/CPageTable.h"
 #include "ui/sheet/CInPlaceEdit.h"
@@ -17,6 +25,17 @@ namespace {
 using Writes = QVector<QPair<int, int64_t>>;
 using Maintenance = CPropertyPageMaintenance;
 using Ui = CUserInteraction;
+using Memories = CPropertyPageMemories;
+constexpr int kToday = 9800;  // a day in 2026
+
+int64_t Word(const char* two) {
+    return uint8_t(two[0]) | uint8_t(two[1]) << 8;
+}
+
+template <class T>
+T* At(QWidget* page, int id, int m) {
+    return page->findChild<T*>(QString::number(Memories::ControlId(id, m)));
+}
 
 template <class T>
 T* Find(QWidget* parent, int id) {
@@ -34,11 +53,12 @@ struct Rig {
         : rig(Model(code)) {
         for (auto [n, v] : values) rig.model.Controller().SetValue(n, v);
     }
-    Maintenance* Open() {
+    template <class T = Maintenance>
+    T* Open() {
         if (!rig.Connect()) return nullptr;
         rig.sheet->show();
         rig.model.ClearLog();
-        auto* page = rig.Activate<Maintenance>();
+        auto* page = rig.Activate<T>();
         QApplication::processEvents();
         return page;
     }
@@ -175,6 +195,108 @@ private Q_SLOTS:
         QCOMPARE(r.rig.ui.MessageIds(), messages);
         QCOMPARE(r.rig.model.Writes(), writes);
         QVERIFY(!r.rig.app.IsConnected());
+    }
+
+    void reminderTextsAsWords() {
+        QCOMPARE(Memories::TextWords(QStringLiteral("Filter"))[0], uint16_t(Word("Fi")));
+        const auto words = Memories::TextWords(QStringLiteral("Filter"));
+        QCOMPARE(words[2], uint16_t(Word("er")));
+        for (int w = 3; w < 8; ++w) QCOMPARE(words[size_t(w)], uint16_t(0x2020));
+        QCOMPARE(Memories::WordsText(words), QStringLiteral("Filter"));
+        // Control bytes are never shown as such; NUL padding reads as blanks.
+        QCOMPARE(Memories::WordsText({uint16_t('A' | 0x01 << 8), uint16_t(0x7F | 0xE9 << 8), 0, 0, 0, 0, 0, 0}),
+                 QStringLiteral("A??\u00e9"));
+        QCOMPARE(Memories::Spelt(QStringLiteral("Grüße Öl Äpfel Übung")), QStringLiteral("Gruesse Oel Aepf"));
+    }
+
+    void remindersReadShowAndLockTheDueOne() {
+        Rig r(4, {{171, kToday},
+                  {440, kToday}, {442, 30}, {443, Word("Wa")}, {444, Word("te")}, {445, Word("r ")},
+                  {452, 65535}, {454, 7},
+                  {464, kToday + 3}, {465, 1}, {466, 14},
+                  {476, kToday + 40}, {478, 900}});
+        Memories* page = r.Open<Memories>();
+        QVERIFY(page);
+        QList<int> order{171};
+        for (int m = 0; m < 4; ++m)
+            for (int n = 0; n < 11; ++n) order << Memories::Base(m) + n;
+        QCOMPARE(r.rig.ReadNumbers(), order);
+
+        // Reminder 1 is due: shown, not editable.
+        QVERIFY(At<QLabel>(page, Memories::IdIndicator, 0)->isVisible());
+        QVERIFY(!At<QCheckBox>(page, Memories::IdOn, 0)->isEnabled());
+        QVERIFY(!At<QLineEdit>(page, Memories::IdText, 0)->isEnabled());
+        QVERIFY(!At<CEditSpin>(page, Memories::IdInterval, 0)->isEnabled());
+        QCOMPARE(At<QLineEdit>(page, Memories::IdText, 0)->text(), QStringLiteral("Water"));
+        // Reminder 2 is off: only its box can be used; its due date is 1 January 1999.
+        QVERIFY(!At<QCheckBox>(page, Memories::IdOn, 1)->isChecked());
+        QVERIFY(At<QCheckBox>(page, Memories::IdOn, 1)->isEnabled());
+        QVERIFY(!At<QCheckBox>(page, Memories::IdOption, 1)->isEnabled());
+        QCOMPARE(At<QDateEdit>(page, Memories::IdDue, 1)->date(), QDate(1999, 1, 1));
+        // Reminder 3 is on and not due.
+        QVERIFY(!At<QLabel>(page, Memories::IdIndicator, 2)->isVisible());
+        QVERIFY(At<QLineEdit>(page, Memories::IdText, 2)->isEnabled());
+        QVERIFY(At<QCheckBox>(page, Memories::IdOption, 2)->isChecked());
+        QCOMPARE(At<QDateEdit>(page, Memories::IdDue, 2)->date(), QDate(2000, 1, 1).addDays(kToday + 3));
+        QVERIFY(!page->IsModified());
+    }
+
+    void remindersWriteDueDaysAndWords() {
+        Rig r(4, {{171, kToday}, {440, kToday + 5}, {442, 5}, {452, 65535}, {454, 7},
+                  {464, kToday + 3}, {466, 14}});
+        Memories* page = r.Open<Memories>();
+        QVERIFY(page);
+        At<QCheckBox>(page, Memories::IdOn, 1)->click();  // on: today + 7
+        QCOMPARE(At<QDateEdit>(page, Memories::IdDue, 1)->date(), QDate(2000, 1, 1).addDays(kToday + 7));
+        TypeAndLeave(page, Memories::ControlId(Memories::IdInterval, 2), QStringLiteral("10"));
+        QLineEdit* text = At<QLineEdit>(page, Memories::IdText, 2);
+        text->setFocus();
+        text->selectAll();
+        QTest::keyClicks(text, QStringLiteral("Filter"));
+        At<QCheckBox>(page, Memories::IdOn, 0)->click();  // off
+        r.rig.Send();
+        Writes expected{{440, 65535}, {452, kToday + 7}, {464, kToday + 10}, {466, 10},
+                        {467, Word("Fi")}, {468, Word("lt")}, {469, Word("er")}};
+        for (int n = 470; n <= 474; ++n) expected << qMakePair(n, int64_t(0x2020));
+        QCOMPARE(r.rig.model.Writes(), expected);
+    }
+
+    void umlautsAreSpeltOutWhenTheFieldIsLeft() {
+        Rig r(4, {{171, kToday}, {440, kToday + 1}, {442, 1}});
+        Memories* page = r.Open<Memories>();
+        QVERIFY(page);
+        QLineEdit* text = At<QLineEdit>(page, Memories::IdText, 0);
+        text->setFocus();
+        for (QChar c : QStringLiteral("Düngerzugabe groß und mehr")) {
+            // Typed as the keyboard sends it; the test keyboard knows no umlauts.
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(text, &press);
+        }
+        QCOMPARE(text->text(), QStringLiteral("Düngerzugabe gro"));  // cut while typing
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(text, &out);
+        QCOMPARE(text->text(), QStringLiteral("Duengerzugabe gr"));
+    }
+
+    void failedReminderWriteStopsAndKeepsTheFlags() {
+        Rig r(4, {{171, kToday}, {440, kToday + 1}, {442, 1}, {452, kToday + 2}, {454, 2}});
+        Memories* page = r.Open<Memories>();
+        QVERIFY(page);
+        At<QCheckBox>(page, Memories::IdOn, 0)->click();
+        At<QCheckBox>(page, Memories::IdOn, 1)->click();
+        CDeviceModel::Faults f;
+        f.refuse = {440};  // the write of "off" counts like any other
+        r.rig.model.SetFaults(f);
+        r.rig.Send();
+        QCOMPARE(r.rig.ui.MessageIds(), QList<int>{354});
+        QCOMPARE(r.rig.model.Writes(), (Writes{{440, 65535}}));  // refused; nothing after it
+        QVERIFY(page->IsModified());
+        r.rig.model.SetFaults({});
+        r.rig.model.ClearLog();
+        r.rig.sheet->ActivatePage(page);
+        r.rig.Send();
+        QCOMPARE(r.rig.model.Writes(), (Writes{{440, 65535}, {452, 65535}}));
+        QVERIFY(!page->IsModified());
     }
 };
 

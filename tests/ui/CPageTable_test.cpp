@@ -13,7 +13,6 @@ namespace {
 const QStringList kNotYetBuilt = {
     "CPropertyPageDigitalInput",
     "CPropertyPageLightScenes",
-    "CPropertyPageMemories",
     "CPropertyPageOneToTenVInterface300",
     "CPropertyPageSpecialLamp",
     "CPropertyPageSystem",
