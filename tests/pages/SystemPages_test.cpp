@@ -1,14 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pages of the controller as a whole against the device model: the Display page's two
-// check lists per model and sensor set, with the bits they do not show kept.
+// The pages of the controller as a whole against the device model: the System page's module
+// reading, tree, properties, icons and commands; the Display page's two check lists per
+// model and sensor set, with the bits they do not show kept.
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QRegularExpression>
 #include <QTest>
 
 #include "lang/CLanguage.h"
+#include "pages/system/CDownloadWarning.h"
 #include "pages/system/CPropertyPageDisplay.h"
+#include "pages/system/CPropertyPageGeneral.h"
+#include "pages/system/CPropertyPageSystem.h"
+#include "pages/system/CSystemIcons.h"
+#include "ui/connections/CLantronixConfig.h"
+#include "ui/page/CPageTable.h"
 #include "support/CSheetRig.h"
 #include "support/ControlInput.h"
 
@@ -34,6 +43,32 @@ QList<int> Checked(QListWidget* list) {
     return out;
 }
 
+using Rows = QList<QPair<QString, QString>>;
+using System = CPropertyPageSystem;
+
+// Module k: connection kind, firmware version, code.
+void SetModules(CBusDevice& c, int count, const QList<std::array<int, 3>>& modules) {
+    c.SetValue(1129, count);
+    for (int k = 0; k < modules.size(); ++k) {
+        c.SetValue(1137 + k, modules[k][0]);
+        c.SetValue(1154 + k, modules[k][1]);
+        c.SetValue(1157 + k, modules[k][2]);
+    }
+}
+
+QStringList Nodes(System* page) {
+    QStringList out;
+    QTreeWidgetItem* root = Find<QTreeWidget>(page, System::IdTree)->topLevelItem(0);
+    for (int i = 0; i < root->childCount(); ++i) out << root->child(i)->text(0);
+    return out;
+}
+
+void SelectNode(System* page, int child) {
+    auto* tree = Find<QTreeWidget>(page, System::IdTree);
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    tree->setCurrentItem(child < 0 ? root : root->child(child));
+}
+
 CDeviceModel::Options Model(int code, QVector<int> sensors = {}) {
     CDeviceModel::Options o;
     o.productCode = code;
@@ -45,6 +80,121 @@ CDeviceModel::Options Model(int code, QVector<int> sensors = {}) {
 class SystemPagesTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void systemReadsAtMostThreeKnownModules_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<int>>("codes");
+        QTest::addColumn<QList<int>>("reads");
+        QTest::addColumn<QStringList>("nodes");
+        QTest::newRow("none") << 0 << QList<int>{} << QList<int>{1129} << QStringList{};
+        QTest::newRow("LAN and pH with temperature") << 2 << QList<int>{3, 36}
+            << QList<int>{1129, 1137, 1154, 1157, 1138, 1155, 1158} << QStringList{"LAN", "PH & TEMP"};
+        QTest::newRow("unknown code gives no node") << 3 << QList<int>{2, 99, 0}
+            << QList<int>{1129, 1137, 1154, 1157, 1138, 1155, 1158, 1139, 1156, 1159} << QStringList{"WLAN"};
+        QTest::newRow("five reported, three read") << 5 << QList<int>{11, 12, 43}
+            << QList<int>{1129, 1137, 1154, 1157, 1138, 1155, 1158, 1139, 1156, 1159}
+            << QStringList{"4L", "ADIN", "PH & REDOX"};
+    }
+    void systemReadsAtMostThreeKnownModules() {
+        QFETCH(int, count);
+        QFETCH(QList<int>, codes);
+        QFETCH(QList<int>, reads);
+        QFETCH(QStringList, nodes);
+        CSheetRig rig(Model(4));
+        QList<std::array<int, 3>> modules;
+        for (int code : codes) modules.append({1, 100, code});
+        SetModules(rig.model.Controller(), count, modules);
+        QVERIFY(rig.Connect());
+        rig.model.ClearLog();
+        auto* page = rig.Activate<System>();
+        QVERIFY(page);
+        QCOMPARE(rig.ReadNumbers(), reads);
+        QCOMPARE(Nodes(page), nodes);
+        auto* root = Find<QTreeWidget>(page, System::IdTree)->topLevelItem(0);
+        QCOMPARE(root->text(0), QStringLiteral("Korvalis D"));
+        QVERIFY(root->isExpanded());
+        QVERIFY(root->isSelected());
+        // More than the page shows is said in the controller's properties.
+        const QString note = TrArg(33085, {QString::number(count), QStringLiteral("3")});
+        QCOMPARE(page->Properties().contains(qMakePair(QString(), note)), count > 3);
+        QVERIFY(rig.ui.MessageIds().isEmpty());
+    }
+
+    void systemPropertiesOfControllerAndModules() {
+        CSheetRig rig(Model(4, {2, 1, 5, 3, 0, 0, 2, 1}));
+        SetModules(rig.model.Controller(), 3, {{7, 102, 3}, {2, 0, 9}, {5, 104, 36}});
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<System>();
+        QVERIFY(page);
+        auto input = [](int n) { return CPageTable::NumberedCaption(Tr(196), n); };
+        QCOMPARE(page->Properties(),
+                 (Rows{{Tr(336), "Korvalis D"}, {Tr(284), Tr(289)}, {Tr(194), "4.08"}, {Tr(416), "3"},
+                       {Tr(417), "3"}, {input(1), CSensor::TypeName(2)}, {input(2), CSensor::TypeName(1)},
+                       {input(3), CSensor::TypeName(5)}, {input(4), CSensor::TypeName(3)},
+                       {Tr(160), "6"}, {Tr(290), "8"}}));
+        SelectNode(page, 0);
+        QCOMPARE(page->Properties(), (Rows{{Tr(336), "LAN"}, {Tr(284), Tr(288)}, {Tr(194), "1.02"}}));
+        SelectNode(page, 1);  // version 0 is not shown
+        QCOMPARE(page->Properties(), (Rows{{Tr(336), "2L4S"}, {Tr(284), Tr(287)}, {Tr(160), "2"}, {Tr(290), "4"}}));
+        SelectNode(page, 2);  // module 3 (k = 2) brings inputs 7 and 8; kind 5 has no text of its own
+        QCOMPARE(page->Properties(),
+                 (Rows{{Tr(336), "PH & TEMP"}, {Tr(284), TrArg(33084, {"5"})}, {Tr(194), "1.04"},
+                       {input(7), CSensor::TypeName(2)}, {input(8), CSensor::TypeName(1)}}));
+        QCOMPARE(System::KindText(0), Tr(285));
+        QCOMPARE(System::KindText(1), Tr(286));
+    }
+
+    void systemButtonsFollowTheSelection() {
+        CSheetRig rig(Model(4));
+        SetModules(rig.model.Controller(), 3, {{7, 102, 3}, {1, 100, 36}, {7, 100, 2}});
+        QVERIFY(rig.Connect());
+        rig.sheet->show();
+        auto* page = rig.Activate<System>();
+        QVERIFY(page);
+        auto* firmware = Find<QPushButton>(page, System::IdFirmware);
+        auto* network = Find<QPushButton>(page, System::IdNetwork);
+        QVERIFY(firmware->isEnabled());
+        QVERIFY(!network->isEnabled());
+        SelectNode(page, 1);
+        QVERIFY(!firmware->isEnabled());
+        QVERIFY(!network->isEnabled());
+
+        // The network-module button opens the wireless settings for the module's index.
+        for (int node : {0, 2}) {
+            SelectNode(page, node);
+            QVERIFY(network->isEnabled());
+            int seen = 0;
+            WhenModalOpens<CLantronixConfig>([](CLantronixConfig*) {}, &seen);
+            network->click();
+            QCOMPARE(seen, 1);
+        }
+        // The firmware button starts the firmware command (its download warning comes first).
+        SelectNode(page, -1);
+        int seen = 0;
+        WhenModalOpens<CDownloadWarning>([](CDownloadWarning*) {}, &seen);
+        firmware->click();
+        QCOMPARE(seen, 1);
+    }
+
+    void systemIconsByModelGroup() {
+        const QList<QPair<int, CSystemIcons::Group>> groups{
+            {3, CSystemIcons::GroupBD}, {4, CSystemIcons::GroupBD}, {7, CSystemIcons::GroupF},
+            {2, CSystemIcons::GroupOther}, {5, CSystemIcons::GroupOther}, {6, CSystemIcons::GroupOther},
+            {8, CSystemIcons::GroupOther}};
+        for (const auto& [code, group] : groups) QCOMPARE(CSystemIcons::GroupOf(code), group);
+        QImage pictures[3];
+        for (int g = 0; g < 3; ++g) {
+            pictures[g] = CSystemIcons::Controller(CSystemIcons::Group(g)).pixmap(32, 32).toImage();
+            QVERIFY(!pictures[g].isNull());
+        }
+        QVERIFY(pictures[0] != pictures[1] && pictures[1] != pictures[2] && pictures[0] != pictures[2]);
+        CSheetRig rig(Model(7));
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<System>();
+        QVERIFY(page);
+        QCOMPARE(Find<QTreeWidget>(page, System::IdTree)->topLevelItem(0)->icon(0).pixmap(32, 32).toImage(),
+                 pictures[CSystemIcons::GroupF]);
+    }
+
     void displayListsFollowModelAndSensors_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<QVector<int>>("sensors");

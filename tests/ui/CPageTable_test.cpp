@@ -15,7 +15,6 @@ const QStringList kNotYetBuilt = {
     "CPropertyPageLightScenes",
     "CPropertyPageOneToTenVInterface300",
     "CPropertyPageSpecialLamp",
-    "CPropertyPageSystem",
     "CPropertyPageTempDepLightRed",
     "CPropertyPageThunderstorm",
 };
