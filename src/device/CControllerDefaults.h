@@ -17,4 +17,9 @@ public:
     static int Setpoint(int type);
     // Varied logic functions where the list gave every copy the same (untouched) values.
     static void ApplyLogicFunctions(CBusDevice& device);
+    // A demo controller as a whole, where its parameter list left the factory values: a LAN
+    // module and a module with a pH and a temperature input (inputs 5 and 6, set up like
+    // the built-in ones), sockets and interfaces in maintenance, and four reminders, the
+    // first due on the given day.
+    static void ApplyControllerAsAWhole(CBusDevice& device, int today);
 };

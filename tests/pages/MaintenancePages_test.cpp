@@ -16,7 +16,11 @@
 #include "pages/system/CPropertyPageMaintenance.h"
 #include "pages/system/CPropertyPageMemories.h"
 #include "support/ControlInput.h"
+#include "device/CControllerDefaults.h"
+#include "device/CParameterListSeed.h"
+#include "pages/system/CPropertyPageSystem.h"
 #include "support/CSheetRig.h"
+#include "support/TestPaths.h"
 #include "ui/page/CPageTable.h"
 #include "ui/sheet/CInPlaceEdit.h"
 #include "ui/sheet/CMyListCtrl.h"
@@ -297,6 +301,29 @@ private Q_SLOTS:
         r.rig.Send();
         QCOMPARE(r.rig.model.Writes(), (Writes{{440, 65535}, {452, 65535}}));
         QVERIFY(!page->IsModified());
+    }
+
+    // What the emulator starts with: the shipped list, then the demo's controller as a whole.
+    void demoControllerBringsThePagesToLife() {
+        Rig r(4);
+        QVERIFY(CParameterListSeed::SeedFromFolder(r.rig.model, TestPaths::SourceDir() + "/data/paralists").isEmpty());
+        CControllerDefaults::ApplyControllerAsAWhole(r.rig.model.Controller(), kToday);
+        r.rig.model.Controller().SetValue(171, kToday);
+        Memories* memories = r.Open<Memories>();
+        QVERIFY(memories);
+        QVERIFY(memories->IsDue(0));
+        QVERIFY(!memories->IsDue(1) && memories->IsOn(1) && !memories->IsOn(3));
+        QCOMPARE(At<QLineEdit>(memories, Memories::IdText, 2)->text(), QStringLiteral("Replace UV lamp"));
+        auto* system = r.rig.Activate<CPropertyPageSystem>();
+        QVERIFY(system);
+        QCOMPARE(int(system->Modules().size()), 2);
+        QCOMPARE(system->Modules()[1].code, 36);
+        // The module's inputs are the application's inputs 5 and 6.
+        QCOMPARE(int(r.rig.app.sensors[4].type), 2);
+        QCOMPARE(int(r.rig.app.sensors[5].type), 1);
+        auto* maintenance = r.rig.Activate<Maintenance>();
+        QVERIFY(maintenance);
+        QCOMPARE(Find<CMyListCtrl>(maintenance, Maintenance::IdSockets)->Text(1, 1), Tr(401));
     }
 };
 
