@@ -176,6 +176,10 @@ void CControllerDefaults::ApplyControllerAsAWhole(CBusDevice& device, int today)
         device.SetValue(772, device.Value(772) | 0x30);
     }
 
+    // Display: channels 1-4, then time and date.
+    if (device.Value(771) == 255)
+        device.SetValue(771, 0x10F);
+
     // Maintenance: sockets 1-4 (socket 2 stays on), interfaces 1 and 2 at 20 and 0 %.
     device.SetValue(800, 0x000F);
     device.SetValue(802, 0x0002);

@@ -102,6 +102,7 @@ void CPropertyPageMaintenance::DeclareFields() {
 
     for (CMyListCtrl* list : {m_sockets, m_interfaces}) {
         const int key = list == m_sockets ? kSocketsKey : kInterfacesKey;
+        list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 8);
         list->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
         list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
         connect(list, &CMyListCtrl::cellEdited, this, [this, key] { ControlEdited(key); });

@@ -133,8 +133,9 @@ void CPropertyPageMemories::DeclareFields() {
 
         row.due = new QDateEdit(this);
         row.due->setObjectName(QString::number(ControlId(IdDue, m)));
-        row.due->setDateRange(kOffDate, kLastDate);
-        row.due->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        PageConversions::ConfigureDatePicker(row.due);
+        row.due->setCalendarPopup(false);
+        row.due->setDateRange(kOffDate, kLastDate);  // 1 January 1999 stands for "off"
         row.due->setReadOnly(true);
         row.due->setButtonSymbols(QAbstractSpinBox::NoButtons);
         row.due->setFocusPolicy(Qt::NoFocus);
@@ -217,7 +218,10 @@ void CPropertyPageMemories::CreateControls() {
         layout->setColumnStretch(2, 1);
         grid->addWidget(box, m / 2, m % 2);
     }
+    auto* note = new QLabel(Tr(33066), this);
+    note->setWordWrap(true);
+    grid->addWidget(note, 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(2, 1);
+    grid->setRowStretch(3, 1);
 }
