@@ -119,6 +119,25 @@ private Q_SLOTS:
         QVERIFY(rig.ui.MessageIds().isEmpty());
     }
 
+    void systemFailedReadKeepsTheTree() {
+        CSheetRig rig(Model(4));
+        SetModules(rig.model.Controller(), 2, {{7, 102, 3}, {1, 104, 36}});
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<System>();
+        QVERIFY(page);
+        rig.model.Controller().SetValue(1129, 1);
+        rig.model.Controller().beforeRead = [&rig](CBusDevice&, int n) {
+            if (n != 1137) return;
+            CDeviceModel::Faults f;
+            f.dropRate = 1.0;
+            rig.model.SetFaults(f);
+        };
+        rig.Read();
+        QCOMPARE(rig.ui.MessageIds(), QList<int>{354});
+        QCOMPARE(Nodes(page), (QStringList{"LAN", "PH & TEMP"}));
+        QCOMPARE(page->ReportedModules(), 2);
+    }
+
     void systemPropertiesOfControllerAndModules() {
         CSheetRig rig(Model(4, {2, 1, 5, 3, 0, 0, 2, 1}));
         SetModules(rig.model.Controller(), 3, {{7, 102, 3}, {2, 0, 9}, {5, 104, 36}});

@@ -48,9 +48,11 @@ QString CPropertyPageSystem::KindText(int kind) {
 bool CPropertyPageSystem::ReadValues() {
     const std::optional<double> count = Read(kModuleCount);
     if (!count) return false;
-    m_modules.clear();
-    m_reported = int(std::min(*count, 65535.0));
-    for (int k = 0; k < std::min(m_reported, kMaxModules); ++k) {
+    // Taken over only once all are read: a failed read leaves the tree and what it shows as
+    // they were.
+    std::vector<Module> modules;
+    const int reported = int(std::min(*count, 65535.0));
+    for (int k = 0; k < std::min(reported, kMaxModules); ++k) {
         const std::optional<double> kind = Read(1137 + k);
         if (!kind) return false;
         const std::optional<double> version = Read(1154 + k);
@@ -60,9 +62,11 @@ bool CPropertyPageSystem::ReadValues() {
         // A code the table does not know is neither kept nor shown.
         const ModuleInfo* info = ModuleInfo::Find(int(std::min(*code, 65535.0)));
         if (!info) continue;
-        m_modules.push_back({k, int(std::min(*kind, 65535.0)), int(std::min(*version, 65535.0)),
-                             info->code, info});
+        modules.push_back({k, int(std::min(*kind, 65535.0)), int(std::min(*version, 65535.0)),
+                           info->code, info});
     }
+    m_modules = std::move(modules);
+    m_reported = reported;
     BuildTree();
     return true;
 }
