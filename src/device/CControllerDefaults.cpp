@@ -2,11 +2,14 @@
 #include "device/CControllerDefaults.h"
 
 #include "app/ModelInfo.h"
+#include "app/SensorParameters.h"
 #include "app/SensorTypeInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CLiveValuesBehaviour.h"
 
 #include <algorithm>
+#include <QByteArray>
+#include <QDate>
 #include <vector>
 
 int CControllerDefaults::Setpoint(int type)
@@ -40,6 +43,7 @@ void CControllerDefaults::Apply(CBusDevice& device)
     fill(178, 116);  // 11.6 degrees east
     ApplyLightsAndTimers(device);
     ApplyLogicFunctions(device);
+    ApplyControllerAsAWhole(device, static_cast<int>(QDate(2000, 1, 1).daysTo(QDate::currentDate())));
     ApplyLightEffects(device);
     ApplyLevelAndPumps(device);
     ApplyInterfaces(device);
@@ -270,4 +274,72 @@ void CControllerDefaults::ApplyInterfaces(CBusDevice& device)
     static const int functions[4] = {18, 50, 0, 2};  // maintenance, thunderstorm, unused, level
     for (int i = 0; i < 4; ++i)
         device.SetValue(723 + i, functions[i]);
+void CControllerDefaults::ApplyControllerAsAWhole(CBusDevice& device, int today)
+{
+    // Only over a parameter list's factory values: all reminders off, nothing in maintenance.
+    for (int m = 0; m < 4; ++m)
+        if (!device.Has(440 + 12 * m) || device.Value(440 + 12 * m) != 65535)
+            return;
+    if (device.Has(1129) || device.Value(800) != 0 || device.Value(814) != 0)
+        return;
+
+    // Expansion modules: LAN (k = 0); pH and temperature (k = 1) bring inputs 5 and 6,
+    // configured like the built-in inputs of those kinds where the model has them.
+    using namespace SensorParameters;
+    const auto builtIn = [&device](int type) {
+        for (int i = 0; i < 4; ++i)
+            if ((device.Value(Number(i, Type)) & 0xFF) == type)
+                return i;
+        return -1;
+    };
+    const int ph = builtIn(SensorTypeInfo::PH), temperature = builtIn(SensorTypeInfo::Temperature);
+    const bool sensorModule = ph >= 0 && temperature >= 0 && device.Value(Number(4, Type)) == 0 &&
+                              device.Value(Number(5, Type)) == 0;
+    device.SetValue(1129, 2);
+    device.SetValue(1137, 7);
+    device.SetValue(1154, 102);
+    device.SetValue(1157, 3);
+    device.SetValue(1138, 1);
+    device.SetValue(1155, 104);
+    device.SetValue(1158, sensorModule ? 36 : 11);  // PH & TEMP, else 4L
+    if (sensorModule) {
+        const int from[2] = {ph, temperature};
+        for (int s = 0; s < 2; ++s) {
+            for (int k = 10; k <= 29; ++k)
+                device.SetValue(Number(4 + s, k), device.Value(Number(from[s], k)));
+            for (int k = 948; k <= 951; ++k)
+                device.SetValue(Number(4 + s, k), device.Value(Number(from[s], k)));
+        }
+        device.SetValue(772, device.Value(772) | 0x30);
+    }
+
+    // Display: channels 1-4, then time and date.
+    if (device.Value(771) == 255)
+        device.SetValue(771, 0x10F);
+
+    // Maintenance: sockets 1-4 (socket 2 stays on), interfaces 1 and 2 at 20 and 0 %.
+    device.SetValue(800, 0x000F);
+    device.SetValue(802, 0x0002);
+    device.SetValue(814, 0x0003);
+    device.SetValue(804, 20);
+    device.SetValue(815, 30);
+
+    // Reminders: due day, option, interval, text.
+    struct Reminder { int due; int option; int interval; const char* text; };
+    const Reminder reminders[4] = {
+        {today, 1, 14, "Water change"},
+        {today + 5, 0, 30, "Clean filter"},
+        {today + 40, 1, 90, "Replace UV lamp"},
+        {65535, 0, 7, "Check CO2"},
+    };
+    for (int m = 0; m < 4; ++m) {
+        const int b = 440 + 12 * m;
+        const Reminder& r = reminders[m];
+        device.SetValue(b, r.due);
+        device.SetValue(b + 1, r.option);
+        device.SetValue(b + 2, r.interval);
+        const QByteArray text = QByteArray(r.text).leftJustified(16, ' ', true);
+        for (int w = 0; w < 8; ++w)
+            device.SetValue(b + 3 + w, uint8_t(text[2 * w]) | uint8_t(text[2 * w + 1]) << 8);
+    }
 }

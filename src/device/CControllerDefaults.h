@@ -29,4 +29,9 @@ public:
     // Socket functions where the device holds none: lamps, timers, control directions,
     // a logic output and single functions.
     static void ApplySockets(CBusDevice& device);
+    // A demo controller as a whole, where its parameter list left the factory values: a LAN
+    // module and a module with a pH and a temperature input (inputs 5 and 6, set up like
+    // the built-in ones), sockets and interfaces in maintenance, and four reminders, the
+    // first due on the given day.
+    static void ApplyControllerAsAWhole(CBusDevice& device, int today);
 };

@@ -11,10 +11,6 @@ namespace {
 // Classes the table names that are not written yet. A class leaves this list with the
 // commit that registers it.
 const QStringList kNotYetBuilt = {
-    "CPropertyPageDisplay",
-    "CPropertyPageMaintenance",
-    "CPropertyPageMemories",
-    "CPropertyPageSystem",
 };
 
 QSet<QString> TableClasses() {

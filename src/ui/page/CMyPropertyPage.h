@@ -113,6 +113,10 @@ public:
     // Just before the sheet removes the page (disconnect, rebuild): pages that switched the
     // controller into a test mode switch it off here.
     virtual void OnRemoving() {}
+    // The main window closes without taking over the pages' changes (the framework's reset
+    // notification): called on every initialised page while the link is still up, after
+    // the question about unsent changes and before OnRemoving.
+    virtual void OnReset() {}
     // Fields -> controls (false) or controls -> fields (true): bindings, then DoDataExchange.
     void UpdateData(bool saveAndValidate);
 

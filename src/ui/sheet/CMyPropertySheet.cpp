@@ -392,6 +392,7 @@ void CMyPropertySheet::RemovePages() {
     }
     while (m_pages.size() > 1) {
         CMyPropertyPage* page = m_pages.takeAt(1);
+        if (m_closing && page->IsInitialised()) page->OnReset();
         page->OnRemoving();
         page->StopRefresh();
         page->SetSheet(nullptr);
@@ -657,7 +658,10 @@ void CMyPropertySheet::RereadActivePage() {
 
 void CMyPropertySheet::reject() {
     if (App().IsTransferInProgress()) return;
-    if (DisconnectController(true)) QDialog::done(0);
+    m_closing = true;
+    const bool disconnected = DisconnectController(true);
+    m_closing = false;
+    if (disconnected) QDialog::done(0);
 }
 
 void CMyPropertySheet::keyPressEvent(QKeyEvent* event) {

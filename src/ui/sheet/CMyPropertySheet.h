@@ -220,5 +220,6 @@ private:
     bool m_linkError = false;
     bool m_builtConnected = false;
     bool m_syncPending = false;
+    bool m_closing = false;  // reject(): the pages being removed get OnReset first
     int m_restartWaitMs = 10000;
 };
