@@ -100,8 +100,12 @@ void CControllerDefaults::Apply(CBusDevice& device)
             device.SetValue(number, value);
     };
     ApplySensorBlocks(device);
-    for (int i = 0; i < 8; ++i)
-        fill(CLiveValuesBehaviour::OperatingTimeParameter(i), 1200 * 60 + 97 * i);
+    for (int i = 0; i < 8; ++i) {
+        // A controller in use: the counters have run for a while (the lists start them at 0).
+        const int n = CLiveValuesBehaviour::OperatingTimeParameter(i);
+        if (device.Value(n) == 0)
+            device.SetValue(n, 1200 * 60 + 97 * i);
+    }
     fill(177, 482);  // 48.2 degrees north
     fill(178, 116);  // 11.6 degrees east
     ApplyLightsAndTimers(device);
