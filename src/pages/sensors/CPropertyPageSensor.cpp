@@ -126,6 +126,13 @@ const std::vector<SensorSpec> kSpecs = {
 };
 // clang-format on
 
+// Numbers shown as the edits show them: the program's decimal sign, no group separators.
+QLocale Plain() {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
 // Controls hidden while the sensor is not calibrated (the calibration values and captions).
 const int kCalibrationControls[] = {1299, 1304, 1300, 1303, 1500, 1501, 1502, 1503,
                                     1505, 1506, 1507, 1558, 1559};
@@ -222,11 +229,11 @@ void CPropertyPageSensor::DeclareFields() {
     }
 
     Label(N(1002), IdHours).Format([](double minutes) {
-        return QLocale().toString(COperatingHours::HoursOf(minutes), 'f', 2);
+        return Plain().toString(COperatingHours::HoursOf(minutes), 'f', 2);
     });
     auto reference = [this](double v) {
         const double shown = m_spec->fahrenheit && DisplayMode() == 1 ? v * 1.8 + 32 : v;
-        return QLocale().toString(shown, 'g', 5);
+        return Plain().toString(shown, 'g', 5);
     };
     Label(N(10), IdReference1, s.referenceFactor).Format(reference);
     Label(N(11), IdReference2, s.referenceFactor).Format(reference);
