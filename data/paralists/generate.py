@@ -84,7 +84,9 @@ class Out:
 
 
 # Sensor types (see SensorTypeInfo): defaults of a sensor block in the type's raw units, by
-# the block offset j (number 20*i+10+j for j < 20, 948+4*i+(j-20) for j >= 20).
+# the block offset j (number 20*i+10+j for j < 20, 948+4*i+(j-20) for j >= 20). The emulator
+# gives an input of another type (korvalis-emulator --sensors) its type's row from a twin of this
+# table, CControllerDefaults::SensorBlock (src/device); ParameterLists_test keeps the two alike.
 TEMPERATURE, PH, REDOX, COND_FRESH, COND_SEA, HUMIDITY, AIR_TEMPERATURE, OXYGEN, VOLTAGE = 1, 2, 3, 4, 5, 7, 8, 9, 10
 SENSOR_DEFAULTS = {
     # j:      10    11    12    13  14   15   16 17   18    19   20 21 22  23   24  26 27  28  29 | 948 949 950 951

@@ -12,19 +12,87 @@
 #include <QDate>
 #include <vector>
 
+namespace {
+// Block settings in the order of the table's columns.
+constexpr int kBlockSettings[] = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                                  22, 23, 24, 26, 27, 28, 29, 948, 949, 950, 951};
+constexpr int kBlockSize = sizeof kBlockSettings / sizeof kBlockSettings[0];
+struct FactoryBlock {
+    int type;
+    int values[kBlockSize];
+};
+// clang-format off
+// Raw units; the same rows as SENSOR_DEFAULTS of data/paralists/generate.py.
+//  k:  10    11    12    13  14    15   16 17   18    19   20 21 22  23   24   26 27  28  29  948 949 950 951
+constexpr FactoryBlock kFactoryBlocks[] = {
+    {0,  {0,    0,    0,    0, 0,    0,   0, 0,   0,    0,   0, 0, 0,  0,   0,   0, 0,  0,  0,  0,  0,   0,  1}},
+    {SensorTypeInfo::Temperature,
+         {200,  300, 1000, 1500, 1,  250,  50, 0, -10, 1320, 480, 0, 0, 10,  10,  20, 0, 60, 60,  0,  0,  20,  1}},
+    {SensorTypeInfo::PH,
+         {700,  400, 2000, 2600, 1,  820,  20, 0, -20, 1320, 480, 0, 0,  0, 100,   0, 0, 60, 60,  0,  0,   0,  1}},
+    {SensorTypeInfo::Redox,
+         {200,  400, 1200, 2400, 1,  350,  20, 0,   0,    0,   0, 0, 0,  0, 100,   0, 0, 60, 60,  0,  0,   0,  1}},
+    {SensorTypeInfo::CondFresh,
+         {700, 1400, 1300, 2600, 1,  500,  20, 0,   0,    0,   0, 0, 0, 10, 100, 250, 0, 60, 60,  0,  0,   0,  1}},
+    {SensorTypeInfo::CondSea,
+         {200,  530, 1100, 2900, 1,  530,  10, 0,   0,    0,   0, 0, 0, 10,  50, 250, 0, 60, 60,  0,  0,   0,  1}},
+    {SensorTypeInfo::Humidity,
+         {30,    80,  900, 2400, 1,  700,  20, 0,  50, 1320, 480, 0, 0,  0,  50,   0, 0, 60, 60,  0,  0,   0,  1}},
+    {SensorTypeInfo::AirTemperature,
+         {200,  300, 1000, 1500, 1,  250,  10, 0, -20, 1320, 480, 0, 0,  0,  20,   0, 0, 60, 60,  0,  0,  20,  1}},
+    {SensorTypeInfo::Oxygen,
+         {0,   1000,  100, 3000, 1, 1000,  50, 0,   0,    0,   0, 0, 0, 10,  50, 250, 0, 60, 60,  0, 10, 100,  1}},
+    {SensorTypeInfo::Voltage,
+         {0,   1000,  100, 3100, 1,  500,  10, 0,   0, 1320, 480, 0, 0,  0,  50,   0, 0, 60, 60,  0,  0,   0,  1}},
+};
+// clang-format on
+
+const FactoryBlock& FactoryBlockOf(int type)
+{
+    for (const FactoryBlock& b : kFactoryBlocks)
+        if (b.type == type)
+            return b;
+    return kFactoryBlocks[0];
+}
+
+// Bits 12..19 of the first raw calibration value: the controller's mark of an input that has
+// never been calibrated.
+constexpr int64_t kNotCalibrated = 0xFF000;
+}  // namespace
+
 int CControllerDefaults::Setpoint(int type)
 {
-    switch (type) {
-    case SensorTypeInfo::Temperature: return 250;     // 25.0 degrees
-    case SensorTypeInfo::PH: return 720;              // 7.20
-    case SensorTypeInfo::Redox: return 300;           // mV
-    case SensorTypeInfo::CondFresh: return 600;       // uS
-    case SensorTypeInfo::CondSea: return 530;         // 53.0 mS
-    case SensorTypeInfo::Humidity: return 700;        // 70.0 %
-    case SensorTypeInfo::AirTemperature: return 240;  // 24.0 degrees
-    case SensorTypeInfo::Oxygen: return 950;          // 95.0 %
-    case SensorTypeInfo::Voltage: return 500;         // 5.00 V
-    default: return 0;
+    return FactoryBlockOf(type).values[5];
+}
+
+std::vector<std::pair<int, int>> CControllerDefaults::SensorBlock(int type)
+{
+    const FactoryBlock& b = FactoryBlockOf(type);
+    std::vector<std::pair<int, int>> out;
+    for (int j = 0; j < kBlockSize; ++j)
+        out.emplace_back(kBlockSettings[j], b.values[j]);
+    return out;
+}
+
+void CControllerDefaults::ApplySensorBlocks(CBusDevice& device)
+{
+    using SensorParameters::Number;
+    const ModelInfo* model = ModelInfo::Find(device.ProductCode());
+    int lastFitted = -1, fitted = 0;
+    for (int i = 0; i < SensorParameters::kInputs; ++i) {
+        const int type = static_cast<int>(device.Value(Number(i, SensorParameters::Type)) & 0xFF);
+        const int listType = model && i < 4 ? model->sensorTypes[i] : 0;
+        if (type != listType || !device.Has(Number(i, 10)))
+            for (const auto& [k, value] : SensorBlock(type))
+                device.SetValue(Number(i, k), value);
+        if (SensorTypeInfo::Find(type) && type != 0) {
+            lastFitted = i;
+            ++fitted;
+        }
+    }
+    if (fitted >= 2) {
+        const int raw1 = Number(lastFitted, 12);
+        device.SetValue(raw1, device.Value(raw1) | kNotCalibrated);
     }
 }
 
@@ -34,10 +102,12 @@ void CControllerDefaults::Apply(CBusDevice& device)
         if (!device.Has(number))
             device.SetValue(number, value);
     };
+    ApplySensorBlocks(device);
     for (int i = 0; i < 8; ++i) {
-        const int type = static_cast<int>(device.Value(CLiveValuesBehaviour::TypeParameter(i)) & 0xFF);
-        fill(CLiveValuesBehaviour::SetpointParameter(i), Setpoint(type));
-        fill(CLiveValuesBehaviour::OperatingTimeParameter(i), 1200 * 60 + 97 * i);
+        // A controller in use: the counters have run for a while (the lists start them at 0).
+        const int n = CLiveValuesBehaviour::OperatingTimeParameter(i);
+        if (device.Value(n) == 0)
+            device.SetValue(n, 1200 * 60 + 97 * i);
     }
     fill(177, 482);  // 48.2 degrees north
     fill(178, 116);  // 11.6 degrees east

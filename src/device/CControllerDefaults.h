@@ -3,6 +3,9 @@
 // plausible setpoint for every sensor input, a location for the sun-dependent functions.
 #pragma once
 
+#include <utility>
+#include <vector>
+
 class CBusDevice;
 
 class CControllerDefaults {
@@ -15,6 +18,15 @@ public:
     static void ApplyLightsAndTimers(CBusDevice& device);
     // The setpoint a sensor type starts with, in raw units.
     static int Setpoint(int type);
+    // A sensor type's factory block in raw units: (block setting k as for input 0, value) for
+    // 10..29 without the type (25), then 948..951. The twin of the parameter lists' sensor
+    // table (data/paralists/generate.py); a type without a row gets the block of no sensor.
+    static std::vector<std::pair<int, int>> SensorBlock(int type);
+    // Every input whose type is not the one its parameter list was made for (the model's, or
+    // none past the fourth input; a device started with --sensors) gets its type's factory
+    // block, so each sensor page shows values of its own type. Of several fitted inputs the
+    // last is marked not calibrated, so that the pages' notice can be seen.
+    static void ApplySensorBlocks(CBusDevice& device);
     // Varied logic functions where the list gave every copy the same (untouched) values.
     static void ApplyLogicFunctions(CBusDevice& device);
     // Light effects to look at where the list left them at their factory values: two daily

@@ -65,6 +65,7 @@ public:
     // instead of parsing frames. CBootLoader installs itself here.
     using RawHandler = std::function<bool(const QByteArray& incoming, QByteArray& answer)>;
     void SetRawHandler(RawHandler handler) { m_rawHandler = std::move(handler); }
+    const RawHandler& GetRawHandler() const { return m_rawHandler; }
 
     void SetFaults(const Faults& faults);
     const Faults& GetFaults() const { return m_faults; }

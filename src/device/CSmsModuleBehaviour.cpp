@@ -3,6 +3,7 @@
 
 #include "device/CBusDevice.h"
 #include "device/CDeviceModel.h"
+#include "link/CFrameCodec.h"
 
 namespace {
 constexpr int kPuk = 9;
@@ -87,21 +88,35 @@ void CSmsModuleBehaviour::AfterWrite(CBusDevice& d, int number) {
         d.SetValue(kSent, d.Value(kSent) + 1);
     } else if (number == kTerminal && d.Value(kTerminal) == 1) {
         m_terminal = true;
+        m_armed = true;
         m_line.clear();
         d.SetValue(kTerminal, 0);
         if (!m_handlerInstalled) {
+            // In front of whoever had the line's raw bytes before (the boot loader).
             m_handlerInstalled = true;
-            m_model.SetRawHandler([this](const QByteArray& in, QByteArray& out) { return Terminal(in, out); });
+            m_model.SetRawHandler([this, next = m_model.GetRawHandler()](const QByteArray& in, QByteArray& out) {
+                return Terminal(in, out) || (next && next(in, out));
+            });
         }
     }
 }
 
 bool CSmsModuleBehaviour::Terminal(const QByteArray& in, QByteArray& out) {
     if (!m_terminal) return false;
-    for (char c : in) {
+    if (m_armed) {
+        // The acknowledgement of the 2056 write still goes out as a bus frame (the PC polls
+        // for it separately); the modem takes the line with the first byte of no frame.
+        if (in.isEmpty() || in[0] == BusByte::SOH) return false;
+        m_armed = false;
+    }
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const char c = in[i];
         if (c == kEscape) {
-            m_terminal = false;  // back on the bus; the rest of this chunk is dropped
+            // Back on the bus: what follows the escape (the PC's next request, sent right
+            // behind it) is bus frames again.
+            m_terminal = false;
             m_line.clear();
+            out.append(m_model.Feed(in.mid(i + 1)));
             return true;
         }
         out.append(c);

@@ -32,6 +32,7 @@ private:
     CDeviceModel& m_model;
     uint32_t m_reads = 0;
     bool m_terminal = false;
+    bool m_armed = false;  // switched, but the write's acknowledgement not yet fetched
     bool m_handlerInstalled = false;
     QByteArray m_line;
 };

@@ -91,7 +91,7 @@ private Q_SLOTS:
     void valuesDriftAroundTheirSetpoints()
     {
         Rig rig;  // Korvalis D: pH, temperature, sea water, redox
-        const int setpoints[4] = {720, 250, 530, 300};
+        const int setpoints[4] = {820, 250, 530, 350};
         const int amplitude[4] = {6, 4, 4, 12};
         for (int i = 0; i < 4; ++i)
             QCOMPARE(rig.Read(20 * i + 15), setpoints[i]);

@@ -11,9 +11,17 @@
 #include <QTest>
 #include <QTimeEdit>
 
+#include "device/CSmsModuleBehaviour.h"
+#include "lang/CLanguage.h"
+#include "link/CSerialComm.h"
 #include "pages/sms/CEditSMS.h"
+#include "pages/sms/CEnterPUK.h"
 #include "pages/sms/CPropertyPageSMSModule.h"
+#include "pages/sms/CSMSDiagnosis.h"
+#include "support/CDeviceModelServer.h"
 #include "support/CSheetRig.h"
+#include "support/CSocatPair.h"
+#include "support/ControlInput.h"
 
 namespace {
 using Access = CDeviceModel::Access;
@@ -224,6 +232,113 @@ private Q_SLOTS:
         auto* events = dialog.findChild<QComboBox*>("1639");
         QCOMPARE(events->itemData(1).toInt(), 2);
         QCOMPARE(events->itemData(2).toInt(), 1);
+    }
+
+    // The modem terminal over a real serial line (a socat pseudo-terminal pair) against the
+    // module's terminal: greeting, typed lines echoed and answered, no bus frame mixed into
+    // the stream, and the bus back after the closing escape. Over a network link the
+    // diagnosis is refused before anything reaches 2056.
+    void diagnosisTalksToTheModemOverASerialLine() {
+        {
+            Rig rig;
+            rig.app.serviceMode = true;
+            auto* page = rig.Page();
+            QVERIFY(page);
+            rig.model.ClearLog();
+            page->OpenDiagnosis();
+            QCOMPARE(rig.ui.MessageIds(), QList<int>{42625});
+            QVERIFY(rig.model.Writes().isEmpty());
+        }
+
+        CSocatPair pair;
+        QVERIFY2(pair.Start(), "socat is needed for the serial tests");
+        CDeviceModel::Options o;
+        o.sms = true;
+        CSheetRig rig(o);
+        rig.connection.smsModule = true;
+        rig.connection.replyTimeout = 1000;
+        CSmsModuleBehaviour module(rig.model);
+        module.Attach(*rig.model.SmsModule());
+        CDeviceModelServer server(rig.model);
+        QVERIFY(server.ServeTty(pair.EndB()));
+        rig.app.SetChannelFactory([&pair](const CConnection&) -> std::unique_ptr<CByteChannel> {
+            auto port = std::make_unique<CSerialComm>(pair.EndA());
+            if (!port->Open()) return nullptr;
+            port->SetState(CSerialCommState());
+            return port;
+        });
+        rig.app.serviceMode = true;
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<CPropertyPageSMSModule>();
+        QVERIFY(page);
+
+        rig.ui.QueueAnswer(CUserInteraction::IdYes);  // question 463
+        QString output, input;
+        int opened = 0;
+        WhenModalOpens<CSMSDiagnosis>(
+            [&](CSMSDiagnosis* d) {
+                // Polls until the modem has answered (bounded: each poll waits 100 ms at most).
+                const auto until = [d](const QString& tail) {
+                    for (int i = 0; i < 100 && !d->Output().endsWith(tail); ++i) d->Poll();
+                };
+                until(QStringLiteral("OK\n"));
+                QTest::keyClicks(d, QStringLiteral("ati"));
+                QTest::keyClick(d, Qt::Key_Return);
+                until(QStringLiteral("ati\nOK\n"));
+                QTest::keyClicks(d, QStringLiteral("x"));
+                QTest::keyClick(d, Qt::Key_Return);
+                until(QStringLiteral("ERROR\n"));
+                output = d->Output();
+                input = d->Input();
+                const QString shots = qEnvironmentVariable("KORVALIS_SCREENSHOT_DIR");
+                if (!shots.isEmpty()) d->grab().save(shots + QStringLiteral("/sms-diagnosis-talking.png"));
+                d->reject();
+            },
+            &opened);
+        QTest::mouseClick(page->findChild<QPushButton*>(QString::number(CPropertyPageSMSModule::IdDiagnosis)),
+                          Qt::LeftButton);
+        QCOMPARE(opened, 1);
+        QCOMPARE(rig.ui.MessageIds(), QList<int>{463});
+        QCOMPARE(output, QStringLiteral("AT\nOK\nati\nOK\nx\nERROR\n"));
+        QCOMPARE(input, QStringLiteral("AT\nati\nx\n"));
+        // The escape gave the line back to the bus, at the old timeout.
+        QCOMPARE(rig.app.ReadParameter(0, true), uint16_t(0));
+        server.Stop();
+        QVERIFY(!module.InTerminal());
+        bool switched = false;
+        for (const Access& a : rig.model.Log())
+            switched |= a.kind == Access::Write && a.number == 2056 && a.value == 1 && a.address == 34;
+        QVERIFY(switched);
+    }
+
+    void screenshots() {
+        // For looking at the dialogs: KORVALIS_SCREENSHOT_DIR=/tmp/shots
+        const QString shots = qEnvironmentVariable("KORVALIS_SCREENSHOT_DIR");
+        if (shots.isEmpty()) return;
+        for (int language : {CLanguage::English, CLanguage::German}) {
+            const QString suffix = language == CLanguage::English ? "en" : "de";
+            CSheetRig rig({}, language);
+            const auto save = [&](QWidget& w, const QString& name) {
+                w.show();
+                CSheetRig::Settle();
+                QVERIFY(w.grab().save(shots + QStringLiteral("/sms-%1-%2.png").arg(name, suffix)));
+            };
+            for (int event : {1, 2, 3, 9}) {
+                CSMS e;
+                e.recipient = "+4930123456";
+                e.text = "Tank alarm";
+                e.event = uint8_t(event);
+                e.condition = event == 1 ? 3 : 0;
+                e.minutes = 18 * 60 + 30;
+                e.code = "AB12";
+                CEditSMS dialog(e);
+                save(dialog, QStringLiteral("entry-event%1").arg(event));
+            }
+            CEnterPUK puk;
+            save(puk, QStringLiteral("puk"));
+            CSMSDiagnosis diagnosis;
+            save(diagnosis, QStringLiteral("diagnosis"));
+        }
     }
 };
 

@@ -19,6 +19,9 @@
 #include <QTreeWidget>
 #include "pages/sensors/types/CPropertyPageTemperature.h"
 #include "support/CSheetRig.h"
+#include "support/TestPaths.h"
+#include "device/CControllerDefaults.h"
+#include "device/CParameterListSeed.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CPageTable.h"
 
@@ -184,6 +187,40 @@ private Q_SLOTS:
             QCOMPARE(page->findChild<QWidget*>("1287")->isEnabled(), fw >= 403);
         }
     }
+    // The emulator's controller with a mix of types (--sensors): every input holds its own
+    // type's factory block, inside its page's ranges; the last input shows the notice.
+    void emulatorBlocksFitTheirPages() {
+        for (const QVector<int>& types : {QVector<int>{1, 2, 3, 4, 5, 7, 8, 9}, QVector<int>{10, 9, 0, 7}}) {
+            CDeviceModel::Options o;
+            o.sensors = types;
+            CSheetRig rig(o);
+            CBusDevice& c = rig.model.Controller();
+            QVERIFY(CParameterListSeed::SeedFromFolder(rig.model, TestPaths::SourceDir() + "/data/paralists").isEmpty());
+            CControllerDefaults::Apply(c);
+            QVERIFY(rig.Connect());
+            const int last = types[0] == 10 ? 3 : 7;
+            for (int i = 0; i < types.size(); ++i) {
+                const auto* spec = CPropertyPageSensor::SpecFor(types[i]);
+                if (!spec) continue;
+                std::vector<CPropertyPageSensor::RealSpec> reals{spec->setpoint, spec->differenceA,
+                                                                 spec->differenceB};
+                if (spec->offset.k) reals.push_back(spec->offset);
+                reals.insert(reals.end(), spec->further.begin(), spec->further.end());
+                for (const auto& r : reals) {
+                    const double v = double(int32_t(c.Value(Number(i, r.k)))) / r.factor;
+                    QVERIFY2(v >= r.minimum - 1e-9 && v <= r.maximum + 1e-9,
+                             qPrintable(QStringLiteral("type %1: %2 = %3").arg(types[i]).arg(r.k).arg(v)));
+                }
+                for (int k : {28, 29}) QVERIFY(c.Value(Number(i, k)) >= 1 && c.Value(Number(i, k)) <= 3600);
+                QCOMPARE(c.Value(Number(i, 951)), 1);
+                auto* page = qobject_cast<CPropertyPageSensor*>(rig.Activate(CPageTable::SensorPageClass(types[i]), i));
+                QVERIFY(page);
+                QCOMPARE(page->findChild<QLabel*>("1433")->isVisibleTo(page), i == last);
+                QCOMPARE(page->IsCalibrated(), i != last);
+            }
+        }
+    }
+
     void overviewListsFittedInputsAndCyclesValues() {
         CDeviceModel::Options o;
         o.sensors = {1, 0, 2};

@@ -9,6 +9,8 @@
 #include <QtTest/QtTest>
 
 #include "app/ModelInfo.h"
+#include "app/SensorParameters.h"
+#include "device/CControllerDefaults.h"
 #include "params/CParameterArray.h"
 #include "support/TestPaths.h"
 
@@ -117,6 +119,14 @@ private Q_SLOTS:
             QVERIFY(!numbers.contains(20 * i + 25));
             QVERIFY(numbers.contains(1002 + 4 * i));
             QVERIFY(numbers.contains(1228 + i));
+            // The emulator's twin of the generator's sensor table gives the same factory block.
+            const int type = i < 4 ? model->sensorTypes[i] : 0;
+            for (const auto& [k, value] : CControllerDefaults::SensorBlock(type)) {
+                const int n = SensorParameters::Number(i, k);
+                CParameter p;
+                QVERIFY2(list.FindByNumber(uint16_t(n), p) && p.Value == value,
+                         qPrintable(QStringLiteral("input %1 type %2: %3 is %4, twin %5").arg(i).arg(type).arg(n).arg(p.Value).arg(value)));
+            }
         }
         // The sensor blocks do not make a full list a sensor-calibration list.
         QVERIFY(list.ContainsSensorParameters());

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -94,7 +95,7 @@ const std::vector<SensorSpec> kSpecs = {
      {16, 1284, 1, 8, 200, 0, 0, false, false, SDiffA},
      {24, 1230, 1, 50, 500, 0, 0, false, false, SDiffB},
      {}, 0, 0, 1,
-     {{23, 1367, 1, 0, 255, 0, 0, false, false, SInt23},
+     {{23, 1367, 1, 5, 30, 0, 0, false, false, SInt23},
       {26, 1368, 10, 15.0, 35.0, 0, 0, false, false, SValue26}},
      false, false, {}, false, false, false,
      {15, 21, 16, 14, 24, 23, 10, 11, 12, 13, 1002, 26, 28, 29, 948, 951},
@@ -104,7 +105,7 @@ const std::vector<SensorSpec> kSpecs = {
      {16, 1284, 10, 0.3, 10.0, 0, 0, false, false, SDiffA},
      {24, 1230, 10, 2.5, 25.0, 0, 0, false, false, SDiffB},
      {}, 0, 0, 10,
-     {{23, 1367, 1, 0, 255, 0, 0, false, false, SInt23},
+     {{23, 1367, 1, 5, 30, 0, 0, false, false, SInt23},
       {26, 1231, 10, 15.0, 35.0, 0, 0, false, false, SValue26},
       {950, 1287, 10000, -0.005, 0.005, 0, 0, true, false, SDensity}},
      false, false, {19534, 19535, 19536}, false, true, false,
@@ -115,8 +116,8 @@ const std::vector<SensorSpec> kSpecs = {
      {16, 1284, 10, 2.0, 10.0, 0.3, 10.0, false, false, SDiffA},
      {24, 1230, 10, 2.0, 20.0, 2.5, 25.0, false, false, SDiffB},
      {}, 0, 0, 10,
-     {{23, 1367, 1, 0, 255, 0, 0, false, false, SInt23},
-      {949, 1375, 1, 0, 255, 0, 0, false, false, SInt949},
+     {{23, 1367, 1, 5, 30, 0, 0, false, false, SInt23},
+      {949, 1375, 1, 5, 30, 0, 0, false, false, SInt949},
       {26, 1368, 10, 15.0, 35.0, 0, 0, false, false, SValue26},
       {950, 1371, 10, 0.0, 50.0, 0, 0, false, false, SValue950Oxy}},
      false, false, {19537, 19538}, false, false, false,
@@ -124,6 +125,13 @@ const std::vector<SensorSpec> kSpecs = {
      {15, 21, 16, 14, 24, 23, 26, 949, 950, 27, 28, 29, 948, 951}},
 };
 // clang-format on
+
+// Numbers shown as the edits show them: the program's decimal sign, no group separators.
+QLocale Plain() {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
 
 // Controls hidden while the sensor is not calibrated (the calibration values and captions).
 const int kCalibrationControls[] = {1299, 1304, 1300, 1303, 1500, 1501, 1502, 1503,
@@ -179,7 +187,11 @@ void CPropertyPageSensor::DeclareFields() {
         Time(N(20), IdWindowEnd);
     }
     if (s.windowFlag) Check(N(17), IdWindowFlag, Tr(19507));
-    Combo(N(21), IdSelection21, {Tr(19542), Tr(19543), Tr(19544)});
+    // The direction the input controls: heating and cooling for temperatures, raising and
+    // lowering for every other quantity (as the socket functions name them).
+    const bool warm = s.type == 1 || s.type == 8;
+    Combo(N(21), IdSelection21, warm ? QStringList{Tr(19542), Tr(19543), Tr(19544)}
+                                     : QStringList{Tr(19556), Tr(19557), Tr(19558)});
     if (s.flag22) Check(N(22), IdFlag22, Tr(19516));
     for (const RealSpec& r : s.further) {
         CPageField& f = real(r);
@@ -216,19 +228,17 @@ void CPropertyPageSensor::DeclareFields() {
         Radio(N(27), ids, texts);
     }
 
-    auto hundredths = [](double v) { return QString::number(v, 'f', 2); };
     Label(N(1002), IdHours).Format([](double minutes) {
-        return QString::number(COperatingHours::HoursOf(minutes), 'f', 2);
+        return Plain().toString(COperatingHours::HoursOf(minutes), 'f', 2);
     });
     auto reference = [this](double v) {
         const double shown = m_spec->fahrenheit && DisplayMode() == 1 ? v * 1.8 + 32 : v;
-        return QString::number(shown, 'g', 5);
+        return Plain().toString(shown, 'g', 5);
     };
     Label(N(10), IdReference1, s.referenceFactor).Format(reference);
     Label(N(11), IdReference2, s.referenceFactor).Format(reference);
     Label(N(12), IdRaw1).Format([](double v) { return QString::number(qint64(v)); });
     Label(N(13), IdRaw2).Format([](double v) { return QString::number(qint64(v)); });
-    (void)hundredths;
 
     std::vector<int> reads, writes;
     for (int k : s.readOrder) reads.push_back(N(k));
@@ -291,6 +301,12 @@ void CPropertyPageSensor::CreateControls() {
         unitRow(cf, r.captionId, Control(r.control),
                 r.k == 26 ? s.fahrenheit : (r.k == 950 && s.fahrenheit));
 
+    int comboWidth = 0;
+    for (int id : {int(IdThreeWay), int(IdSelection21), int(IdSelection951)})
+        comboWidth = std::max(comboWidth, Control(id)->sizeHint().width());
+    for (int id : {int(IdThreeWay), int(IdSelection21), int(IdSelection951)})
+        Control(id)->setMinimumWidth(comboWidth);
+
     auto* alarm = new QGroupBox(Tr(19551), this);
     QFormLayout* af = newForm(alarm);
     af->addRow(Tr(19510), Control(IdFiveWay));
@@ -310,13 +326,16 @@ void CPropertyPageSensor::CreateControls() {
 
     auto* calibration = new QGroupBox(Tr(19553), this);
     auto* calLayout = new QVBoxLayout(calibration);
-    QFormLayout* kf = new QFormLayout;
+    // The values with their captions and units, hidden as a whole while not calibrated.
+    m_calibrationValues = new QWidget(this);
+    QFormLayout* kf = new QFormLayout(m_calibrationValues);
+    kf->setContentsMargins(0, 0, 0, 0);
     kf->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     unitRow(kf, 19523, Control(IdReference1), true, 1500);
     unitRow(kf, 19525, Control(IdRaw1), false, 1501);
     unitRow(kf, 19524, Control(IdReference2), true, 1502);
     unitRow(kf, 19526, Control(IdRaw2), false, 1503);
-    calLayout->addLayout(kf);
+    calLayout->addWidget(m_calibrationValues);
     m_notice = new QLabel(this);
     m_notice->setObjectName(QString::number(IdNotCalibrated));
     m_notice->setWordWrap(true);
@@ -350,7 +369,8 @@ void CPropertyPageSensor::CreateControls() {
     buttons->addStretch(1);
     sf->addRow(QString(), buttons);
     if (!s.modes.empty()) {
-        auto* modes = new QHBoxLayout;
+        QBoxLayout* modes = s.modes.size() > 2 ? static_cast<QBoxLayout*>(new QVBoxLayout)
+                                               : static_cast<QBoxLayout*>(new QHBoxLayout);
         for (size_t m = 0; m < s.modes.size(); ++m)
             modes->addWidget(Control(IdModeFirst + (m == 0 ? 0 : int(m) + 1)));
         modes->addStretch(1);
@@ -435,6 +455,7 @@ void CPropertyPageSensor::UpdateControlStates() {
         for (int id : kCalibrationControls)
             if (QWidget* w = Control(id)) w->hide();
         if (QWidget* w = Control(IdAdjust)) w->hide();
+        m_calibrationValues->hide();
         m_notice->setText(Tr(403));
         m_notice->show();
         m_notice->raise();
@@ -447,5 +468,6 @@ void CPropertyPageSensor::ShowLiveValue() {
     const bool ownMode = m_spec->fahrenheit || m_spec->densityCorrection;
     const int mode = ownMode ? DisplayMode() : 0;
     const double extra = m_spec->densityCorrection ? FieldOf(N(950))->Value() : 0.0;
-    m_live->setText(sensor->FormatCurrentValue(mode, extra));
+    // Five significant digits as the controller prints them, with the page's decimal sign.
+    m_live->setText(sensor->FormatCurrentValue(mode, extra).replace(QLatin1Char('.'), QLocale().decimalPoint()));
 }

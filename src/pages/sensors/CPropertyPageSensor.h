@@ -80,5 +80,6 @@ private:
     const SensorSpec* m_spec;
     QLabel* m_live = nullptr;
     QLabel* m_notice = nullptr;
+    QWidget* m_calibrationValues = nullptr;
     std::vector<QLabel*> m_unitLabels;
 };

@@ -27,6 +27,7 @@ CEnterPUK::CEnterPUK(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    setMinimumWidth(320);
 }
 
 int CEnterPUK::Puk() const { return m_edit->text().toInt(); }
