@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 #include "app/CKorvalisControlApp.h"
 
 #include <QDir>
 #include <QSettings>
 #include <algorithm>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "app/CEmailAlerts.h"
 #include "app/CEnableProgressTicking.h"
 #include "app/CTimerStop.h"
-#include "app/CUserInteraction.h"
-#include "app/ModelInfo.h"
-#include "app/SensorTypeInfo.h"
+#include "base/CUserInteraction.h"
+#include "base/ModelInfo.h"
+#include "base/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
 #include "link/CFrameCodec.h"

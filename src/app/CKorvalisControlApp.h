@@ -12,8 +12,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/CConnection.h"
-#include "app/CSensor.h"
+#include "link/CConnection.h"
+#include "base/CSensor.h"
 
 class CByteChannel;
 class CEmailAlerts;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/CControllerDefaults.h"
 
-#include "app/ModelInfo.h"
-#include "app/SensorTypeInfo.h"
+#include "base/ModelInfo.h"
+#include "base/SensorTypeInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CLiveValuesBehaviour.h"
 

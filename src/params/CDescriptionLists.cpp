@@ -2,7 +2,7 @@
 #include "params/CDescriptionLists.h"
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "params/CDescriptionFile.h"
 
 QString CDescriptionLists::FileName(int list)

@@ -5,7 +5,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 #include "lang/CLanguage.h"
 #include "link/CByteChannel.h"
 #include "link/CSerialComm.h"

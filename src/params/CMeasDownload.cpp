@@ -8,8 +8,8 @@
 #include <bit>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/CRegularFile.h"
-#include "app/CUserInteraction.h"
+#include "base/CRegularFile.h"
+#include "base/CUserInteraction.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
 #include "params/CMeasDownloadUi.h"

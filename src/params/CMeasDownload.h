@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/CSensor.h"
+#include "base/CSensor.h"
 #include "params/CSaveMeasOptions.h"
 
 class CMeasDownloadUi;

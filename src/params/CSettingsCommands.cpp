@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CFrameCodec.h"
 #include "link/CSWMBus.h"

@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <QtTest/QtTest>
 
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "params/CParameterArray.h"
 #include "support/TestPaths.h"
 

@@ -8,7 +8,7 @@
 #include "CCtlContext.h"
 #include "CCtlFileArg.h"
 #include "CtlCommand.h"
-#include "app/CRegularFile.h"
+#include "base/CRegularFile.h"
 #include "params/CMeasDownload.h"
 #include "params/CMeasDownloadUi.h"
 

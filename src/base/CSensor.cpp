@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SensorParameters.h"
-#include "app/CSensor.h"
+#include "base/SensorParameters.h"
+#include "base/CSensor.h"
 
 #include "app/CKorvalisControlApp.h"
-#include "app/SensorTypeInfo.h"
+#include "base/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
 
 double CSensor::ConvertValue(int type, double raw, int mode, double extra)
