@@ -22,7 +22,7 @@ public:
     QString FormatCurrentValue(int mode, double extra) const { return FormatValue(value, mode, extra); }
     QString FormatSetpoint(int mode) const { return FormatValue(setpoint, mode, 0.0); }
 
-    // Reads through controller (below); false leaves the field unchanged, as when there is none.
+    // Reads from controller (below); false leaves the field unchanged, as without a controller.
     bool ReadValue();
     bool ReadSetpoint();
     bool ReadUserName();
