@@ -5,7 +5,7 @@
 The table below is the one place that says which parameters make up the configuration of
 each controller model and firmware version, and of the SMS module, with their names and
 default values. The model counts (channels, timers, pumps, ...) come from the model table in
-src/app/ModelInfo.cpp, so the lists always match the pages the program builds.
+src/base/ModelInfo.cpp, so the lists always match the pages the program builds.
 
     generate.py            rewrite the files next to this script
     generate.py --out DIR  write them into DIR
@@ -23,7 +23,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
-MODEL_TABLE = os.path.join(ROOT, "src", "app", "ModelInfo.cpp")
+MODEL_TABLE = os.path.join(ROOT, "src", "base", "ModelInfo.cpp")
 
 CONTROLLER_VERSIONS = range(400, 409)
 SMS_VERSIONS = range(400, 409)  # the firmware versions the emulator's SMS module offers

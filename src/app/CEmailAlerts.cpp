@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CEmailAlerts.h"
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +17,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
 

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 #include "app/CKorvalisControlApp.h"
 
 #include <QDir>
 #include <QSettings>
 #include <algorithm>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "app/CEmailAlerts.h"
 #include "app/CEnableProgressTicking.h"
 #include "app/CTimerStop.h"
-#include "app/CUserInteraction.h"
-#include "app/ModelInfo.h"
-#include "app/SensorTypeInfo.h"
+#include "base/CUserInteraction.h"
+#include "base/ModelInfo.h"
+#include "base/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
 #include "link/CFrameCodec.h"
@@ -41,8 +41,10 @@ CKorvalisControlApp::CKorvalisControlApp()
 {
     g_instance = this;
     std::copy(std::begin(kDefaultCurveWords), std::end(kDefaultCurveWords), dimmingCurveWords.begin());
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         sensors[i].index = i;
+        sensors[i].controller = this;
+    }
 }
 
 CKorvalisControlApp::~CKorvalisControlApp()
@@ -175,7 +177,7 @@ void CKorvalisControlApp::Disconnect()
         // The hook runs first so that edits still held by pages reach the lists saved here.
         if (onDisconnecting)
             onDisconnecting(*this);
-        CDescriptionLists::SaveDescriptions(*this);
+        CDescriptionLists::SaveDescriptions(*this, model, descriptionsLoaded, descriptionLists);
     }
     for (QStringList& names : descriptionLists)
         names.clear();
@@ -233,6 +235,7 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
     for (int i = 0; i < 8; ++i) {
         sensors[i] = CSensor();
         sensors[i].index = i;
+        sensors[i].controller = this;
     }
     if (connection)
         currentConnection = *connection;
@@ -281,7 +284,7 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
         }
     }
     TitleSensors();
-    CDescriptionLists::LoadDescriptions(*this);
+    descriptionsLoaded = CDescriptionLists::LoadDescriptions(*this, model, descriptionLists);
     if (onConnected)
         onConnected(*this);
     UpdateTitle();
@@ -384,6 +387,16 @@ void CKorvalisControlApp::UpdateTitle()
 {
     if (m_ui)
         m_ui->SetTitle(WindowTitle());
+}
+
+uint8_t CKorvalisControlApp::SensorType(int input) const
+{
+    return input >= 0 && input < int(sensors.size()) ? sensors[size_t(input)].type : 0;
+}
+
+QString CKorvalisControlApp::ParameterListFolder() const
+{
+    return listFolder.isEmpty() ? CAppPaths::ListFolder() : listFolder;
 }
 
 bool CKorvalisControlApp::GetControllerFolder(QString& path) const

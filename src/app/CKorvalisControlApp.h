@@ -12,8 +12,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/CConnection.h"
-#include "app/CSensor.h"
+#include "base/CSensor.h"
+#include "link/CConnection.h"
+#include "params/CControllerAccess.h"
+#include "params/CControllerFolder.h"
 
 class CByteChannel;
 class CEmailAlerts;
@@ -23,13 +25,15 @@ class CSWMBus;
 struct ModelInfo;
 class CUserInteraction;
 
-class CKorvalisControlApp {
+// The layers below take it through the narrow interfaces it implements, handed in by their
+// callers; only the program's own side uses Instance().
+class CKorvalisControlApp : public CControllerAccess, public CControllerFolder {
 public:
     // Tests and the in-memory device model replace the serial/TCP channel with their own.
     using ChannelFactory = std::function<std::unique_ptr<CByteChannel>(const CConnection&)>;
 
     CKorvalisControlApp();
-    ~CKorvalisControlApp();
+    ~CKorvalisControlApp() override;
     CKorvalisControlApp(const CKorvalisControlApp&) = delete;
     CKorvalisControlApp& operator=(const CKorvalisControlApp&) = delete;
 
@@ -38,7 +42,7 @@ public:
     static bool HasInstance();
 
     void SetUserInteraction(CUserInteraction* ui) { m_ui = ui; }
-    CUserInteraction* UserInteraction() const { return m_ui; }
+    CUserInteraction* UserInteraction() const override { return m_ui; }
     void SetChannelFactory(ChannelFactory factory) { m_channelFactory = std::move(factory); }
 
     // --- start-up and exit -------------------------------------------------------------
@@ -62,12 +66,12 @@ public:
 
     // --- connect and disconnect -----------------------------------------------------------
     bool Connect(const CConnection* connection, bool takeFirstAnswer);
-    void Disconnect();
-    bool IsConnected() const;
+    void Disconnect() override;
+    bool IsConnected() const override;
     QString GetModelName() const;
     QString WindowTitle() const;
-    void UpdateTitle();
-    bool GetControllerFolder(QString& path) const;
+    void UpdateTitle() override;
+    bool GetControllerFolder(QString& path) const override;
     // Plain-words reason of the last failed channel open (serial permission, say).
     // Why the last Connect failed when no message said it: the channel's error, or the
     // status of the identification read that failed, with its meaning.
@@ -75,22 +79,33 @@ public:
     QString TransferFailureText(uint16_t status) const;
 
     // --- single-parameter access --------------------------------------------------------
-    uint16_t ReadParameter(int number, bool toSmsModule = false);
-    double GetLastValue() const;
-    double GetLastSignedValue() const;
-    QByteArray GetLastText() const;
-    uint16_t WriteParameter(int number, double value, bool toSmsModule = false);
-    uint16_t WriteTextParameter(int number, const QByteArray& bytes, bool toSmsModule = false);
+    uint16_t ReadParameter(int number, bool toSmsModule = false) override;
+    double GetLastValue() const override;
+    double GetLastSignedValue() const override;
+    QByteArray GetLastText() const override;
+    uint16_t WriteParameter(int number, double value, bool toSmsModule = false) override;
+    uint16_t WriteTextParameter(int number, const QByteArray& bytes, bool toSmsModule = false) override;
 
-    CSWMBus* Bus() const { return m_bus.get(); }
-    CByteChannel* Channel() const { return m_channel.get(); }
+    CSWMBus* Bus() const override { return m_bus.get(); }
+    CByteChannel* Channel() const override { return m_channel.get(); }
     void SetFramePause(int msecs);
 
     // --- progress ticking and the transfer flag ------------------------------------------
     void EnableProgressTicking(int steps);
     void DisableProgressTicking();
-    bool IsTransferInProgress() const { return m_transferInProgress; }
-    void SetTransferInProgress(bool on) { m_transferInProgress = on; }
+    bool IsTransferInProgress() const override { return m_transferInProgress; }
+    void SetTransferInProgress(bool on) override { m_transferInProgress = on; }
+
+    // --- the connect sequence's findings, for the layers below ---------------------------
+    bool IsSimulation() const override { return simulationMode; }
+    CConnection& CurrentConnection() override { return currentConnection; }
+    const ModelInfo* Model() const override { return model; }
+    int16_t FirmwareVersion() const override { return firmwareVersion; }
+    uint32_t SerialNumber() const override { return serialNumber; }
+    bool HasSmsModule() const override { return smsModulePresent; }
+    uint8_t SensorType(int input) const override;
+    // The list folder given (command line, tests) or else the installed one.
+    QString ParameterListFolder() const override;
 
     // --- simulation -------------------------------------------------------------------
     // Toggles simulation mode while not connected; false when refused.

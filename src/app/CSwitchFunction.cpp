@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/CSensor.h"
-#include "app/ModelInfo.h"
-#include "app/SensorTypeInfo.h"
+#include "base/CSensor.h"
+#include "base/ModelInfo.h"
+#include "base/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
 
 namespace {

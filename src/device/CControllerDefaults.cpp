@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/CControllerDefaults.h"
 
-#include "app/ModelInfo.h"
-#include "app/SensorParameters.h"
-#include "app/SensorTypeInfo.h"
+#include "base/ModelInfo.h"
+#include "base/SensorParameters.h"
+#include "base/SensorTypeInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CLiveValuesBehaviour.h"
 
@@ -344,6 +344,8 @@ void CControllerDefaults::ApplyInterfaces(CBusDevice& device)
     static const int functions[4] = {18, 50, 0, 2};  // maintenance, thunderstorm, unused, level
     for (int i = 0; i < 4; ++i)
         device.SetValue(723 + i, functions[i]);
+}
+
 void CControllerDefaults::ApplyControllerAsAWhole(CBusDevice& device, int today)
 {
     // Only over a parameter list's factory values: all reminders off, nothing in maintenance.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 #include "device/CDeviceModel.h"
 
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "link/CFrameCodec.h"
 
 using namespace BusByte;

@@ -4,8 +4,8 @@
 #include <QDate>
 #include <QString>
 
-#include "app/ModelInfo.h"
-#include "app/SensorTypeInfo.h"
+#include "base/ModelInfo.h"
+#include "base/SensorTypeInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"
 #include "device/CLiveStatesBehaviour.h"

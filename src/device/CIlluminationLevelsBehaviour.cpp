@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"
 #include "device/COperatingModeBehaviour.h"

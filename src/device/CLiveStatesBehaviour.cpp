@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <random>
 
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"
 #include "device/CIlluminationLevelsBehaviour.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/SensorTypeInfo.h"
+#include "base/SensorTypeInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"
 

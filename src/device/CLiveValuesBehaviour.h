@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 #include "device/CDeviceBehaviour.h"
 
 class CDeviceClock;

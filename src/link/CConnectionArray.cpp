@@ -7,7 +7,7 @@
 #include <QLoggingCategory>
 #include <QSaveFile>
 
-#include "app/CRegularFile.h"
+#include "base/CRegularFile.h"
 #include "lang/CLanguage.h"
 #include "link/CArchive.h"
 

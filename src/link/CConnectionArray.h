@@ -7,7 +7,7 @@
 #include <QVector>
 #include <cstdint>
 
-#include "app/CConnection.h"
+#include "link/CConnection.h"
 
 class CConnectionArray {
 public:

@@ -7,7 +7,7 @@
 #include <QSettings>
 #include <QUdpSocket>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "link/CDiscoveryUi.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <QSettings>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 
 namespace {
 QString Key(uint32_t n)

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerFolder.h"
 
 QString CDescriptionFile::Storable(const QString& description)
 {
@@ -84,18 +84,19 @@ bool CDescriptionFile::WriteFile(const QString& path, const QStringList& descrip
     return file.commit();
 }
 
-QStringList CDescriptionFile::Load(const CKorvalisControlApp& app, const QString& fileName, int count)
+QStringList CDescriptionFile::Load(const CControllerFolder& controller, const QString& fileName, int count)
 {
     QString folder;
-    if (!app.GetControllerFolder(folder))
+    if (!controller.GetControllerFolder(folder))
         return EmptyNames(count);
     return ReadFile(folder + QDir::separator() + fileName, count);
 }
 
-bool CDescriptionFile::Save(const CKorvalisControlApp& app, const QString& fileName, const QStringList& descriptions)
+bool CDescriptionFile::Save(const CControllerFolder& controller, const QString& fileName,
+                            const QStringList& descriptions)
 {
     QString folder;
-    if (!app.GetControllerFolder(folder))
+    if (!controller.GetControllerFolder(folder))
         return false;
     return WriteFile(folder + QDir::separator() + fileName, descriptions);
 }

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-class CKorvalisControlApp;
+class CControllerFolder;
 class QIODevice;
 
 class CDescriptionFile {
@@ -19,11 +19,12 @@ public:
 
     // Exactly count descriptions from fileName in the controller folder: a missing file or
     // missing lines give empty strings, surplus lines are ignored. Nothing is read (all
-    // empty) while the application is not connected.
-    static QStringList Load(const CKorvalisControlApp& app, const QString& fileName, int count);
+    // empty) while there is no controller folder (nothing connected).
+    static QStringList Load(const CControllerFolder& controller, const QString& fileName, int count);
     // Replaces fileName in the controller folder with one line per description. False when
     // not connected or the file could not be written; the previous file then stays intact.
-    static bool Save(const CKorvalisControlApp& app, const QString& fileName, const QStringList& descriptions);
+    static bool Save(const CControllerFolder& controller, const QString& fileName,
+                     const QStringList& descriptions);
 
     // The same for a given path or device.
     static QStringList ReadLines(QIODevice& in, int count);

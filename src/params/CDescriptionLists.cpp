@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/CDescriptionLists.h"
 
-#include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "params/CDescriptionFile.h"
 
 QString CDescriptionLists::FileName(int list)
@@ -27,28 +26,28 @@ int CDescriptionLists::LineCount(const ModelInfo& model, int list)
     }
 }
 
-void CDescriptionLists::LoadDescriptions(CKorvalisControlApp& app)
+bool CDescriptionLists::LoadDescriptions(const CControllerFolder& controller, const ModelInfo* model, Lists& lists)
 {
-    app.descriptionsLoaded = false;
-    for (QStringList& l : app.descriptionLists)
+    for (QStringList& l : lists)
         l.clear();
-    if (!app.model)
-        return;
+    if (!model)
+        return false;
     for (int list = 0; list < ListCount; ++list)
-        app.descriptionLists[list] = CDescriptionFile::Load(app, FileName(list), LineCount(*app.model, list));
-    app.descriptionsLoaded = true;
+        lists[list] = CDescriptionFile::Load(controller, FileName(list), LineCount(*model, list));
+    return true;
 }
 
-void CDescriptionLists::SaveDescriptions(CKorvalisControlApp& app)
+void CDescriptionLists::SaveDescriptions(const CControllerFolder& controller, const ModelInfo* model, bool loaded,
+                                         const Lists& lists)
 {
     // Only lists loaded by this connect belong to the serial number now known; a connect
     // that failed half-way has a model but lists of another controller (or none).
-    if (!app.model || !app.descriptionsLoaded)
+    if (!model || !loaded)
         return;
     for (int list = 0; list < ListCount; ++list) {
-        const QStringList& names = app.descriptionLists[list];
-        if (names.size() != LineCount(*app.model, list))
+        const QStringList& names = lists[list];
+        if (names.size() != LineCount(*model, list))
             continue;
-        CDescriptionFile::Save(app, FileName(list), names);
+        CDescriptionFile::Save(controller, FileName(list), names);
     }
 }

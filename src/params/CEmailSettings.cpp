@@ -11,7 +11,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "app/CRegularFile.h"
+#include "base/CRegularFile.h"
 
 namespace {
 Q_LOGGING_CATEGORY(lcMailSettings, "korvalis.mail")

@@ -3,21 +3,21 @@
 
 #include <functional>
 
-#include "app/CKorvalisControlApp.h"
-#include "app/CTimerStop.h"
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 #include "lang/CLanguage.h"
 #include "link/CByteChannel.h"
+#include "link/CConnection.h"
 #include "link/CSerialComm.h"
+#include "params/CControllerAccess.h"
 #include "params/CTransferProgress.h"
 
 using Icon = CUserInteraction::Icon;
 using Buttons = CUserInteraction::Buttons;
 
-void CFirmwareTransferUi::DisconnectAfterTransfer(CKorvalisControlApp& app)
+void CFirmwareTransferUi::DisconnectAfterTransfer(CControllerAccess& controller)
 {
-    app.Disconnect();
-    app.UpdateTitle();
+    controller.Disconnect();
+    controller.UpdateTitle();
 }
 
 namespace {
@@ -35,7 +35,10 @@ private:
 };
 }  // namespace
 
-CFirmwareTransfer::CFirmwareTransfer(CKorvalisControlApp& app, CFirmwareTransferUi& ui) : m_app(app), m_ui(ui) {}
+CFirmwareTransfer::CFirmwareTransfer(CControllerAccess& controller, CFirmwareTransferUi& ui)
+    : m_controller(controller), m_ui(ui)
+{
+}
 
 qint64 CFirmwareTransfer::ProgressDivisor(qint64 fileSize)
 {
@@ -61,18 +64,18 @@ QString CFirmwareTransfer::DownloadWarningText()
 
 void CFirmwareTransfer::Pump()
 {
-    if (CUserInteraction* ui = m_app.UserInteraction())
+    if (CUserInteraction* ui = m_controller.UserInteraction())
         ui->PumpPendingMessages();
 }
 
 CFirmwareTransfer::Outcome CFirmwareTransfer::TransferFirmware()
 {
-    if (!m_app.IsConnected())
+    if (!m_controller.IsConnected())
         return Outcome::NotConnected;
-    CTimerStop timerStop;
-    CUserInteraction* ui = m_app.UserInteraction();
+    CControllerAccess::TransferScope transferFlag(m_controller);
+    CUserInteraction* ui = m_controller.UserInteraction();
     // Simulation mode ends the command only after the file is chosen, as on a real controller.
-    if (m_app.currentConnection.IsTcp() &&
+    if (m_controller.CurrentConnection().IsTcp() &&
         (!ui ||
          ui->ShowMessage(192, Icon::Warning, Buttons::YesNoCancel) != CUserInteraction::IdYes))
         return Outcome::Declined;
@@ -88,12 +91,12 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::TransferFile(const QString& path)
 {
     m_failedRecord = -1;
     m_retries = 0;
-    if (!m_app.IsConnected())
+    if (!m_controller.IsConnected())
         return Outcome::NotConnected;
-    if (m_app.simulationMode)
+    if (m_controller.IsSimulation())
         return Outcome::Simulation;
-    CTimerStop timerStop;
-    CUserInteraction* ui = m_app.UserInteraction();
+    CControllerAccess::TransferScope transferFlag(m_controller);
+    CUserInteraction* ui = m_controller.UserInteraction();
     const auto message = [ui](int id, Icon icon, Buttons buttons, const QStringList& args = {}) {
         return ui ? ui->ShowMessage(id, icon, buttons, args) : int(CUserInteraction::IdCancel);
     };
@@ -135,18 +138,18 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::TransferFile(const QString& path)
 
 CFirmwareTransfer::Outcome CFirmwareTransfer::Send(CTransferProgress& progress, qint64 divisor)
 {
-    CUserInteraction* ui = m_app.UserInteraction();
+    CUserInteraction* ui = m_controller.UserInteraction();
     progress.SetCaption(Tr(353));
     progress.SetItemText(Tr(353));
     progress.SetPos(0);
     Pump();
-    if (m_app.WriteParameter(kBootLoaderParameter, 0) != 0) {
+    if (m_controller.WriteParameter(kBootLoaderParameter, 0) != 0) {
         if (ui)
             ui->ShowMessage(131, Icon::Stop, Buttons::Ok);
         return Outcome::BootLoaderRefused;
     }
     if (!ui || ui->ShowMessage(129, Icon::Warning, Buttons::OkCancel) != CUserInteraction::IdOk) {
-        m_app.ReadParameter(0);
+        m_controller.ReadParameter(0);
         return Outcome::Cancelled;
     }
 
@@ -156,7 +159,7 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::Send(CTransferProgress& progress, 
         SetLineBaud(kBootLoaderBaud);
         progress.SetItemText(Tr(134));
         Pump();
-        CByteChannel* channel = m_app.Channel();
+        CByteChannel* channel = m_controller.Channel();
         if (channel) {
             channel->PurgeReceive();
             channel->SetReadTimeout(kHandshakeTimeoutMs);
@@ -166,7 +169,7 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::Send(CTransferProgress& progress, 
         } else {
             progress.SetItemText(Tr(133));
             Pump();
-            channel->SetReadTimeout(m_app.currentConnection.EffectiveTimeout());
+            channel->SetReadTimeout(m_controller.CurrentConnection().EffectiveTimeout());
             const QVector<CSRecord>& records = m_file.Records();
             const qint64 total = m_file.TotalDataBytes();
             qint64 running = 0;
@@ -191,7 +194,7 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::Send(CTransferProgress& progress, 
             ui->ShowMessage(131, Icon::Stop, Buttons::Ok);
         return outcome;
     }
-    m_ui.DisconnectAfterTransfer(m_app);
+    m_ui.DisconnectAfterTransfer(m_controller);
     if (ui)
         ui->ShowMessage(132, Icon::Warning, Buttons::Ok);
     return Outcome::Done;
@@ -199,14 +202,14 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::Send(CTransferProgress& progress, 
 
 bool CFirmwareTransfer::ReadByte(char expected)
 {
-    CByteChannel* channel = m_app.Channel();
+    CByteChannel* channel = m_controller.Channel();
     QByteArray got;
     return channel && channel->ReceiveString(got, 1, 0, false) == 1 && got.size() == 1 && got[0] == expected;
 }
 
 bool CFirmwareTransfer::Handshake()
 {
-    CByteChannel* channel = m_app.Channel();
+    CByteChannel* channel = m_controller.Channel();
     static const QByteArray kHandshake("ABCDE");
     if (!channel || channel->SendAll(kHandshake) != kHandshake.size())
         return false;
@@ -219,7 +222,7 @@ bool CFirmwareTransfer::Handshake()
 bool CFirmwareTransfer::SendRecord(const QByteArray& bytes)
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        CByteChannel* channel = m_app.Channel();
+        CByteChannel* channel = m_controller.Channel();
         if (!channel)
             return false;
         if (attempt > 0) {
@@ -238,7 +241,7 @@ bool CFirmwareTransfer::SendRecord(const QByteArray& bytes)
 void CFirmwareTransfer::SetLineBaud(uint32_t baud)
 {
     // Only a serial port has a line speed; over TCP the network module keeps its own.
-    auto* serial = dynamic_cast<CSerialComm*>(m_app.Channel());
+    auto* serial = dynamic_cast<CSerialComm*>(m_controller.Channel());
     if (!serial)
         return;
     CSerialCommState state;
@@ -249,7 +252,7 @@ void CFirmwareTransfer::SetLineBaud(uint32_t baud)
 
 void CFirmwareTransfer::RestoreLine()
 {
-    if (CByteChannel* channel = m_app.Channel())
-        channel->SetReadTimeout(m_app.currentConnection.EffectiveTimeout());
-    SetLineBaud(m_app.currentConnection.baudRate);
+    if (CByteChannel* channel = m_controller.Channel())
+        channel->SetReadTimeout(m_controller.CurrentConnection().EffectiveTimeout());
+    SetLineBaud(m_controller.CurrentConnection().baudRate);
 }

@@ -11,7 +11,7 @@
 
 #include "params/CSRecordFile.h"
 
-class CKorvalisControlApp;
+class CControllerAccess;
 class CTransferProgress;
 
 class CFirmwareTransferUi {
@@ -24,7 +24,7 @@ public:
     // A shown progress window without a cancel button; closed when destroyed.
     virtual std::unique_ptr<CTransferProgress> OpenProgress() = 0;
     // Closes the connection after a transfer without asking (the GUI rebuilds its pages).
-    virtual void DisconnectAfterTransfer(CKorvalisControlApp& app);
+    virtual void DisconnectAfterTransfer(CControllerAccess& controller);
 };
 
 class CFirmwareTransfer {
@@ -47,7 +47,7 @@ public:
     static constexpr int kHandshakeTimeoutMs = 5000;
     static constexpr int kAttempts = 3;
 
-    CFirmwareTransfer(CKorvalisControlApp& app, CFirmwareTransferUi& ui);
+    CFirmwareTransfer(CControllerAccess& controller, CFirmwareTransferUi& ui);
 
     // The whole command (menu command 40013 and the System page's button).
     Outcome TransferFirmware();
@@ -76,7 +76,7 @@ private:
     void RestoreLine();
     void Pump();
 
-    CKorvalisControlApp& m_app;
+    CControllerAccess& m_controller;
     CFirmwareTransferUi& m_ui;
     CSRecordFile m_file;
     int m_failedRecord = -1;

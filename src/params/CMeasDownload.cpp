@@ -7,9 +7,9 @@
 #include <QSaveFile>
 #include <bit>
 
-#include "app/CKorvalisControlApp.h"
-#include "app/CRegularFile.h"
-#include "app/CUserInteraction.h"
+#include "base/CParameterAccess.h"
+#include "base/CRegularFile.h"
+#include "base/CUserInteraction.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
 #include "params/CMeasDownloadUi.h"
@@ -27,13 +27,11 @@ QByteArray StripLineEnd(QByteArray line) {
 }
 }  // namespace
 
-CMeasDownload::Access CMeasDownload::AppAccess() {
+CMeasDownload::Access CMeasDownload::AccessOf(CParameterAccess& controller) {
     Access a;
-    a.read = [](int number) { return CKorvalisControlApp::Instance().ReadParameter(number); };
-    a.write = [](int number, double value) {
-        return CKorvalisControlApp::Instance().WriteParameter(number, value);
-    };
-    a.lastText = [] { return CKorvalisControlApp::Instance().GetLastText(); };
+    a.read = [&controller](int number) { return controller.ReadParameter(number); };
+    a.write = [&controller](int number, double value) { return controller.WriteParameter(number, value); };
+    a.lastText = [&controller] { return controller.GetLastText(); };
     return a;
 }
 

@@ -12,10 +12,11 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/CSensor.h"
+#include "base/CSensor.h"
 #include "params/CSaveMeasOptions.h"
 
 class CMeasDownloadUi;
+class CParameterAccess;
 class CUserInteraction;
 
 class CMeasDownload {
@@ -26,8 +27,8 @@ public:
         std::function<uint16_t(int number, double value)> write;
         std::function<QByteArray()> lastText;
     };
-    // Reads and writes through the application object, without messages.
-    static Access AppAccess();
+    // Reads and writes through the controller given, without messages.
+    static Access AccessOf(CParameterAccess& controller);
 
     // What the recorder holds, as the page last showed it.
     struct State {

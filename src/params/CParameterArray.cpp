@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 #include "params/CParameterArray.h"
 
 #include <QDir>
@@ -9,8 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "app/CRegularFile.h"
-#include "app/ModelInfo.h"
+#include "base/CRegularFile.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
 #include "params/CTransferUi.h"

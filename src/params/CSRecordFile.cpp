@@ -3,7 +3,7 @@
 
 #include <QFile>
 
-#include "app/CRegularFile.h"
+#include "base/CRegularFile.h"
 
 namespace {
 int HexValue(char c)

@@ -5,13 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CAppPaths.h"
-#include "app/CKorvalisControlApp.h"
-#include "app/CTimerStop.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
+#include "link/CConnection.h"
 #include "link/CFrameCodec.h"
 #include "link/CSWMBus.h"
+#include "params/CControllerAccess.h"
 #include "params/CTransferUi.h"
 
 namespace {
@@ -27,29 +26,27 @@ Result FromFileResult(CParameterArray::FileResult r)
     default: return Result::Failed;
     }
 }
-
-QString ListFolderOf(const CKorvalisControlApp& app)
-{
-    return app.listFolder.isEmpty() ? CAppPaths::ListFolder() : app.listFolder;
-}
 }  // namespace
 
-CSettingsCommands::CSettingsCommands(CKorvalisControlApp& app, CTransferUi& ui) : m_app(app), m_ui(ui) {}
-
-bool CSettingsCommands::CanUseController(const CKorvalisControlApp& app)
+CSettingsCommands::CSettingsCommands(CControllerAccess& controller, CTransferUi& ui)
+    : m_controller(controller), m_ui(ui)
 {
-    return app.IsConnected();
 }
 
-bool CSettingsCommands::CanUseSmsModule(const CKorvalisControlApp& app)
+bool CSettingsCommands::CanUseController(const CControllerAccess& controller)
 {
-    return app.IsConnected() && app.smsModulePresent;
+    return controller.IsConnected();
+}
+
+bool CSettingsCommands::CanUseSmsModule(const CControllerAccess& controller)
+{
+    return controller.IsConnected() && controller.HasSmsModule();
 }
 
 Result CSettingsCommands::ReadAndSave(CParameterArray& list, const QString& path)
 {
     QList<int> ignored;
-    const int result = list.ReadAllFromController(*m_app.Bus(), m_ui, &ignored);
+    const int result = list.ReadAllFromController(*m_controller.Bus(), m_ui, &ignored);
     if (result == CParameterArray::TransferCancelled) {
         m_ui.ShowMessage(6100, Icon::Information, Buttons::Ok);
         return Result::Cancelled;
@@ -76,50 +73,52 @@ Result CSettingsCommands::ReadAndSave(CParameterArray& list, const QString& path
 
 Result CSettingsCommands::SaveSettings(const QString& path)
 {
-    if (!m_app.IsConnected() || m_app.simulationMode || !m_app.model || !m_app.Bus()) return Result::NotRun;
-    CTimerStop timerStop;
+    if (!m_controller.IsConnected() || m_controller.IsSimulation() || !m_controller.Model() || !m_controller.Bus())
+        return Result::NotRun;
+    CControllerAccess::TransferScope transferFlag(m_controller);
     const QString listPath =
-        CParameterArray::ListFilePath(ListFolderOf(m_app), m_app.firmwareVersion, m_app.model->productCode);
+        CParameterArray::ListFilePath(m_controller.ParameterListFolder(), m_controller.FirmwareVersion(),
+                                      m_controller.Model()->productCode);
     CParameterArray list;
     if (list.LoadFromPath(listPath) != CParameterArray::FileResult::Ok) {
         m_ui.ShowMessage(110, Icon::Stop, Buttons::Ok, {QDir::toNativeSeparators(listPath)});
         return Result::Failed;
     }
-    if (!m_app.Bus()->SetDeviceAddress(
-            static_cast<uint8_t>(std::min<uint32_t>(m_app.currentConnection.deviceAddress, 255))))
+    if (!m_controller.Bus()->SetDeviceAddress(
+            static_cast<uint8_t>(std::min<uint32_t>(m_controller.CurrentConnection().deviceAddress, 255))))
         return Result::Failed;
     return ReadAndSave(list, path);
 }
 
 Result CSettingsCommands::SaveSensorCalibration(const QString& path)
 {
-    if (!m_app.IsConnected() || m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
-    CTimerStop timerStop;
-    if (!m_app.Bus()->SetDeviceAddress(
-            static_cast<uint8_t>(std::min<uint32_t>(m_app.currentConnection.deviceAddress, 255))))
+    if (!m_controller.IsConnected() || m_controller.IsSimulation() || !m_controller.Bus()) return Result::NotRun;
+    CControllerAccess::TransferScope transferFlag(m_controller);
+    if (!m_controller.Bus()->SetDeviceAddress(
+            static_cast<uint8_t>(std::min<uint32_t>(m_controller.CurrentConnection().deviceAddress, 255))))
         return Result::Failed;
     CParameterArray list;
-    list.BuildSensorList(*m_app.Bus());
+    list.BuildSensorList(*m_controller.Bus());
     return ReadAndSave(list, path);
 }
 
 Result CSettingsCommands::SaveSmsModuleSettings(const QString& path)
 {
-    if (!m_app.IsConnected()) return Result::NotRun;
-    CTimerStop timerStop;
+    if (!m_controller.IsConnected()) return Result::NotRun;
+    CControllerAccess::TransferScope transferFlag(m_controller);
     // A module that does not answer its version read makes the command end without a word.
-    if (m_app.ReadParameter(0, true) != CSWMBus::Ok) return Result::Failed;
-    const double value = m_app.GetLastValue();
+    if (m_controller.ReadParameter(0, true) != CSWMBus::Ok) return Result::Failed;
+    const double value = m_controller.GetLastValue();
     const int version = std::isfinite(value) ? static_cast<int>(value) : 0;
     const QString listPath =
-        CParameterArray::ListFilePath(ListFolderOf(m_app), version, ModelInfo::SmsModuleProductCode);
-    if (m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
+        CParameterArray::ListFilePath(m_controller.ParameterListFolder(), version, ModelInfo::SmsModuleProductCode);
+    if (m_controller.IsSimulation() || !m_controller.Bus()) return Result::NotRun;
     CParameterArray list;
     if (list.LoadFromPath(listPath) != CParameterArray::FileResult::Ok) {
         m_ui.ShowMessage(110, Icon::Stop, Buttons::Ok, {QDir::toNativeSeparators(listPath)});
         return Result::Failed;
     }
-    m_app.Bus()->SetDeviceAddress(BusByte::SmsModuleAddress);
+    m_controller.Bus()->SetDeviceAddress(BusByte::SmsModuleAddress);
     return ReadAndSave(list, path);
 }
 
@@ -131,14 +130,14 @@ CSettingsCommands::Compatibility CSettingsCommands::CheckSettingsCompatibility(C
         m_ui.ShowMessage(118, Icon::Stop, Buttons::Ok);
         return Compatibility::Refused;
     }
-    if (p.Value != m_app.firmwareVersion &&
+    if (p.Value != m_controller.FirmwareVersion() &&
         m_ui.ShowMessage(119, Icon::Warning, Buttons::YesNo) != CUserInteraction::IdYes)
         return Compatibility::Declined;
     if (!list.FindByNumber(2, p)) {
         m_ui.ShowMessage(122, Icon::Stop, Buttons::Ok);
         return Compatibility::Refused;
     }
-    const int connected = m_app.model ? m_app.model->productCode : -1;
+    const int connected = m_controller.Model() ? m_controller.Model()->productCode : -1;
     if (p.Value != connected) {
         const bool bAndD = (p.Value == 3 && connected == 4) || (p.Value == 4 && connected == 3);
         if (!bAndD) {
@@ -153,7 +152,7 @@ CSettingsCommands::Compatibility CSettingsCommands::CheckSettingsCompatibility(C
             m_ui.ShowMessage(175, Icon::Stop, Buttons::Ok);
             return Compatibility::Refused;
         }
-        if (static_cast<uint32_t>(p.FileValue()) != m_app.serialNumber) {
+        if (static_cast<uint32_t>(p.FileValue()) != m_controller.SerialNumber()) {
             if (m_ui.ShowMessage(176, Icon::Stop, Buttons::OkCancel) != CUserInteraction::IdOk)
                 return Compatibility::Declined;
             list.RemoveCalibrationValues();
@@ -164,7 +163,7 @@ CSettingsCommands::Compatibility CSettingsCommands::CheckSettingsCompatibility(C
 
 Result CSettingsCommands::WriteList(CParameterArray& list, bool toController)
 {
-    CTimerStop timerStop;
+    CControllerAccess::TransferScope transferFlag(m_controller);
     // The device takes at most 255 bytes per text; found here, before the first write.
     for (int i = 0; i < list.Count(); ++i) {
         const CParameter& p = list[i];
@@ -174,8 +173,9 @@ Result CSettingsCommands::WriteList(CParameterArray& list, bool toController)
             return Result::Failed;
         }
     }
-    CSWMBus& bus = *m_app.Bus();
-    const uint32_t address = toController ? m_app.currentConnection.deviceAddress : BusByte::SmsModuleAddress;
+    CSWMBus& bus = *m_controller.Bus();
+    const uint32_t address =
+        toController ? m_controller.CurrentConnection().deviceAddress : BusByte::SmsModuleAddress;
     if (address > BusByte::MaxDeviceAddress || !bus.SetDeviceAddress(static_cast<uint8_t>(address)))
         return Result::Failed;
 
@@ -183,10 +183,10 @@ Result CSettingsCommands::WriteList(CParameterArray& list, bool toController)
     options.toController = toController;
     // Without the device's own answer, the version learned at connect still tells which
     // parameters changed meaning; only the SMS module has none.
-    options.knownDeviceVersion = toController ? m_app.firmwareVersion : -1;
-    for (int i = 0; i < 8; ++i) options.sensorTypes[i] = m_app.sensors[i].type;
+    options.knownDeviceVersion = toController ? m_controller.FirmwareVersion() : -1;
+    for (int i = 0; i < 8; ++i) options.sensorTypes[i] = m_controller.SensorType(i);
     options.followAddress = [this](int newAddress) {
-        m_app.currentConnection.deviceAddress = static_cast<uint32_t>(newAddress);
+        m_controller.CurrentConnection().deviceAddress = static_cast<uint32_t>(newAddress);
         if (onBusAddressFollowed) onBusAddressFollowed(newAddress);
     };
 
@@ -219,8 +219,8 @@ Result CSettingsCommands::LoadSettings(const QString& path)
     CParameterArray list;
     const CParameterArray::FileResult loaded = list.LoadFromFile(m_ui, path);
     if (loaded != CParameterArray::FileResult::Ok) return FromFileResult(loaded);
-    if (!m_app.IsConnected() || m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
-    CTimerStop timerStop;
+    if (!m_controller.IsConnected() || m_controller.IsSimulation() || !m_controller.Bus()) return Result::NotRun;
+    CControllerAccess::TransferScope transferFlag(m_controller);
     // Calibration values belong to the controller that measured them, whether they come in
     // a calibration file or in a full backup: another controller's are asked about.
     switch (CheckSettingsCompatibility(list, list.ContainsSensorParameters())) {
@@ -239,8 +239,8 @@ Result CSettingsCommands::LoadSmsModuleSettings(const QString& path)
     CParameterArray list;
     const CParameterArray::FileResult loaded = list.LoadFromFile(m_ui, path);
     if (loaded != CParameterArray::FileResult::Ok) return FromFileResult(loaded);
-    if (!m_app.IsConnected() || m_app.simulationMode || !m_app.Bus()) return Result::NotRun;
-    CTimerStop timerStop;
+    if (!m_controller.IsConnected() || m_controller.IsSimulation() || !m_controller.Bus()) return Result::NotRun;
+    CControllerAccess::TransferScope transferFlag(m_controller);
     // A controller's file chosen by mistake would overwrite the module's entries.
     CParameter product;
     if (!list.FindByNumber(2, product)) {

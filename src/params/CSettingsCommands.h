@@ -9,7 +9,7 @@
 
 #include "params/CParameterArray.h"
 
-class CKorvalisControlApp;
+class CControllerAccess;
 class CTransferUi;
 
 class CSettingsCommands {
@@ -22,11 +22,11 @@ public:
     };
     enum class Compatibility { Accepted, Declined, Refused };
 
-    CSettingsCommands(CKorvalisControlApp& app, CTransferUi& ui);
+    CSettingsCommands(CControllerAccess& controller, CTransferUi& ui);
 
     // Enabling rules of the menu commands.
-    static bool CanUseController(const CKorvalisControlApp& app);
-    static bool CanUseSmsModule(const CKorvalisControlApp& app);
+    static bool CanUseController(const CControllerAccess& controller);
+    static bool CanUseSmsModule(const CControllerAccess& controller);
 
     // Without a path the file dialog is shown.
     Result SaveSettings(const QString& path = {});
@@ -50,6 +50,6 @@ private:
     Result ReadAndSave(CParameterArray& list, const QString& path);
     Result WriteList(CParameterArray& list, bool toController);
 
-    CKorvalisControlApp& m_app;
+    CControllerAccess& m_controller;
     CTransferUi& m_ui;
 };

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 #include "params/CTransferProgress.h"
 
 class CParameter;

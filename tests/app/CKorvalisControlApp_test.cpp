@@ -9,7 +9,7 @@
 
 #include "app/CAppLog.h"
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "device/CDeviceModel.h"
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "app/FieldCodecs.h"
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 
 using namespace FieldCodecs;
 

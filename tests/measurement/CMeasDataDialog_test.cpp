@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 #include "chart/CChartGroup.h"
 #include "chart/CTimeChartView.h"
 #include "chart/CTraceItem.h"

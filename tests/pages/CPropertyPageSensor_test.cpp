@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "support/ControlInput.h"
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 #include "pages/sensors/CAdjustTempDlg.h"
 #include "pages/shared/COperatingHours.h"
 #include "pages/sensors/CPropertyPageSensor.h"

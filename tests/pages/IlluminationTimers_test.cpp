@@ -17,7 +17,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "pages/illumination/CPropertyPageDimmCurves.h"
 #include "pages/illumination/CPropertyPageIllumination.h"
 #include "pages/illumination/CPropertyPageVariableIllumination.h"

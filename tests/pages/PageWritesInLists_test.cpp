@@ -8,7 +8,7 @@
 #include <QtTest/QtTest>
 #include <algorithm>
 
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "pages/system/CPropertyPageGeneral.h"
 #include "params/CParameterArray.h"
 #include "support/CSheetRig.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "device/CDeviceModel.h"
 #include "device/CMemoryChannel.h"
 #include "params/CDescriptionFile.h"

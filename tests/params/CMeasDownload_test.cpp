@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 #include "lang/CLanguage.h"
 #include "params/CMeasDownload.h"
 #include "params/CMeasDownloadUi.h"

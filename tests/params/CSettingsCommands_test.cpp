@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "device/CDeviceModel.h"
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"

@@ -8,8 +8,8 @@
 #include <QStandardPaths>
 #include <QtTest/QtTest>
 
-#include "app/ModelInfo.h"
-#include "app/SensorParameters.h"
+#include "base/ModelInfo.h"
+#include "base/SensorParameters.h"
 #include "device/CControllerDefaults.h"
 #include "params/CParameterArray.h"
 #include "support/TestPaths.h"

@@ -9,7 +9,7 @@
 
 #include <QSettings>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 
 CDiscoveryResponder::CDiscoveryResponder(const QStringList& answerFrom) : m_answerFrom(answerFrom)
 {

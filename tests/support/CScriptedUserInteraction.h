@@ -17,7 +17,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 
 class CScriptedUserInteraction : public CUserInteraction {
 public:

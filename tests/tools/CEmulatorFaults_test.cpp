@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "link/CMyAsyncSocket.h"
 #include "link/CSWMBus.h"
 #include "link/CSerialComm.h"

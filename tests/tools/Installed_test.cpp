@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "app/CAppVersion.h"
 #include "support/CtlProcess.h"
 #include "support/TestPaths.h"

@@ -15,7 +15,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "support/CScriptedUserInteraction.h"

@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "app/CTimerStop.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"
 #include "support/CSheetRig.h"

@@ -10,9 +10,9 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/CConnection.h"
+#include "link/CConnection.h"
 #include "app/CKorvalisControlApp.h"
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 
 class CCtlContext : public CUserInteraction {
 public:

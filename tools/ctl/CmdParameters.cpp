@@ -6,7 +6,7 @@
 
 #include "CCtlContext.h"
 #include "CtlCommand.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 
 namespace {
 void Out(const QString& line)

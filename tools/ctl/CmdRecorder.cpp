@@ -8,7 +8,7 @@
 #include "CCtlContext.h"
 #include "CCtlFileArg.h"
 #include "CtlCommand.h"
-#include "app/CRegularFile.h"
+#include "base/CRegularFile.h"
 #include "params/CMeasDownload.h"
 #include "params/CMeasDownloadUi.h"
 
@@ -165,7 +165,7 @@ int Download(CCtlContext& ctx, const QStringList& args) {
     if (!ReadState(ctx, state, capacity)) return CtlFailed;
     CCtlRecorderUi ui(ctx);
     const CCtlFileArg file(args[0], CCtlFileArg::Direction::Write);
-    CMeasDownload download(ctx.App().sensors, CMeasDownload::AppAccess(), &ui, &ui);
+    CMeasDownload download(ctx.App().sensors, CMeasDownload::AccessOf(ctx.App()), &ui, &ui);
     const CMeasDownload::Result r = download.Run(state, file.Path(), false);
     switch (r.outcome) {
         case CMeasDownload::Outcome::Written:

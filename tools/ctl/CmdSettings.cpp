@@ -10,7 +10,7 @@
 #include "CCtlContext.h"
 #include "CCtlFileArg.h"
 #include "CtlCommand.h"
-#include "app/CRegularFile.h"
+#include "base/CRegularFile.h"
 #include "link/CSWMBus.h"
 #include "params/CParameter.h"
 #include "params/CSettingsCommands.h"

@@ -11,7 +11,7 @@
 #include "CEmulatorState.h"
 #include "CPtyLink.h"
 #include "CTcpClientLink.h"
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "device/CBootLoader.h"
 #include "device/CBusDevice.h"
 #include "device/CControllerDefaults.h"

@@ -3,8 +3,8 @@
 
 #include <QHostAddress>
 
-#include "app/ModelInfo.h"
-#include "app/SensorTypeInfo.h"
+#include "base/ModelInfo.h"
+#include "base/SensorTypeInfo.h"
 
 int CEmulatorOptions::ProductCodeOf(const QString& model)
 {

@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/effects/CFlashIntensity.h"
 #include "ui/page/CPageRegistry.h"

@@ -12,8 +12,8 @@
 #include <cmath>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/CSensor.h"
-#include "app/SensorTypeInfo.h"
+#include "base/CSensor.h"
+#include "base/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/sensors/CTempEditSpin.h"
 #include "ui/page/CPageRegistry.h"

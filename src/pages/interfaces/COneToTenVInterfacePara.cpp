@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/interfaces/COneToTenVInterfacePara.h"
 
-#include "app/CSensor.h"
+#include "base/CSensor.h"
 #include "lang/CLanguage.h"
 
 QString COneToTenVInterfacePara::SourceText(uint8_t source, const std::array<CSensor, 8>& sensors) {

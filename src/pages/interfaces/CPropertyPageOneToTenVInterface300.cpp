@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/interfaces/CEditOneToTenVInt.h"
 #include "pages/interfaces/CProgLED.h"

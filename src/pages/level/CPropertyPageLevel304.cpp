@@ -16,7 +16,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "app/FieldCodecs.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/level/LevelChannelRecord.h"
 #include "pages/level/LevelStateText.h"

@@ -13,7 +13,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/level/CEditLevelSensor.h"
 #include "pages/level/LevelStateText.h"

@@ -17,7 +17,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 #include "chart/CChartGroup.h"
 #include "chart/CTimeChartView.h"
 #include "lang/CLanguage.h"

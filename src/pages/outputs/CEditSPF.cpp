@@ -10,7 +10,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/CSwitchFunction.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CUpdate.h"

@@ -15,7 +15,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "app/CSwitchFunction.h"
 #include "app/CTimerStop.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CEditSPF.h"
 #include "pages/outputs/CProgPowerbarWizard.h"

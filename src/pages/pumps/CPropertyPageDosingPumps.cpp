@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/pumps/CEditDosingPump.h"
 #include "params/CDescriptionFile.h"

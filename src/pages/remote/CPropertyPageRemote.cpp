@@ -7,7 +7,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/remote/CFrontKorvalisB.h"
 #include "ui/page/CPageRegistry.h"

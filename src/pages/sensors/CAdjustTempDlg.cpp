@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CMyPropertyPage.h"

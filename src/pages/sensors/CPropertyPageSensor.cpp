@@ -14,9 +14,9 @@
 #include <cmath>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/CSensor.h"
+#include "base/CSensor.h"
 #include "app/FieldCodecs.h"
-#include "app/SensorParameters.h"
+#include "base/SensorParameters.h"
 #include "lang/CLanguage.h"
 #include "pages/sensors/CAdjustTempDlg.h"
 #include "pages/shared/COperatingHours.h"

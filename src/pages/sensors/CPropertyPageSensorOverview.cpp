@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/CSensor.h"
+#include "base/CSensor.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CPageRegistry.h"
 

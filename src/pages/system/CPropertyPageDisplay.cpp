@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CPageRegistry.h"

@@ -22,7 +22,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/FieldCodecs.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
 #include "ui/sheet/CAboutDlg.h"

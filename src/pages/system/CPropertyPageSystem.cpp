@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/system/CPropertyPageGeneral.h"
 #include "pages/system/CSystemIcons.h"

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 
 class QWidget;
 

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "app/CConnection.h"
+#include "link/CConnection.h"
 
 class CKorvalisControlApp;
 class QCheckBox;

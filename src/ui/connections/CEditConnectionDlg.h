@@ -7,7 +7,7 @@
 #include <QSet>
 #include <functional>
 
-#include "app/CConnection.h"
+#include "link/CConnection.h"
 
 class CDiscoveryUi;
 class CKorvalisControlApp;

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "app/CConnection.h"
+#include "link/CConnection.h"
 
 class CKorvalisControlApp;
 class QProgressBar;

@@ -25,7 +25,7 @@ std::unique_ptr<CTransferProgress> CGuiFirmwareTransferUi::OpenProgress() {
     return CProgressDialog::Open(&m_sheet, nullptr);
 }
 
-void CGuiFirmwareTransferUi::DisconnectAfterTransfer(CKorvalisControlApp& app) {
+void CGuiFirmwareTransferUi::DisconnectAfterTransfer(CControllerAccess& controller) {
     m_sheet.DisconnectAfterTransfer();
-    app.UpdateTitle();
+    controller.UpdateTitle();
 }

@@ -15,7 +15,7 @@ public:
     bool ConfirmDownloadWarning() override;
     QString ChooseFirmwareFile() override;
     std::unique_ptr<CTransferProgress> OpenProgress() override;
-    void DisconnectAfterTransfer(CKorvalisControlApp& app) override;
+    void DisconnectAfterTransfer(CControllerAccess& controller) override;
 
 private:
     CMyPropertySheet& m_sheet;

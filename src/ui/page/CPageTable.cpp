@@ -2,7 +2,7 @@
 #include "ui/page/CPageTable.h"
 
 #include "app/CKorvalisControlApp.h"
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // The settings-file commands of the File menu: save settings (57603), save sensor
 // calibration (40016), save SMS-module settings (40032), load settings (40002), load
 // SMS-module settings (40033). The work is CSettingsCommands'; this only wires it to the menu.
+#include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "params/CSettingsCommands.h"
 #include "ui/settings/CGuiTransferUi.h"

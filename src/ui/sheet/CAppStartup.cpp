@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "app/CAppLog.h"
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "app/CAppVersion.h"
 #include "app/CKorvalisControlApp.h"
 #include "link/CConnectionArray.h"

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "app/CConnection.h"
+#include "link/CConnection.h"
 
 class CKorvalisControlApp;
 

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "lang/CLanguage.h"
 
 CBanner::CBanner(QWidget* parent) : QWidget(parent), m_picture(Picture(261)) {

@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QWidget>
 
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 
 class CGuiUserInteraction : public CUserInteraction {
 public:

@@ -8,7 +8,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 #include "lang/CLanguage.h"
 
 namespace {

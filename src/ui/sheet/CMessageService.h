@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/CUserInteraction.h"
+#include "base/CUserInteraction.h"
 
 class QWidget;
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/CConnection.h"
+#include "link/CConnection.h"
 
 class CBrowser;
 class CKorvalisControlApp;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ModelInfo.h"
+#include "base/ModelInfo.h"
 
 #include <iterator>
 

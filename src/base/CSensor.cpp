@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SensorParameters.h"
-#include "app/CSensor.h"
+#include "base/SensorParameters.h"
+#include "base/CSensor.h"
 
-#include "app/CKorvalisControlApp.h"
-#include "app/SensorTypeInfo.h"
+#include "base/CParameterAccess.h"
+#include "base/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
 
 double CSensor::ConvertValue(int type, double raw, int mode, double extra)
@@ -51,28 +51,25 @@ QString CSensor::UnitText(int type, int mode)
 
 bool CSensor::ReadValue()
 {
-    CKorvalisControlApp& app = CKorvalisControlApp::Instance();
-    if (app.ReadParameter(SensorParameters::Number(index, SensorParameters::Value)) != 0)
+    if (!controller || controller->ReadParameter(SensorParameters::Number(index, SensorParameters::Value)) != 0)
         return false;
-    value = app.GetLastSignedValue();
+    value = controller->GetLastSignedValue();
     return true;
 }
 
 bool CSensor::ReadSetpoint()
 {
-    CKorvalisControlApp& app = CKorvalisControlApp::Instance();
-    if (app.ReadParameter(SensorParameters::Number(index, SensorParameters::Setpoint)) != 0)
+    if (!controller || controller->ReadParameter(SensorParameters::Number(index, SensorParameters::Setpoint)) != 0)
         return false;
-    setpoint = app.GetLastSignedValue();
+    setpoint = controller->GetLastSignedValue();
     return true;
 }
 
 bool CSensor::ReadUserName()
 {
-    CKorvalisControlApp& app = CKorvalisControlApp::Instance();
-    if (app.ReadParameter(1228 + index) != 0)
+    if (!controller || controller->ReadParameter(1228 + index) != 0)
         return false;
-    const QByteArray text = app.GetLastText();
+    const QByteArray text = controller->GetLastText();
     const qsizetype nul = text.indexOf('\0');
     userName = QString::fromLatin1(nul < 0 ? text : text.left(nul));
     return true;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+class CParameterAccess;
+
 class CSensor {
 public:
     // Raw value -> display value: decimals of the type, then degrees Fahrenheit, salinity or density.
@@ -20,7 +22,7 @@ public:
     QString FormatCurrentValue(int mode, double extra) const { return FormatValue(value, mode, extra); }
     QString FormatSetpoint(int mode) const { return FormatValue(setpoint, mode, 0.0); }
 
-    // Reads from the connected controller; false leaves the field unchanged.
+    // Reads from controller (below); false leaves the field unchanged, as without a controller.
     bool ReadValue();
     bool ReadSetpoint();
     bool ReadUserName();
@@ -34,4 +36,6 @@ public:
     QString userName;
     QString title;
     uint8_t bitMask = 0;
+    // The controller the reads go to; the application object sets it for its inputs.
+    CParameterAccess* controller = nullptr;
 };

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SensorTypeInfo.h"
+#include "base/SensorTypeInfo.h"
 
 namespace {
 constexpr SensorTypeInfo kTypes[] = {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CConnection.h"
+#include "link/CConnection.h"
 
 #include <algorithm>
 

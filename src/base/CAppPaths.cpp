@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CAppPaths.h"
+#include "base/CAppPaths.h"
 
-#include "app/CRegularFile.h"
+#include "base/CRegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
