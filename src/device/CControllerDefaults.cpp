@@ -377,9 +377,8 @@ void CControllerDefaults::ApplyControllerAsAWhole(CBusDevice& device, int today)
     if (sensorModule) {
         const int from[2] = {ph, temperature};
         for (int s = 0; s < 2; ++s) {
-            for (int k = 10; k <= 29; ++k)
-                device.SetValue(Number(4 + s, k), device.Value(Number(from[s], k)));
-            for (int k = 948; k <= 951; ++k)
+            device.SetValue(Number(4 + s, Type), device.Value(Number(from[s], Type)));
+            for (int k : kBlockSettings)
                 device.SetValue(Number(4 + s, k), device.Value(Number(from[s], k)));
         }
         device.SetValue(772, device.Value(772) | 0x30);
