@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "params/CEmail.h"
+#include "alerts/CEmail.h"
 
 #include <algorithm>
 #include <cmath>

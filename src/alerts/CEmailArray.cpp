@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "params/CEmailArray.h"
+#include "alerts/CEmailArray.h"
 
 bool CEmailArray::SameStoredFields(const CEmailArray& other) const
 {

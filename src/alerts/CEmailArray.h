@@ -4,7 +4,7 @@
 
 #include <QList>
 
-#include "params/CEmail.h"
+#include "alerts/CEmail.h"
 
 class CEmailArray : public QList<CEmail> {
 public:

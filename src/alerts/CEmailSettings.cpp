@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "params/CEmailSettings.h"
+#include "alerts/CEmailSettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "params/CEmailArray.h"
+#include "alerts/CEmailArray.h"
 
 class CEmailSettings {
 public:

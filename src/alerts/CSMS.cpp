@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "params/CSMS.h"
+#include "alerts/CSMS.h"
 
 QString CSMS::NormalisePhoneNumber(const QString& typed) {
     QString out;

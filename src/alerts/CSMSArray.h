@@ -4,7 +4,7 @@
 
 #include <QList>
 
-#include "params/CSMS.h"
+#include "alerts/CSMS.h"
 
 class CSMSArray : public QList<CSMS> {
 public:

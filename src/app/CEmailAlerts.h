@@ -13,8 +13,8 @@
 #include <QStringList>
 #include <functional>
 
-#include "params/CEmail.h"
-#include "params/CEmailSettings.h"
+#include "alerts/CEmail.h"
+#include "alerts/CEmailSettings.h"
 
 class CKorvalisControlApp;
 class QProcess;

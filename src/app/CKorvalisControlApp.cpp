@@ -21,7 +21,7 @@
 #include "link/CSerialComm.h"
 #include "link/CSerialPortMap.h"
 #include "params/CDescriptionLists.h"
-#include "params/CEmailSettings.h"
+#include "alerts/CEmailSettings.h"
 
 namespace {
 CKorvalisControlApp* g_instance = nullptr;

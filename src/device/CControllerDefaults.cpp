@@ -5,7 +5,7 @@
 #include "base/SensorParameters.h"
 #include "base/SensorTypeInfo.h"
 #include "device/CBusDevice.h"
-#include "device/CLiveValuesBehaviour.h"
+#include "device/behaviours/CLiveValuesBehaviour.h"
 
 #include <algorithm>
 #include <QByteArray>

@@ -9,7 +9,7 @@
 #include <QString>
 #include <memory>
 
-#include "params/CSRecordFile.h"
+#include "firmware/CSRecordFile.h"
 
 class CControllerAccess;
 class CTransferProgress;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "params/CSRecordFile.h"
+#include "firmware/CSRecordFile.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "params/CMeasDownload.h"
+#include "recorder/CMeasDownload.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +12,8 @@
 #include "base/CUserInteraction.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
-#include "params/CMeasDownloadUi.h"
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasDownloadUi.h"
+#include "recorder/CMeasuredValueArray.h"
 
 namespace {
 // Files are exchanged with the other platform's program: CR LF and single-byte text.

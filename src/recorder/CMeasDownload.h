@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "base/CSensor.h"
-#include "params/CSaveMeasOptions.h"
+#include "recorder/CSaveMeasOptions.h"
 
 class CMeasDownloadUi;
 class CParameterAccess;

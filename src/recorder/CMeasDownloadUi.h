@@ -7,7 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "params/CSaveMeasOptions.h"
+#include "recorder/CSaveMeasOptions.h"
 
 class CMeasDownloadUi {
 public:

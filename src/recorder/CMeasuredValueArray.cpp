@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasuredValueArray.h"
 
 #include <QFile>
 #include <QLocale>

@@ -10,7 +10,7 @@
 #include <QTime>
 #include <QVector>
 
-#include "params/CMeasuredValue.h"
+#include "recorder/CMeasuredValue.h"
 
 class QIODevice;
 

@@ -30,7 +30,7 @@
 #include "chart/CChartGroup.h"
 #include "chart/CTimeChartView.h"
 #include "pages/measurement/CMeasDataDialog.h"
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasuredValueArray.h"
 
 namespace {
 constexpr int kColumns = 8;

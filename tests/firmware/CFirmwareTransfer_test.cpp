@@ -10,7 +10,7 @@
 #include "device/CDeviceModel.h"
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"
-#include "params/CFirmwareTransfer.h"
+#include "firmware/CFirmwareTransfer.h"
 #include "params/CTransferProgress.h"
 #include "support/CScriptedUserInteraction.h"
 #include "support/SRecordMaker.h"

@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "params/CFirmwareTransfer.h"
-#include "params/CSRecordFile.h"
+#include "firmware/CFirmwareTransfer.h"
+#include "firmware/CSRecordFile.h"
 #include "support/SRecordMaker.h"
 
 using SRecordMaker::Line;

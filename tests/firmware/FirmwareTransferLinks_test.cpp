@@ -16,7 +16,7 @@
 #include "device/CDeviceModel.h"
 #include "lang/CLanguage.h"
 #include "link/CByteChannel.h"
-#include "params/CFirmwareTransfer.h"
+#include "firmware/CFirmwareTransfer.h"
 #include "params/CTransferProgress.h"
 #include "support/CDeviceModelServer.h"
 #include "support/CScriptedUserInteraction.h"

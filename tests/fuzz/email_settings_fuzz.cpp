@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "params/CEmailSettings.h"
+#include "alerts/CEmailSettings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

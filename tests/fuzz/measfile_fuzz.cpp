@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasuredValueArray.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes =

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "params/CSRecordFile.h"
+#include "firmware/CSRecordFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

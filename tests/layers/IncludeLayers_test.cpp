@@ -22,7 +22,10 @@ const QMap<QString, QStringList> kCoreMayInclude = {
     {"schedule", {"schedule", "base", "lang"}},
     {"link", {"link", "base", "lang"}},
     {"params", {"params", "link", "base", "lang"}},
-    {"app", {"app", "params", "link", "base", "lang", "schedule"}},
+    {"firmware", {"firmware", "params", "link", "base", "lang"}},
+    {"recorder", {"recorder", "params", "link", "base", "lang"}},
+    {"alerts", {"alerts", "params", "link", "base", "lang"}},
+    {"app", {"app", "alerts", "recorder", "firmware", "params", "link", "base", "lang", "schedule"}},
 };
 const QStringList kCoreQtModules = {"QtCore", "QtNetwork", "QtSerialPort"};
 

@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "app/CKorvalisControlApp.h"
-#include "params/CEmailSettings.h"
+#include "alerts/CEmailSettings.h"
 
 namespace {
 QByteArray Hex(const char* hex)

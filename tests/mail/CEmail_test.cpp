@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QTest>
 
-#include "params/CEmail.h"
+#include "alerts/CEmail.h"
 
 namespace {
 CEmail Rule(int type, int minutes)

@@ -19,7 +19,7 @@
 #include "chart/CTimeChartView.h"
 #include "chart/CTraceItem.h"
 #include "pages/measurement/CMeasDataDialog.h"
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasuredValueArray.h"
 
 namespace {
 struct FakeUi : CUserInteraction {

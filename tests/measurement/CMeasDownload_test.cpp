@@ -5,9 +5,9 @@
 
 #include "base/CUserInteraction.h"
 #include "lang/CLanguage.h"
-#include "params/CMeasDownload.h"
-#include "params/CMeasDownloadUi.h"
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasDownload.h"
+#include "recorder/CMeasDownloadUi.h"
+#include "recorder/CMeasuredValueArray.h"
 #include "support/TestPaths.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <cmath>
 
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasuredValueArray.h"
 
 class CMeasuredValueArrayTest : public QObject {
     Q_OBJECT

@@ -29,7 +29,7 @@
 #include "lang/CLanguage.h"
 #include "pages/alerts/CEditEmail.h"
 #include "pages/alerts/CPropertyPageEmail.h"
-#include "params/CEmailSettings.h"
+#include "alerts/CEmailSettings.h"
 #include "support/CSheetRig.h"
 #include "support/CSmtpTestServer.h"
 #include "support/TestPaths.h"

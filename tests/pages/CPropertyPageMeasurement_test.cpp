@@ -23,12 +23,12 @@
 
 #include "support/ControlInput.h"
 #include "device/CLiveController.h"
-#include "device/CRecorderBehaviour.h"
+#include "device/behaviours/CRecorderBehaviour.h"
 #include "lang/CLanguage.h"
 #include "pages/measurement/CMeasDataDialog.h"
 #include "pages/measurement/CPropertyPageMeasurement.h"
 #include "pages/measurement/CSaveMeasOptionsDlg.h"
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasuredValueArray.h"
 #include "support/CSheetRig.h"
 #include "ui/page/CEditSpin.h"
 

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTimeEdit>
 
-#include "device/CSmsModuleBehaviour.h"
+#include "device/behaviours/CSmsModuleBehaviour.h"
 #include "lang/CLanguage.h"
 #include "link/CSerialComm.h"
 #include "pages/sms/CEditSMS.h"

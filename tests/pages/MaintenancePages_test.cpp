@@ -22,8 +22,8 @@
 #include "support/CSheetRig.h"
 #include "support/TestPaths.h"
 #include "ui/page/CPageTable.h"
-#include "ui/sheet/CInPlaceEdit.h"
-#include "ui/sheet/CMyListCtrl.h"
+#include "ui/controls/CInPlaceEdit.h"
+#include "ui/controls/CMyListCtrl.h"
 
 namespace {
 using Writes = QVector<QPair<int, int64_t>>;

@@ -2,8 +2,8 @@
 #include "support/CScriptedUserInteraction.h"
 
 #include "lang/CLanguage.h"
-#include "ui/sheet/CFileDialogService.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CFileDialogService.h"
+#include "ui/services/CMessageService.h"
 
 CScriptedUserInteraction::CScriptedUserInteraction()
 {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/CSheetRig.h"
 
-#include "ui/sheet/CGuiUserInteraction.h"
+#include "ui/services/CGuiUserInteraction.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "device/CDeviceModel.h"
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasuredValueArray.h"
 #include "support/CEmulatorProcess.h"
 #include "support/CDeviceModelServer.h"
 #include "support/CSocatPair.h"

@@ -24,8 +24,8 @@
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CAppStartup.h"
 #include "ui/sheet/CLanguageDlg.h"
-#include "ui/sheet/CLogin.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CLogin.h"
+#include "ui/services/CMessageService.h"
 
 namespace {
 // A profile of its own for each test.

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QtTest/QtTest>
 
-#include "ui/sheet/CProgressDialog.h"
+#include "ui/services/CProgressDialog.h"
 
 class CProgressDialogTest : public QObject {
     Q_OBJECT

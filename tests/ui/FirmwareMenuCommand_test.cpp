@@ -11,8 +11,8 @@
 #include "pages/system/CDownloadWarning.h"
 #include "support/CSheetRig.h"
 #include "support/SRecordMaker.h"
-#include "ui/sheet/CFileDialogService.h"
-#include "ui/sheet/CProgressDialog.h"
+#include "ui/services/CFileDialogService.h"
+#include "ui/services/CProgressDialog.h"
 
 class FirmwareMenuCommandTest : public QObject {
     Q_OBJECT

@@ -7,8 +7,8 @@
 #include "CCtlContext.h"
 #include "CtlCommand.h"
 #include "lang/CLanguage.h"
-#include "params/CFirmwareTransfer.h"
-#include "params/CSRecordFile.h"
+#include "firmware/CFirmwareTransfer.h"
+#include "firmware/CSRecordFile.h"
 #include "params/CTransferProgress.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include "CCtlFileArg.h"
 #include "CtlCommand.h"
 #include "base/CRegularFile.h"
-#include "params/CMeasDownload.h"
-#include "params/CMeasDownloadUi.h"
+#include "recorder/CMeasDownload.h"
+#include "recorder/CMeasDownloadUi.h"
 
 namespace {
 void Out(const QString& line) {

@@ -18,7 +18,7 @@
 #include "device/CDeviceModel.h"
 #include "device/CLiveController.h"
 #include "device/CParameterListSeed.h"
-#include "device/CRecorderBehaviour.h"
+#include "device/behaviours/CRecorderBehaviour.h"
 #include "link/CFrameCodec.h"
 
 namespace {

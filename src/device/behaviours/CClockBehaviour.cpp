@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CClockBehaviour.h"
+#include "device/behaviours/CClockBehaviour.h"
 
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"

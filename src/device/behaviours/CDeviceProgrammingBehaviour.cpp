@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CDeviceProgrammingBehaviour.h"
+#include "device/behaviours/CDeviceProgrammingBehaviour.h"
 
 #include "device/CBusDevice.h"
 

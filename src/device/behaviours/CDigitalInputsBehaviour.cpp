@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CDigitalInputsBehaviour.h"
+#include "device/behaviours/CDigitalInputsBehaviour.h"
 
 #include <random>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CFrontPanelBehaviour.h"
+#include "device/behaviours/CFrontPanelBehaviour.h"
 
 #include <QDate>
 #include <QString>
@@ -8,9 +8,9 @@
 #include "base/SensorTypeInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"
-#include "device/CLiveStatesBehaviour.h"
-#include "device/CLiveValuesBehaviour.h"
-#include "device/COperatingModeBehaviour.h"
+#include "device/behaviours/CLiveStatesBehaviour.h"
+#include "device/behaviours/CLiveValuesBehaviour.h"
+#include "device/behaviours/COperatingModeBehaviour.h"
 
 namespace {
 const char* const kMenuItems[] = {"Sensors", "Sockets", "Maintenance", "Clock", "Info"};

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CIlluminationLevelsBehaviour.h"
+#include "device/behaviours/CIlluminationLevelsBehaviour.h"
 
 #include <algorithm>
 
 #include "base/ModelInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"
-#include "device/COperatingModeBehaviour.h"
+#include "device/behaviours/COperatingModeBehaviour.h"
 #include "schedule/CIlluminationRun.h"
 
 CIlluminationLevelsBehaviour::CIlluminationLevelsBehaviour(CDeviceClock& clock) : m_clock(clock) {}

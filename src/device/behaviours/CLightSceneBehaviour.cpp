@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CLightSceneBehaviour.h"
+#include "device/behaviours/CLightSceneBehaviour.h"
 
 #include "device/CBusDevice.h"
-#include "device/CIlluminationLevelsBehaviour.h"
-#include "device/COperatingModeBehaviour.h"
+#include "device/behaviours/CIlluminationLevelsBehaviour.h"
+#include "device/behaviours/COperatingModeBehaviour.h"
 
 namespace {
 int ChannelOf(int number) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CLiveStatesBehaviour.h"
+#include "device/behaviours/CLiveStatesBehaviour.h"
 
 #include <algorithm>
 #include <random>
@@ -7,10 +7,10 @@
 #include "base/ModelInfo.h"
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"
-#include "device/CIlluminationLevelsBehaviour.h"
-#include "device/CLiveValuesBehaviour.h"
-#include "device/COperatingModeBehaviour.h"
-#include "device/CPumpOutputsBehaviour.h"
+#include "device/behaviours/CIlluminationLevelsBehaviour.h"
+#include "device/behaviours/CLiveValuesBehaviour.h"
+#include "device/behaviours/COperatingModeBehaviour.h"
+#include "device/behaviours/CPumpOutputsBehaviour.h"
 
 CLiveStatesBehaviour::CLiveStatesBehaviour(CDeviceClock& clock, uint32_t seed, const COperatingModeBehaviour* modes)
     : m_clock(clock), m_modes(modes)

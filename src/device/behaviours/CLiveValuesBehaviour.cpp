@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CLiveValuesBehaviour.h"
+#include "device/behaviours/CLiveValuesBehaviour.h"
 
 #include <QString>
 #include <cmath>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CPumpOutputsBehaviour.h"
+#include "device/behaviours/CPumpOutputsBehaviour.h"
 
 #include <algorithm>
 #include <cmath>

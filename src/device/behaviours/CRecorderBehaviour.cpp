@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CRecorderBehaviour.h"
+#include "device/behaviours/CRecorderBehaviour.h"
 
 #include <algorithm>
 #include <bit>

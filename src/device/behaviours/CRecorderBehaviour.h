@@ -19,7 +19,7 @@
 #include <deque>
 
 #include "device/CDeviceBehaviour.h"
-#include "device/CLiveValuesBehaviour.h"
+#include "device/behaviours/CLiveValuesBehaviour.h"
 
 class CDeviceClock;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CRestartBehaviour.h"
+#include "device/behaviours/CRestartBehaviour.h"
 
 #include "device/CBusDevice.h"
 #include "device/CDeviceClock.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/CSmsModuleBehaviour.h"
+#include "device/behaviours/CSmsModuleBehaviour.h"
 
 #include "device/CBusDevice.h"
 #include "device/CDeviceModel.h"

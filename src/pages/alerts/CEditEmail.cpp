@@ -16,7 +16,7 @@
 
 #include "app/CEmailAlerts.h"
 #include "lang/CLanguage.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 #include "ui/page/PageConversions.h"
 
 namespace {

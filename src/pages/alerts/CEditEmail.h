@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "params/CEmail.h"
+#include "alerts/CEmail.h"
 
 class QComboBox;
 class QLabel;

@@ -21,8 +21,8 @@
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "pages/alerts/CEditEmail.h"
-#include "params/CEmailSettings.h"
-#include "ui/sheet/CMessageService.h"
+#include "alerts/CEmailSettings.h"
+#include "ui/services/CMessageService.h"
 #include "ui/page/CPageRegistry.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageEmail);

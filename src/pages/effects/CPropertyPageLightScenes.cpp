@@ -20,7 +20,7 @@
 #include "lang/CLanguage.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CUpdate.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageLightScenes);
 

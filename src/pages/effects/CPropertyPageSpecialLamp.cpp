@@ -15,7 +15,7 @@
 #include "lang/CLanguage.h"
 #include "pages/effects/CFlashIntensity.h"
 #include "ui/page/CPageRegistry.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageSpecialLamp);
 

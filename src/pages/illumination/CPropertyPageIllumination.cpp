@@ -26,7 +26,7 @@
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/PageConversions.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageIllumination);
 

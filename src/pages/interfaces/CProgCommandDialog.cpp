@@ -10,7 +10,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 CProgCommandDialog::CProgCommandDialog(const Command& command, QWidget* parent)
     : CFieldDialog(command.templateId, parent), m_command(command), m_timerStop(std::make_unique<CTimerStop>()) {

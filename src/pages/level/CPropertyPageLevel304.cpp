@@ -21,7 +21,7 @@
 #include "pages/level/LevelChannelRecord.h"
 #include "pages/level/LevelStateText.h"
 #include "ui/page/CPageRegistry.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageLevel304);
 

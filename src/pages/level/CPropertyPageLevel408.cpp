@@ -21,7 +21,7 @@
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CRecordList.h"
 #include "ui/page/PageConversions.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageLevel408);
 

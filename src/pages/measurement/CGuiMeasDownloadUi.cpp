@@ -8,8 +8,8 @@
 
 #include "lang/CLanguage.h"
 #include "pages/measurement/CSaveMeasOptionsDlg.h"
-#include "ui/sheet/CFileDialogService.h"
-#include "ui/sheet/CProgressDialog.h"
+#include "ui/services/CFileDialogService.h"
+#include "ui/services/CProgressDialog.h"
 
 CGuiMeasDownloadUi::CGuiMeasDownloadUi(QWidget* parent) : m_parent(parent) {}
 

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "params/CMeasDownloadUi.h"
+#include "recorder/CMeasDownloadUi.h"
 
 class CProgressDialog;
 

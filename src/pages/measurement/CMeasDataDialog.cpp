@@ -21,9 +21,9 @@
 #include "chart/CChartGroup.h"
 #include "chart/CTimeChartView.h"
 #include "lang/CLanguage.h"
-#include "params/CMeasuredValueArray.h"
+#include "recorder/CMeasuredValueArray.h"
 #include "ui/sheet/CBanner.h"
-#include "ui/sheet/CFileDialogService.h"
+#include "ui/services/CFileDialogService.h"
 
 namespace {
 // A zoom stops at ten minutes: ten records at the shortest recording interval.

@@ -10,7 +10,7 @@
 
 #include <QDialog>
 
-#include "params/CSaveMeasOptions.h"
+#include "recorder/CSaveMeasOptions.h"
 
 class QButtonGroup;
 class QCheckBox;

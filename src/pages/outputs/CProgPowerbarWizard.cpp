@@ -11,8 +11,8 @@
 #include "pages/outputs/CProgPowerbarWiz3.h"
 #include "pages/outputs/CProgPowerbarWiz4.h"
 #include "pages/outputs/CProgPowerbarWiz5.h"
-#include "ui/sheet/CHelpViewer.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CHelpViewer.h"
+#include "ui/services/CMessageService.h"
 
 CProgPowerbarWizard::CProgPowerbarWizard(QWidget* parent, uint16_t helpTopic)
     : QWizard(parent),

@@ -23,7 +23,7 @@
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CRecordList.h"
 #include "ui/page/CUpdate.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageSwitchplugFunctions300);
 

@@ -12,7 +12,7 @@
 #include "lang/CLanguage.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CMyPropertyPage.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 CAdjustTempDlg::CAdjustTempDlg(CMyPropertyPage* page, int input)
     : CFieldDialog(273, page), m_page(page), m_input(input) {

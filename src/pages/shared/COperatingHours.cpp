@@ -9,7 +9,7 @@
 #include "app/FieldCodecs.h"
 #include "pages/shared/CSetOHM.h"
 #include "ui/page/CMyPropertyPage.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 double COperatingHours::HoursOf(double minutes) {
     return FieldCodecs::MinutesToHours(minutes);

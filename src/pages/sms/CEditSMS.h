@@ -3,7 +3,7 @@
 // their time, the two values and the flag. Which controls show depends on the event.
 #pragma once
 
-#include "params/CSMS.h"
+#include "alerts/CSMS.h"
 #include "ui/page/CFieldDialog.h"
 
 class QCheckBox;

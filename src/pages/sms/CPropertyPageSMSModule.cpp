@@ -25,7 +25,7 @@
 #include "pages/sms/CEnterPUK.h"
 #include "pages/sms/CSMSDiagnosis.h"
 #include "ui/page/CPageRegistry.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageSMSModule);
 

@@ -3,7 +3,7 @@
 // and settings, and its live state. Every access goes to the module at bus address 34.
 #pragma once
 
-#include "params/CSMSArray.h"
+#include "alerts/CSMSArray.h"
 #include "ui/page/CMyPropertyPage.h"
 
 class QCheckBox;

@@ -12,7 +12,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 #include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
 

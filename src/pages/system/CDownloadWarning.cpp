@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "lang/CLanguage.h"
-#include "params/CFirmwareTransfer.h"
+#include "firmware/CFirmwareTransfer.h"
 
 namespace {
 std::function<bool()>& Handler()

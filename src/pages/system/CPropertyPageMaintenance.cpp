@@ -15,9 +15,9 @@
 #include "lang/CLanguage.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CPageTable.h"
-#include "ui/sheet/CInPlaceEdit.h"
-#include "ui/sheet/CMessageService.h"
-#include "ui/sheet/CMyListCtrl.h"
+#include "ui/controls/CInPlaceEdit.h"
+#include "ui/services/CMessageService.h"
+#include "ui/controls/CMyListCtrl.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageMaintenance);
 

@@ -2,7 +2,7 @@
 #include "ui/connections/CAskUser.h"
 
 #include "app/CKorvalisControlApp.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 int CAskUser::Ask(QWidget* parent, int stringId, CUserInteraction::Icon icon,
                   CUserInteraction::Buttons buttons, const QStringList& args)

@@ -14,7 +14,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
-#include "ui/sheet/CHelpViewer.h"
+#include "ui/services/CHelpViewer.h"
 
 CDeviceAddressDlg::CDeviceAddressDlg(uint32_t currentAddress, QWidget* parent)
     : QDialog(parent), m_newAddress(static_cast<uint16_t>(currentAddress))

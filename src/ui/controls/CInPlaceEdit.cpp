@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CInPlaceEdit.h"
+#include "ui/controls/CInPlaceEdit.h"
 
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
 
-#include "ui/sheet/CMyListCtrl.h"
+#include "ui/controls/CMyListCtrl.h"
 
 CInPlaceEdit::CInPlaceEdit(CMyListCtrl* list, int row, int column, const QString& text,
                            bool digitsOnly)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CMyButton.h"
+#include "ui/controls/CMyButton.h"
 
 #include <QPalette>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CMyListCtrl.h"
+#include "ui/controls/CMyListCtrl.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "lang/CLanguage.h"
-#include "ui/sheet/CInPlaceEdit.h"
+#include "ui/controls/CInPlaceEdit.h"
 
 CMyListCtrl::CMyListCtrl(QWidget* parent) : QTableWidget(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -6,10 +6,10 @@
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "pages/system/CDownloadWarning.h"
-#include "ui/sheet/CFileDialogService.h"
+#include "ui/services/CFileDialogService.h"
 #include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
-#include "ui/sheet/CProgressDialog.h"
+#include "ui/services/CProgressDialog.h"
 
 bool CGuiFirmwareTransferUi::ConfirmDownloadWarning() {
     return CDownloadWarning::Ask(&m_sheet);

@@ -4,7 +4,7 @@
 // through the main window, so that its page set is rebuilt for no controller.
 #pragma once
 
-#include "params/CFirmwareTransfer.h"
+#include "firmware/CFirmwareTransfer.h"
 
 class CMyPropertySheet;
 

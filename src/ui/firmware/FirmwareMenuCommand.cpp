@@ -3,7 +3,7 @@
 // CFirmwareTransfer's; this only wires it to the menu.
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
-#include "params/CFirmwareTransfer.h"
+#include "firmware/CFirmwareTransfer.h"
 #include "ui/firmware/CGuiFirmwareTransferUi.h"
 #include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"

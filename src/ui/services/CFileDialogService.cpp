@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CFileDialogService.h"
+#include "ui/services/CFileDialogService.h"
 
 #include <QApplication>
 #include <QFileDialog>

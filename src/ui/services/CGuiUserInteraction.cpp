@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CGuiUserInteraction.h"
+#include "ui/services/CGuiUserInteraction.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 
-#include "ui/sheet/CLogin.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CLogin.h"
+#include "ui/services/CMessageService.h"
 
 int CGuiUserInteraction::ShowMessage(int stringId, Icon icon, Buttons buttons,
                                      const QStringList& args) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CHelpViewer.h"
+#include "ui/services/CHelpViewer.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

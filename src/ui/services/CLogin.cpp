@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CLogin.h"
+#include "ui/services/CLogin.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "lang/CLanguage.h"
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 CLogin::CLogin(uint16_t expected, QWidget* parent) : QDialog(parent), m_expected(expected) {
     setObjectName(QStringLiteral("147"));

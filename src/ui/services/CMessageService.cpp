@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CMessageService.h"
+#include "ui/services/CMessageService.h"
 
 #include <QMessageBox>
 #include <QPointer>

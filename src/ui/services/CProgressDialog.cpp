@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/sheet/CProgressDialog.h"
+#include "ui/services/CProgressDialog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

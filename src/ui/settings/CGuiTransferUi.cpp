@@ -6,9 +6,9 @@
 #include <QFileInfo>
 
 #include "lang/CLanguage.h"
-#include "ui/sheet/CFileDialogService.h"
-#include "ui/sheet/CMessageService.h"
-#include "ui/sheet/CProgressDialog.h"
+#include "ui/services/CFileDialogService.h"
+#include "ui/services/CMessageService.h"
+#include "ui/services/CProgressDialog.h"
 
 std::unique_ptr<CTransferProgress> CGuiTransferUi::OpenProgressWindow(bool* cancelFlag)
 {
