@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/SensorParameters.h"
+#include "base/SaturatingCast.h"
 #include "params/CParameterArray.h"
 
 #include <QDir>
@@ -37,8 +38,9 @@ bool IsOperatingTimeNumber(uint16_t n)
 
 int Truncated(double value)
 {
+    // Beyond the range of int the value is no version or number this program knows.
     if (!std::isfinite(value) || std::fabs(value) > 2147483647.0) return 0;
-    return static_cast<int>(value);
+    return SaturatingCast<int>(value);
 }
 
 // The window's bar has at most 65535 steps.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/CSettingsCommands.h"
+#include "base/SaturatingCast.h"
 
 #include <QDir>
 #include <algorithm>
@@ -109,7 +110,7 @@ Result CSettingsCommands::SaveSmsModuleSettings(const QString& path)
     // A module that does not answer its version read makes the command end without a word.
     if (m_controller.ReadParameter(0, true) != CSWMBus::Ok) return Result::Failed;
     const double value = m_controller.GetLastValue();
-    const int version = std::isfinite(value) ? static_cast<int>(value) : 0;
+    const int version = SaturatingCast<int>(value);
     const QString listPath =
         CParameterArray::ListFilePath(m_controller.ParameterListFolder(), version, ModelInfo::SmsModuleProductCode);
     if (m_controller.IsSimulation() || !m_controller.Bus()) return Result::NotRun;

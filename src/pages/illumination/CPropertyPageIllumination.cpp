@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/illumination/CPropertyPageIllumination.h"
+#include "base/SaturatingCast.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -116,7 +117,7 @@ bool CPropertyPageIllumination::ReadValues() {
     if (OptionsApply()) {
         const auto options = Read(b);
         if (!options) return false;
-        m_options = uint32_t(*options);
+        m_options = SaturatingCast<uint32_t>(*options);
     }
     const auto count = Read(b + 1);
     if (!count) return false;
@@ -137,7 +138,7 @@ bool CPropertyPageIllumination::ReadValues() {
     }
     const auto mode = Read(b + 27);
     if (!mode) return false;
-    m_mode = *mode <= 1 ? int(*mode) : -1;
+    m_mode = *mode >= 0 && *mode <= 1 ? int(*mode) : -1;
     const auto percent = Read(b + 26);
     if (!percent) return false;
     m_percent = *percent;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/SaturatingCast.h"
 #include "lang/CLanguage.h"
 #include "pages/illumination/CLevelPicture.h"
 #include "pages/illumination/CRealEditSpin.h"
@@ -108,7 +109,7 @@ void CPropertyPageSimulation::CreateControls() {
 
 int CPropertyPageSimulation::Level() const {
     const CPageField* level = const_cast<CPropertyPageSimulation*>(this)->FieldOf(498);
-    return int(std::clamp(std::trunc(level->Value()), -2147483648.0, 2147483647.0));
+    return SaturatingCast<int>(level->Value());
 }
 
 void CPropertyPageSimulation::ShowLevel() {

@@ -14,7 +14,6 @@
 #include "pages/interfaces/CEditOneToTenVInt.h"
 #include "pages/interfaces/CProgLED.h"
 #include "pages/interfaces/CProgPTC.h"
-#include "params/CDescriptionFile.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CRecordList.h"
 #include "ui/page/PageConversions.h"
@@ -77,7 +76,7 @@ void CPropertyPageOneToTenVInterface300::CreateControls() {
 }
 
 bool CPropertyPageOneToTenVInterface300::ReadValues() {
-    const QStringList names = CDescriptionFile::Load(App(), kNamesFile, Count());
+    const QStringList names = LoadNames(kNamesFile, Count());
     for (int k = 0; k < Count(); ++k) {
         COneToTenVInterfacePara& in = m_interfaces[static_cast<size_t>(k)];
         const std::optional<double> source = Read(SourceParameter(k));
@@ -98,7 +97,7 @@ bool CPropertyPageOneToTenVInterface300::WriteValues() {
     // The names are the PC's own: all of them are kept whatever the controller answers.
     QStringList names;
     for (int k = 0; k < Count(); ++k) names << m_interfaces[static_cast<size_t>(k)].name;
-    CDescriptionFile::Save(App(), kNamesFile, names);
+    SaveNames(kNamesFile, names);
     for (int k = 0; k < Count(); ++k) {
         if (!IsChanged(SourceParameter(k))) continue;
         const COneToTenVInterfacePara& in = m_interfaces[static_cast<size_t>(k)];

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/measurement/CPropertyPageMeasurement.h"
+#include "base/SaturatingCast.h"
 
 #include <QDateEdit>
 #include <QFormLayout>
@@ -60,7 +61,7 @@ void CPropertyPageMeasurement::DeclareFields() {
 }
 
 uint8_t CPropertyPageMeasurement::Mask() const {
-    return uint8_t(const_cast<CPropertyPageMeasurement*>(this)->FieldOf(781)->Value()) & 0xFF;
+    return uint8_t(SaturatingCast<uint32_t>(const_cast<CPropertyPageMeasurement*>(this)->FieldOf(781)->Value()) & 0xFF);
 }
 
 void CPropertyPageMeasurement::CreateControls() {
@@ -187,7 +188,7 @@ void CPropertyPageMeasurement::CreateControls() {
 // --- read and write ----------------------------------------------------------------------------
 
 void CPropertyPageMeasurement::OnFieldsRead() {
-    m_recordedInterval = int(FieldOf(780)->Value());
+    m_recordedInterval = SaturatingCast<int>(FieldOf(780)->Value());
     m_recordedMask = Mask();
 }
 

@@ -11,7 +11,6 @@
 #include "app/CSwitchFunction.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CEditProgLogic.h"
-#include "params/CDescriptionFile.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CPageTable.h"
 #include "ui/page/CRecordList.h"
@@ -64,7 +63,7 @@ void CPropertyPageProgLogic::CreateControls() {
 }
 
 bool CPropertyPageProgLogic::ReadValues() {
-    const QStringList names = CDescriptionFile::Load(App(), kNamesFile, kFunctions);
+    const QStringList names = LoadNames(kNamesFile, kFunctions);
     const auto raw = [this] { return static_cast<uint32_t>(static_cast<int64_t>(std::trunc(LastValue()))); };
     for (int k = 0; k < kFunctions; ++k) {
         CProgLogicPara& r = m_records[k];
@@ -85,7 +84,7 @@ bool CPropertyPageProgLogic::WriteValues() {
     // The names live only on this computer; they are kept even when a write below fails.
     QStringList names;
     for (const CProgLogicPara& r : m_records) names << r.name;
-    CDescriptionFile::Save(App(), kNamesFile, names);
+    SaveNames(kNamesFile, names);
     for (int k = 0; k < kFunctions; ++k) {
         const int n = InputsParameter(k);
         if (!IsChanged(n)) continue;

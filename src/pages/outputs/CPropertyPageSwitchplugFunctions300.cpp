@@ -19,7 +19,6 @@
 #include "lang/CLanguage.h"
 #include "pages/outputs/CEditSPF.h"
 #include "pages/outputs/CProgPowerbarWizard.h"
-#include "params/CDescriptionFile.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CRecordList.h"
 #include "ui/page/CUpdate.h"
@@ -122,7 +121,7 @@ void CPropertyPageSwitchplugFunctions300::CreateControls() {
 
 bool CPropertyPageSwitchplugFunctions300::ReadValues() {
     // All 24 words, whatever the model's count: the controller keeps them all.
-    const QStringList names = CDescriptionFile::Load(App(), kNamesFile, kSockets);
+    const QStringList names = LoadNames(kNamesFile, kSockets);
     for (int k = 0; k < kSockets; ++k) {
         if (ReadParam(WordParameter(k)) != 0) return false;
         m_sockets[k].function = static_cast<uint16_t>(static_cast<int64_t>(std::trunc(LastValue())) & 0xFFFF);
@@ -137,7 +136,7 @@ bool CPropertyPageSwitchplugFunctions300::WriteValues() {
     // The names live only on this computer; they are kept even when a write below fails.
     QStringList names;
     for (const CSPFPara& s : m_sockets) names << s.name;
-    CDescriptionFile::Save(App(), kNamesFile, names);
+    SaveNames(kNamesFile, names);
     // Only the model's sockets can be edited, so only their words can be due; a socket the
     // model lacks is not written even when every flag is set (its parameter is in no list).
     for (int k = 0; k < SocketCount(); ++k)

@@ -11,7 +11,6 @@
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/pumps/CEditDosingPump.h"
-#include "params/CDescriptionFile.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CRecordList.h"
 #include "ui/page/PageConversions.h"
@@ -55,7 +54,7 @@ void CPropertyPageDosingPumps::CreateControls() {
 }
 
 bool CPropertyPageDosingPumps::ReadValues() {
-    const QStringList names = CDescriptionFile::Load(App(), kDescriptionFile, kPumps);
+    const QStringList names = LoadNames(kDescriptionFile, kPumps);
     for (int i = 0; i < kPumps; ++i) {
         CDosingPumpPara& p = m_pumps[size_t(i)];
         double* fields[3] = {&p.valueA, &p.valueB, &p.valueC};
@@ -73,7 +72,7 @@ bool CPropertyPageDosingPumps::WriteValues() {
     // The names are the PC's own: kept whole whatever the controller answers.
     QStringList names;
     for (const CDosingPumpPara& p : m_pumps) names << p.name;
-    CDescriptionFile::Save(App(), kDescriptionFile, names);
+    SaveNames(kDescriptionFile, names);
     // Only the model's pumps can be edited, so only theirs are ever written.
     for (int i = 0; i < ShownCount(); ++i) {
         if (!IsChanged(PumpKey(i))) continue;

@@ -15,7 +15,6 @@
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "pages/pumps/CEditCurrentPump.h"
-#include "params/CDescriptionFile.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CRecordList.h"
@@ -180,7 +179,7 @@ void CPropertyPagePumps306::ApplyIntervalRange(int g) {
 bool CPropertyPagePumps306::ReadValues() {
     for (int n : {710, 711, 860, 861, 862})
         if (!ReadField(n)) return false;
-    const QStringList names = CDescriptionFile::Load(App(), kDescriptionFile, 4);
+    const QStringList names = LoadNames(kDescriptionFile, 4);
     for (int k = 0; k < 4; ++k) {
         CurrentPumpRecord& p = m_pumps[size_t(k)];
         double* fields[4] = {&p.level1, &p.level2, &p.level3, &p.level4};
@@ -227,7 +226,7 @@ bool CPropertyPagePumps306::WriteValues() {
     // every value (the file is replaced atomically).
     QStringList names;
     for (const CurrentPumpRecord& p : m_pumps) names << p.name;
-    CDescriptionFile::Save(App(), kDescriptionFile, names);
+    SaveNames(kDescriptionFile, names);
 
     for (int n : {710, 711, 860, 861, 862})
         if (!WriteField(n)) return false;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/sms/CPropertyPageSMSModule.h"
+#include "base/SaturatingCast.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -165,9 +166,7 @@ void CPropertyPageSMSModule::CreateControls() {
     connect(m_pinBox, &QCheckBox::clicked, this, [this] { Edited(8); });
     connect(m_time, &QTimeEdit::timeChanged, this, [this] { Edited(2060); });
     connect(m_numberSpin, &QSpinBox::valueChanged, this, [this] { Edited(89); });
-    connect(m_activeBox, &QCheckBox::clicked, this, [this] {
-        if (!IsFillingControls()) MarkModified(true);
-    });
+    connect(m_activeBox, &QCheckBox::clicked, this, [this] { Edited(86); });
 }
 
 void CPropertyPageSMSModule::Edited(int key) {
@@ -211,15 +210,15 @@ bool CPropertyPageSMSModule::ReadValues() {
     m_firmware->setText(QString::number(*firmware / 100, 'g', 5));
     const auto serial = read(6);
     if (!serial) return false;
-    m_serial->setText(QString::number(static_cast<qint64>(*serial)));
+    m_serial->setText(QString::number(SaturatingCast<int64_t>(*serial)));
     if (!read(6)) return false;
     const auto pin = read(8);
     if (!pin) return false;
     m_pinOn = *pin != kNoPin;
-    m_pin = m_pinOn ? QString::number(static_cast<int>(*pin)) : QString();
+    m_pin = m_pinOn ? QString::number(SaturatingCast<int64_t>(*pin)) : QString();
     const auto number = read(89);
     if (!number) return false;
-    m_number = static_cast<int>(*number);
+    m_number = SaturatingCast<int>(*number);
     const auto active = read(86);
     if (!active) return false;
     m_active = m_activeOnDevice = *active != 0;
@@ -236,13 +235,13 @@ bool CPropertyPageSMSModule::ReadValues() {
         if (!kind || !minutes || !v1) return false;
         const auto flag = read(b + 23), v2 = read(b + 24);
         if (!flag || !v2 || !text(b + 28, e.code)) return false;
-        const auto k = static_cast<uint32_t>(*kind);
+        const auto k = SaturatingCast<uint32_t>(*kind);
         e.event = k & 0xFF;
         e.condition = (k >> 8) & 0xFF;
-        e.minutes = static_cast<int>(*minutes) % (24 * 60);
-        e.value1 = static_cast<uint8_t>(*v1);
+        e.minutes = static_cast<int>(SaturatingCast<uint32_t>(*minutes) % (24 * 60));
+        e.value1 = SaturatingCast<uint8_t>(*v1);
         e.flag = *flag != 0 ? 1 : 0;
-        e.value2 = static_cast<uint8_t>(*v2);
+        e.value2 = SaturatingCast<uint8_t>(*v2);
         e.slot = i;
         entries.append(e);
     }
@@ -259,8 +258,13 @@ bool CPropertyPageSMSModule::WriteText(int number, const QString& text) {
 }
 
 bool CPropertyPageSMSModule::WriteAll(bool& switchedOff) {
-    if (!Write(86, 0)) return false;
-    switchedOff = true;
+    // The module is switched off only around changes it must not act on half-done.
+    const bool settings = IsChanged(2060) || IsChanged(8) || IsChanged(89) || IsChanged(90) ||
+                          IsChanged(KeyEntries);
+    if (settings) {
+        if (!Write(86, 0)) return false;
+        switchedOff = true;
+    }
     if (IsChanged(2060) && !Write(2060, m_minutes)) return false;
     if (IsChanged(8) && !Write(8, m_pinOn ? m_pin.toInt() : kNoPin)) return false;
     if (IsChanged(89) && !Write(89, m_number)) return false;
@@ -276,7 +280,7 @@ bool CPropertyPageSMSModule::WriteAll(bool& switchedOff) {
                 return false;
         }
     }
-    if (!Write(86, m_active ? 1 : 0)) return false;
+    if ((settings || IsChanged(86)) && !Write(86, m_active ? 1 : 0)) return false;
     m_activeOnDevice = m_active;
     return true;
 }
@@ -329,18 +333,20 @@ void CPropertyPageSMSModule::OnRefreshTick() {
     }
     const auto v = Read(numbers[step], false, true);
     if (!v) return;  // the same step again at the next tick
-    const int64_t value = static_cast<int64_t>(*v);
+    const int64_t value = SaturatingCast<int64_t>(*v);
     switch (step) {
         case 0: m_bar->setValue(static_cast<int>(std::clamp<int64_t>(value, 330, 420))); break;
-        case 1: ShowModemState(static_cast<int>(value)); break;
+        case 1: ShowModemState(static_cast<int>(std::clamp<int64_t>(value, -1, 1000))); break;
         case 2:
             for (int k = 0; k < 4; ++k) m_status[k]->setChecked((value >> k) & 1);
             break;
         case 3: m_status[4]->setChecked(value != 0); break;
         case 4: {
-            // The module's clock, not an edit: no change flag.
+            // The module's clock, not an edit: no change flag, but kept, so that leaving
+            // and coming back shows it rather than midnight.
             const QSignalBlocker quiet(m_time);
-            m_time->setTime(QTime(static_cast<int>(value / 60 % 24), static_cast<int>(value % 60)));
+            m_minutes = static_cast<int>(((value % 1440) + 1440) % 1440);
+            m_time->setTime(QTime(m_minutes / 60, m_minutes % 60));
             break;
         }
         case 5: m_counter->setText(QString::number(value)); break;

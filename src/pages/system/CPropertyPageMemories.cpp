@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/system/CPropertyPageMemories.h"
+#include "base/SaturatingCast.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -64,7 +65,7 @@ QString CPropertyPageMemories::Spelt(const QString& text) {
 
 int CPropertyPageMemories::Today() const {
     auto* self = const_cast<CPropertyPageMemories*>(this);
-    return int(self->FieldOf(kToday)->Value());
+    return SaturatingCast<int>(self->FieldOf(kToday)->Value());
 }
 
 bool CPropertyPageMemories::IsOn(int m) const {
@@ -114,7 +115,7 @@ void CPropertyPageMemories::DeclareFields() {
             row.text,
             [this, m, b] {
                 std::array<uint16_t, 8> words{};
-                for (int w = 0; w < 8; ++w) words[size_t(w)] = uint16_t(FieldOf(b + 3 + w)->Value());
+                for (int w = 0; w < 8; ++w) words[size_t(w)] = SaturatingCast<uint16_t>(FieldOf(b + 3 + w)->Value());
                 m_rows[size_t(m)].text->setText(WordsText(words));
             },
             [this, m, b] {

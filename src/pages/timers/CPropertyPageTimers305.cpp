@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/timers/CPropertyPageTimers305.h"
+#include "base/SaturatingCast.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -106,10 +107,10 @@ bool CPropertyPageTimers305::ReadValues() {
     const int base = Base();
     const auto counter = Read(171);
     if (!counter) return false;
-    m_dayCounter = int64_t(*counter);
+    m_dayCounter = SaturatingCast<int64_t>(*counter);
     const auto flags = Read(base);
     if (!flags) return false;
-    m_deviceFlags = uint32_t(*flags);
+    m_deviceFlags = SaturatingCast<uint32_t>(*flags);
     m_mode = CTimer::ModeOf(m_deviceFlags);
     m_type = CTimer::PointTypeOf(m_deviceFlags);
     m_option = CTimer::OptionOf(m_deviceFlags);
@@ -121,9 +122,10 @@ bool CPropertyPageTimers305::ReadValues() {
         m_days = 0;
         const auto reference = Read(base + 2);
         if (!reference) return false;
-        m_offset = CTimer::OffsetFromReference(int64_t(*reference), m_dayCounter, int(m_cycleLength));
+        m_offset = CTimer::OffsetFromReference(SaturatingCast<int64_t>(*reference), m_dayCounter,
+                                              SaturatingCast<int>(m_cycleLength));
     } else {
-        m_days = uint32_t(*daysOrLength) & 0x7F;
+        m_days = SaturatingCast<uint32_t>(*daysOrLength) & 0x7F;
     }
     const auto count = Read(base + 1);
     if (!count) return false;

@@ -99,8 +99,13 @@ QLineEdit* CBindingSet::LineEdit(int id, QString& field, Key key, int maxLength)
     auto* c = new QLineEdit(m_owner);
     c->setObjectName(QString::number(id));
     if (maxLength > 0) c->setMaxLength(maxLength);
+    // A device text longer than the control takes is kept whole while the control still
+    // shows its beginning.
     Add(
-        c, [c, &field] { c->setText(field); }, [c, &field] { field = c->text(); });
+        c, [c, &field] { c->setText(field); },
+        [c, &field] {
+            if (c->text() != field.left(c->maxLength())) field = c->text();
+        });
     connect(c, &QLineEdit::textEdited, this, [this, key] { Edited(key()); });
     return c;
 }
@@ -109,14 +114,20 @@ QTimeEdit* CBindingSet::Time(int id, int& field, Key key, bool withSeconds) {
     auto* c = new QTimeEdit(m_owner);
     c->setObjectName(QString::number(id));
     PageConversions::ConfigureTimePicker(c, withSeconds);
+    // A picker cannot show a device value beyond a day; the value is kept while the picker
+    // still shows what it was given, so only the user's change replaces it.
     if (withSeconds)
         Add(
             c, [c, &field] { c->setTime(SecondsToTime(field)); },
-            [c, &field] { field = TimeToSeconds(c->time()); });
+            [c, &field] {
+                if (c->time() != SecondsToTime(field)) field = TimeToSeconds(c->time());
+            });
     else
         Add(
             c, [c, &field] { c->setTime(MinutesToTime(field)); },
-            [c, &field] { field = TimeToMinutes(c->time()); });
+            [c, &field] {
+                if (c->time() != MinutesToTime(field)) field = TimeToMinutes(c->time());
+            });
     connect(c, &QTimeEdit::timeChanged, this, [this, key] { Edited(key()); });
     return c;
 }
@@ -127,7 +138,9 @@ QDateEdit* CBindingSet::Date(int id, int& field, Key key) {
     PageConversions::ConfigureDatePicker(c);
     Add(
         c, [c, &field] { c->setDate(DayNumberToDate(field)); },
-        [c, &field] { field = DateToDayNumber(c->date()); });
+        [c, &field] {
+            if (c->date() != DayNumberToDate(field)) field = DateToDayNumber(c->date());
+        });
     connect(c, &QDateEdit::dateChanged, this, [this, key] { Edited(key()); });
     return c;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "lang/CLanguage.h"
 #include "ui/page/PageConversions.h"
 
 namespace {
@@ -57,8 +58,14 @@ void CEditSpin::SetPosition(int64_t position) {
 }
 
 void CEditSpin::SetValueQuietly(double v) {
+    const bool outside = std::isfinite(v) && (v < m_ownMinimum || v > m_ownMaximum);
     ++m_quiet;
+    if (outside)
+        setRange(std::min(m_ownMinimum, v), std::max(m_ownMaximum, v));
+    else if (m_held)
+        setRange(m_ownMinimum, m_ownMaximum);
     setValue(v);
+    MarkOutOfRange(outside);
     --m_quiet;
     // The quiet path still moves coupled limits.
     if (m_upper) m_upper->setMinimum(std::max(m_upper->m_ownMinimum, value()));
@@ -98,14 +105,16 @@ QValidator::State CEditSpin::validate(QString& text, int& pos) const {
 void CEditSpin::fixup(QString& text) const {
     double v = 0;
     if (ParseNumber(locale(), text, decimals(), v))
-        text = textFromValue(std::clamp(v, minimum(), maximum()));
+        text = textFromValue(m_held && v == value() ? v
+                                                    : std::clamp(v, TypedMinimum(), TypedMaximum()));
     else
         QDoubleSpinBox::fixup(text);
 }
 
 double CEditSpin::valueFromText(const QString& text) const {
     double v = 0;
-    if (ParseNumber(locale(), text, decimals(), v)) return std::clamp(v, minimum(), maximum());
+    if (ParseNumber(locale(), text, decimals(), v))
+        return m_held && v == value() ? v : std::clamp(v, TypedMinimum(), TypedMaximum());
     return QDoubleSpinBox::valueFromText(text);
 }
 
@@ -116,6 +125,11 @@ void CEditSpin::SetSpinRange(double minimum, double maximum) {
 }
 
 void CEditSpin::stepBy(int steps) {
+    // The first step from a value outside the range brings it to the nearest limit.
+    if (m_held) {
+        ReleaseOutOfRange();
+        return;
+    }
     if (!m_hasSpinRange) {
         QDoubleSpinBox::stepBy(steps);
         return;
@@ -130,8 +144,9 @@ void CEditSpin::stepBy(int steps) {
 }
 
 QAbstractSpinBox::StepEnabled CEditSpin::stepEnabled() const {
-    if (!m_hasSpinRange) return QDoubleSpinBox::stepEnabled();
     if (isReadOnly()) return StepNone;
+    if (m_held) return StepUpEnabled | StepDownEnabled;
+    if (!m_hasSpinRange) return QDoubleSpinBox::stepEnabled();
     StepEnabled e = StepNone;
     if (value() < std::min(m_spinMaximum, maximum())) e |= StepUpEnabled;
     if (value() > std::max(m_spinMinimum, minimum())) e |= StepDownEnabled;
@@ -155,11 +170,52 @@ void CEditSpin::OnValueChanged(double v) {
         m_lower->setMaximum(std::min(m_lower->m_ownMaximum, v));
         --m_lower->m_quiet;
     }
-    if (m_quiet == 0) Q_EMIT valueEdited(v);
+    if (m_quiet != 0) return;
+    if (m_held) {
+        ReleaseOutOfRange();
+        return;
+    }
+    Q_EMIT valueEdited(v);
+}
+
+void CEditSpin::ReleaseOutOfRange() {
+    ++m_quiet;
+    setRange(m_ownMinimum, m_ownMaximum);
+    MarkOutOfRange(false);
+    --m_quiet;
+    Q_EMIT valueEdited(value());
+}
+
+void CEditSpin::MarkOutOfRange(bool on) {
+    if (on == m_held && !on) return;
+    if (on) {
+        if (!m_held) m_ownToolTip = toolTip();
+        const QString note = Tr(50003).arg(textFromValue(value()), textFromValue(m_ownMinimum),
+                                           textFromValue(m_ownMaximum));
+        setToolTip(m_ownToolTip.isEmpty() ? note : m_ownToolTip + QLatin1Char('\n') + note);
+        QPalette marked = palette();
+        marked.setColor(QPalette::Text, QColor(176, 0, 0));
+        marked.setColor(QPalette::Base, QColor(255, 236, 236));
+        setPalette(marked);
+    } else {
+        setToolTip(m_ownToolTip);
+        setPalette(QPalette());
+    }
+    m_held = on;
 }
 
 void CEditSpin::SetOwnRange(double minimum, double maximum) {
     m_ownMinimum = minimum;
     m_ownMaximum = maximum;
+    // A value held outside the range stays held; the new limits widen around it.
+    if (m_held) {
+        ++m_quiet;
+        const double v = value();
+        setRange(std::min(minimum, v), std::max(maximum, v));
+        MarkOutOfRange(v < minimum || v > maximum);
+        if (!m_held) setRange(minimum, maximum);
+        --m_quiet;
+        return;
+    }
     setRange(minimum, maximum);
 }

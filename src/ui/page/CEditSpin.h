@@ -18,8 +18,12 @@ public:
     // The spin position: value x factor as the controller's integer.
     int64_t Position() const;
     void SetPosition(int64_t position);
-    // Sets the value without announcing a user edit.
+    // Sets the value without announcing a user edit. A value outside the range that may be
+    // typed (one from the device) is shown as it is and marked, with the range in the
+    // tooltip; it stays exactly as given until the user changes it, which brings it into
+    // the range.
     void SetValueQuietly(double value);
+    bool IsOutOfRange() const { return m_held; }
     // Takes typed text that Enter or leaving the field has not confirmed yet (clamped),
     // without announcing an edit.
     void CommitTypedText();
@@ -55,6 +59,11 @@ protected:
 
 private:
     void OnValueChanged(double value);
+    void MarkOutOfRange(bool on);
+    // Back to the range that may be typed after the user touched an out-of-range value.
+    void ReleaseOutOfRange();
+    double TypedMinimum() const { return m_held ? m_ownMinimum : minimum(); }
+    double TypedMaximum() const { return m_held ? m_ownMaximum : maximum(); }
 
     int m_editId;
     double m_factor;
@@ -66,4 +75,6 @@ private:
     bool m_hasSpinRange = false;
     double m_spinMinimum = 0;
     double m_spinMaximum = 0;
+    bool m_held = false;
+    QString m_ownToolTip;
 };

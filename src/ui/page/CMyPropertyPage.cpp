@@ -16,6 +16,7 @@
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "link/CSWMBus.h"
+#include "params/CDescriptionFile.h"
 #include "ui/page/CBindingSet.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/services/CHelpViewer.h"
@@ -113,6 +114,7 @@ bool CMyPropertyPage::OnSetActive() {
 }
 
 bool CMyPropertyPage::OnKillActive() {
+    if (m_initialised) UpdateData(true);
     StopRefresh();
     m_active = false;
     return true;
@@ -138,7 +140,9 @@ void CMyPropertyPage::ReadPage(bool force) {
     CTimerStop timerStop;
     CEnableProgressTicking ticking(ReadCount());
     m_read = false;
-    if (!ReadValues()) return;
+    const bool ok = ReadValues();
+    m_readFailed = !ok;
+    if (!ok) return;
     m_read = true;
     UpdateData(false);
     RefreshControlStates();
@@ -425,6 +429,18 @@ void CMyPropertyPage::ResetFields() {
         f.SetText({});
     }
     m_lastRaw.clear();
+}
+
+QStringList CMyPropertyPage::LoadNames(const QString& fileName, int count) {
+    const QStringList names = CDescriptionFile::Load(App(), fileName, count);
+    m_loadedNames.insert(fileName, names);
+    return names;
+}
+
+void CMyPropertyPage::SaveNames(const QString& fileName, const QStringList& names) {
+    const auto loaded = m_loadedNames.constFind(fileName);
+    if (loaded == m_loadedNames.constEnd() || *loaded == names) return;
+    if (CDescriptionFile::Save(App(), fileName, names)) m_loadedNames.insert(fileName, names);
 }
 
 void CMyPropertyPage::EnableWhen(const std::vector<int>& controlIds,

@@ -72,6 +72,8 @@ public:
     bool IsActive() const { return m_active; }
     bool IsRead() const { return m_read; }
     void SetRead(bool read) { m_read = read; }
+    // The last read stopped at a failed transfer (the page is unread until a read succeeds).
+    bool ReadFailed() const { return m_readFailed; }
     bool IsRefreshing() const { return m_refreshing; }
     bool IsFirst() const { return m_isFirst; }
     bool IsLast() const { return m_isLast; }
@@ -104,7 +106,8 @@ public:
     // --- framework part: the sheet calls these ------------------------------------------------
     // Creates the controls on the first activation (dialog initialisation).
     void EnsureInitialised();
-    // Activation and deactivation as the sheet drives them.
+    // Activation and deactivation as the sheet drives them. Deactivation takes the controls
+    // into the fields, so an edit survives leaving the page and Send writes what it shows.
     virtual bool OnSetActive();
     virtual bool OnKillActive();
     // Before the sheet switches to this page (the dimming-curves page collects the
@@ -242,6 +245,13 @@ protected:
     void ResetFields();
     CBindingSet& Bindings() { return *m_bindingSet; }
 
+    // --- names kept on this computer (description files) --------------------------------------
+    // Loads count names from fileName in the controller's folder and remembers them as loaded.
+    QStringList LoadNames(const QString& fileName, int count);
+    // Saves the names only when they were loaded since the connect and differ from what is on
+    // disk now: a page that was not read, or whose names nobody changed, leaves the file alone.
+    void SaveNames(const QString& fileName, const QStringList& names);
+
     // --- read and write helpers ---------------------------------------------------------------
     // number -> raw / factor (signed or unsigned reading). False on failure, field unchanged.
     bool ReadValue(int number, double& field, double factor = 1.0, bool isSigned = false,
@@ -307,6 +317,7 @@ private:
     bool m_modified = false;
     bool m_active = false;
     bool m_read = false;
+    bool m_readFailed = false;
     bool m_refreshing = false;
     bool m_isFirst = false;
     bool m_isLast = false;
@@ -323,5 +334,6 @@ private:
     std::vector<int> m_writeOrder;
     QHash<int, uint32_t> m_keepBits;
     QHash<int, uint32_t> m_lastRaw;
+    QHash<QString, QStringList> m_loadedNames;
     std::vector<EnableRule> m_enableRules;
 };

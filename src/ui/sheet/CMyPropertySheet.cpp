@@ -535,8 +535,41 @@ bool CMyPropertySheet::DisconnectController(bool ask) {
     if (ask && AnyPageModified() &&
         MS::ShowMessage(179, MS::Icon::Warning, MS::Buttons::YesNo, {}, this) != Ui::IdYes)
         return false;
+    if (PageDialogRunning()) {
+        m_disconnectPending = true;
+        PollDeferred();
+        return true;
+    }
     DisconnectedState();
     return true;
+}
+
+bool CMyPropertySheet::PageDialogRunning() const {
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == this) return false;
+    for (const QWidget* w = modal->parentWidget(); w; w = w->parentWidget())
+        if (qobject_cast<const CMyPropertyPage*>(w)) return true;
+    return false;
+}
+
+void CMyPropertySheet::PollDeferred() {
+    if (m_deferredPoll) return;
+    m_deferredPoll = true;
+    QTimer::singleShot(100, this, [this] {
+        m_deferredPoll = false;
+        if (PageDialogRunning()) {
+            PollDeferred();
+            return;
+        }
+        if (m_disconnectPending) {
+            m_disconnectPending = false;
+            if (App().IsConnected() || m_builtConnected) {
+                DisconnectedState();
+                return;
+            }
+        }
+        SyncPageSet();
+    });
 }
 
 void CMyPropertySheet::FollowBusAddress(uint32_t address) {
@@ -576,6 +609,11 @@ void CMyPropertySheet::DisconnectedState() {
 void CMyPropertySheet::SyncPageSet() {
     if (!m_initialised) return;
     CKorvalisControlApp& app = App();
+    // The pages must outlive a page's dialog that is still open: the rebuild waits for it.
+    if (PageDialogRunning()) {
+        PollDeferred();
+        return;
+    }
     if (app.IsTransferInProgress()) {
         if (!m_syncPending) {
             m_syncPending = true;
@@ -634,9 +672,17 @@ uint16_t CMyPropertySheet::WriteTextParam(int number, const QByteArray& bytes, b
 void CMyPropertySheet::WriteAllPages() {
     CKorvalisControlApp& app = App();
     if (!app.IsConnected() || app.IsTransferInProgress()) return;
+    QStringList skipped;
     for (QPointer<CMyPropertyPage> page :
          QList<QPointer<CMyPropertyPage>>(m_pages.begin(), m_pages.end())) {
-        if (!page || PageIndex(page) < 0 || !page->IsInitialised()) continue;
+        // A page without a change has nothing to send; one the controller's values never
+        // fully reached would write defaults or half-read values over the device's own.
+        if (!page || PageIndex(page) < 0 || !page->IsInitialised() || !page->IsModified())
+            continue;
+        if (!page->IsRead()) {
+            skipped << Tr(page->ReadFailed() ? 50002 : 50001).arg(PageLabel(page));
+            continue;
+        }
         const bool wasError = m_linkError;
         m_linkError = false;
         page->WritePage();
@@ -646,6 +692,15 @@ void CMyPropertySheet::WriteAllPages() {
         if (failed || !app.IsConnected()) break;
     }
     UpdateSheetButtons();
+    if (!skipped.isEmpty())
+        MS::ShowMessage(50000, MS::Icon::Warning, MS::Buttons::Ok,
+                        {skipped.join(QLatin1Char('\n'))}, this);
+}
+
+QString CMyPropertySheet::PageLabel(const CMyPropertyPage* page) {
+    return page->GroupText().isEmpty() || page->GroupText() == page->Caption()
+               ? page->Caption()
+               : page->GroupText() + QStringLiteral(" / ") + page->Caption();
 }
 
 void CMyPropertySheet::RereadActivePage() {

@@ -97,8 +97,12 @@ public:
 
     // --- connect and disconnect ---------------------------------------------------------------
     void ConnectController(bool takeFirstAnswer);
-    // False only when the user declined (message 179).
+    // False only when the user declined (message 179). While a page's modal dialog runs
+    // the disconnect (and any page-set rebuild) waits until it closes: the page and its
+    // dialog are never deleted under a running dialog.
     bool DisconnectController(bool ask);
+    // A modal dialog (or message) opened by a page is running.
+    bool PageDialogRunning() const;
     // The end of a transfer that leaves the controller unreachable (the firmware transfer):
     // disconnects without asking and rebuilds the page set at once, while that transfer
     // still holds the transfer-in-progress flag.
@@ -124,8 +128,12 @@ public:
     // write or restart disconnected below the sheet), rebuilds it for the state it finds.
     void SyncPageSet();
     bool PageSetIsConnected() const { return m_builtConnected; }
+    // "Group / Caption" as the tree shows the page.
+    static QString PageLabel(const CMyPropertyPage* page);
 
     // --- commands -----------------------------------------------------------------------------
+    // Send: every page with a change that was read completely writes its changes; modified
+    // pages that were not read are left out and named in one message.
     void WriteAllPages();
     void RereadActivePage();
     // Runs a menu command as the menu would: refused while a transfer runs or when disabled.
@@ -199,6 +207,8 @@ private:
     // The page set for the state the application is in, after a connect or a disconnect.
     void ConnectedState();
     void DisconnectedState();
+    // Re-checks every 100 ms until no page dialog runs, then carries out what waited.
+    void PollDeferred();
 
     QList<CMyPropertyPage*> m_pages;
     CMyPropertyPage* m_general = nullptr;
@@ -220,6 +230,8 @@ private:
     bool m_linkError = false;
     bool m_builtConnected = false;
     bool m_syncPending = false;
+    bool m_deferredPoll = false;
+    bool m_disconnectPending = false;
     bool m_closing = false;  // reject(): the pages being removed get OnReset first
     int m_restartWaitMs = 10000;
 };
