@@ -208,11 +208,6 @@ void CPropertyPageEmail::UpdateControlStates() {
     m_password->setEnabled(auth);
 }
 
-bool CPropertyPageEmail::OnKillActive() {
-    if (IsInitialised()) CommitFields();
-    return CMyPropertyPage::OnKillActive();
-}
-
 // --- the rule list ------------------------------------------------------------------------------
 
 int CPropertyPageEmail::SelectedRow() const {

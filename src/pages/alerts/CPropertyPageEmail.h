@@ -55,7 +55,6 @@ public:
     // The line under the page: the last send's outcome, or why the settings were not saved.
     QString StatusText() const;
 
-    bool OnKillActive() override;
     void UpdateControlStates() override;
 
 protected:
