@@ -68,7 +68,7 @@ CDeviceModel::Options OptionsOf(const Case& c) {
 
 class HostileDeviceSweepTest : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void browseAndSendWritesNothing_data() {
         QTest::addColumn<int>("productCode");
         QTest::addColumn<int>("firmware");
@@ -86,6 +86,7 @@ private slots:
         QFETCH(bool, sms);
         QFETCH(int, fill);
         CSheetRig rig(OptionsOf({productCode, firmware, sms}));
+        rig.connection.smsModule = sms;
         QVERIFY(rig.Connect());
         std::mt19937 random(uint32_t(productCode * 1000 + firmware * 2 + sms));
         FillDevice(rig.model.Controller(), Fill(fill), random);
@@ -122,6 +123,7 @@ private slots:
         QFETCH(bool, sms);
         QFETCH(int, failAfter);
         CSheetRig rig(OptionsOf({productCode, firmware, sms}));
+        rig.connection.smsModule = sms;
         QVERIFY(rig.Connect());
         CDeviceModel::Faults faults;
         faults.closeAfterFrames = failAfter;

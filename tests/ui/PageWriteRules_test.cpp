@@ -35,36 +35,33 @@ T* Find(QWidget* owner, int id) {
     return owner->findChild<T*>(QString::number(id));
 }
 
-// Fails the link a few frames into the next page read and brings it back afterwards, as a
-// line that drops for a moment; the user declines to disconnect.
+// The device falls silent a few frames into the next page read and answers again
+// afterwards, as a line that drops for a moment; the user declines to disconnect.
 template <class Page>
-Page* ActivateWithFailedRead(CSheetRig& rig) {
-    CDeviceModel::Faults faults;
-    faults.closeAfterFrames = 6;
-    rig.model.SetFaults(faults);
-    rig.model.ResetLink();
+Page* ActivateWithFailedRead(CSheetRig& rig, CBusDevice& device) {
+    int frames = 0;
+    device.silent = [&frames](const CBusDevice&) { return ++frames > 6; };
     auto* page = rig.sheet->FindPage<Page>();
     rig.sheet->ActivatePage(page);
-    rig.model.SetFaults({});
-    rig.model.ResetLink();
+    device.silent = nullptr;
     return page;
 }
 }  // namespace
 
 class PageWriteRulesTest : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void sendSkipsPagesThatWereNotReadAndSaysWhich() {
         CSheetRig rig(WithModule());
+        rig.connection.smsModule = true;
         QVERIFY(rig.Connect());
-        auto* sms = ActivateWithFailedRead<CPropertyPageSMSModule>(rig);
+        auto* sms = ActivateWithFailedRead<CPropertyPageSMSModule>(rig, *rig.model.SmsModule());
         QVERIFY(rig.app.IsConnected());
         QVERIFY(sms->IsInitialised() && !sms->IsRead() && sms->ReadFailed());
-        // The user edits the unread page and a read one, then sends.
-        rig.sheet->ActivatePage(sms);
-        QTest::keyClicks(Find<QLineEdit>(sms, CPropertyPageSMSModule::IdPhone), "+49");
+        // Browsing on, the user edits another page and sends: the unread page, unchanged,
+        // writes nothing (no 86 = 0 ... 86 = n around nothing).
         auto* display = rig.Activate<CPropertyPageDisplay>();
         QVERIFY(display->IsRead());
         TypeAndLeave(display, CPropertyPageDisplay::IdValue, "12");
@@ -72,6 +69,14 @@ private slots:
         rig.ui.shown.clear();
         rig.Send();
         QCOMPARE(rig.model.Writes(), (Writes{{770, 12}}));
+        QVERIFY(rig.ui.shown.isEmpty());
+        // An edit on the unread page (its controls still there) is kept, not sent, and named.
+        QTest::keyClicks(Find<QLineEdit>(sms, CPropertyPageSMSModule::IdPhone), "+49");
+        QVERIFY(sms->IsModified() && !sms->IsRead());
+        TypeAndLeave(display, CPropertyPageDisplay::IdValue, "13");
+        rig.model.ClearLog();
+        rig.Send();
+        QCOMPARE(rig.model.Writes(), (Writes{{770, 13}}));
         QCOMPARE(rig.ui.MessageIds(), QList<int>{50000});
         QVERIFY(rig.ui.shown[0].text.contains(Tr(50002).arg(sms->Caption())));
         QVERIFY(sms->IsModified());
@@ -96,6 +101,7 @@ private slots:
         CSheetRig rig(WithModule());
         rig.model.SmsModule()->SetValue(86, 1);
         rig.model.SmsModule()->SetValue(2060, 615);
+        rig.connection.smsModule = true;
         QVERIFY(rig.Connect());
         CMyPropertyPage* page = smsPage ? static_cast<CMyPropertyPage*>(
                                               rig.Activate<CPropertyPageSMSModule>())
@@ -190,7 +196,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("Pond\r\nFilter\r\n");
         }
-        auto* page = ActivateWithFailedRead<CPropertyPageProgLogic>(rig);
+        auto* page = ActivateWithFailedRead<CPropertyPageProgLogic>(rig, rig.model.Controller());
         QVERIFY(!page->IsRead());
         page->MarkAllChanged();
         rig.Send();
