@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimeEdit>
+#include <algorithm>
 #include <cmath>
 
 #include "app/CEnableProgressTicking.h"
@@ -83,6 +84,12 @@ void CMyPropertyPage::EnsureInitialised() {
         DeclareFields();
         CreateControls();
         UpdateData(false);
+        // Before any read the fields hold the program's defaults, not the device's values:
+        // a default outside its range shows at the nearest limit, unmarked.
+        for (CEditSpin* spin : findChildren<CEditSpin*>())
+            if (spin->IsOutOfRange())
+                spin->SetValueQuietly(
+                    std::clamp(spin->value(), spin->OwnMinimum(), spin->OwnMaximum()));
     }
     RefreshControlStates();
 }
