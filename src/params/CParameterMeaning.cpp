@@ -72,7 +72,8 @@ QString CParameterMeaning::GroupTitle(Group group)
     return group >= 0 && group < GroupCount ? Tr(kTitles[group]) : Tr(51002);
 }
 
-CParameterMeaning::Unit CParameterMeaning::UnitOf(uint16_t number, const std::array<uint8_t, 8>& sensorTypes)
+CParameterMeaning::Unit CParameterMeaning::UnitOf(uint16_t number, const std::array<uint8_t, 8>& sensorTypes,
+                                                  int version)
 {
     const int n = number;
     // Minutes after midnight: simulation, the general page's period, pump night, storms,
@@ -81,8 +82,11 @@ CParameterMeaning::Unit CParameterMeaning::UnitOf(uint16_t number, const std::ar
     if (In(n, 743, 749) && (n - 743) % 2 == 0) return U::TimeOfDay;
     if (In(n, 180, 435) && In((n - 180) % 32, 2, 25) && (n - 180) % 32 % 3 == 2) return U::TimeOfDay;
     if (In(n, 500, 659) && In((n - 500) % 20, 4, 19) && (n - 500) % 2 == 0) return U::TimeOfDay;
-    // Seconds: pump groups' times, level times.
-    if (n == 867 || n == 868 || n == 877 || n == 878 || n == 763 || n == 764 || n == 769) return U::Duration;
+    // Seconds: pump groups' times, level times (three per channel from 4.08 on, before that
+    // two times and a third one of their own).
+    if (n == 867 || n == 868 || n == 877 || n == 878) return U::Duration;
+    if (version >= 408 && (n == 762 || n == 765 || n == 768)) return U::Duration;
+    if (version >= 0 && version < 408 && (n == 763 || n == 764 || n == 769)) return U::Duration;
     // Levels of illumination run points, a channel's limit, current-pump levels, group shares.
     if (In(n, 180, 435) && (((n - 180) % 32 >= 4 && (n - 180) % 32 <= 25 && (n - 180) % 32 % 3 == 1) ||
                             (n - 180) % 32 == 26))
@@ -97,10 +101,11 @@ CParameterMeaning::Unit CParameterMeaning::UnitOf(uint16_t number, const std::ar
     return U::Raw;
 }
 
-QString CParameterMeaning::DisplayText(uint16_t number, int32_t value, const std::array<uint8_t, 8>& sensorTypes)
+QString CParameterMeaning::DisplayText(uint16_t number, int32_t value, const std::array<uint8_t, 8>& sensorTypes,
+                                      int version)
 {
     const QLocale locale;
-    switch (UnitOf(number, sensorTypes)) {
+    switch (UnitOf(number, sensorTypes, version)) {
     case U::Raw: return {};
     case U::TimeOfDay:
         if (value < 0 || value >= 24 * 60) return {};

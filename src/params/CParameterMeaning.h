@@ -27,8 +27,11 @@ public:
 
     // sensorTypes: the type of each input as the controller reports it (0 = none or
     // unknown); a sensor value is shown in its type's unit only when the type is known.
-    static Unit UnitOf(uint16_t number, const std::array<uint8_t, 8>& sensorTypes);
+    // version: the firmware the value belongs to (the level block changed layout at 4.08);
+    // -1 when unknown.
+    static Unit UnitOf(uint16_t number, const std::array<uint8_t, 8>& sensorTypes, int version);
     // The value in display units ("08:00", "0:10:00", "50 %", "25.0 °C", "12.5 h"), or an
     // empty string when the number's unit is not known.
-    static QString DisplayText(uint16_t number, int32_t value, const std::array<uint8_t, 8>& sensorTypes);
+    static QString DisplayText(uint16_t number, int32_t value, const std::array<uint8_t, 8>& sensorTypes,
+                               int version);
 };

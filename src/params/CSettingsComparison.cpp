@@ -120,6 +120,7 @@ int CSettingsComparison::Count(State state) const
 
 int CSettingsComparison::Writable() const
 {
+    if (!m_context.againstController) return 0;
     return static_cast<int>(std::count_if(m_rows.cbegin(), m_rows.cend(), [](const Row& r) { return r.Writable(); }));
 }
 
@@ -164,10 +165,11 @@ QString CSettingsComparison::RawText(const CParameter& p)
     return QString::number(p.FileValue());
 }
 
-QString CSettingsComparison::DisplayText(const CParameter& p) const
+QString CSettingsComparison::DisplayText(const CParameter& p, bool referenceSide) const
 {
     if (p.Kind == CParameter::TextKind) return {};
-    return CParameterMeaning::DisplayText(p.Number, p.FileValue(), m_context.sensorTypes);
+    return CParameterMeaning::DisplayText(p.Number, p.FileValue(), m_context.sensorTypes,
+                                          referenceSide ? m_referenceVersion : m_fileVersion);
 }
 
 QString CSettingsComparison::StateText(State state)
@@ -192,9 +194,9 @@ QByteArray CSettingsComparison::Report(ReportFormat format, const QString& refer
         if (IsReported(r)) rows.append(&r);
     std::stable_sort(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->group < b->group; });
 
-    const auto valueText = [this](const CParameter& p, bool present) {
-        if (!present) return QString();
-        const QString shown = DisplayText(p);
+    const auto valueText = [this](const CParameter& p, bool present, bool referenceSide) {
+        if (!present) return QStringLiteral("-");
+        const QString shown = DisplayText(p, referenceSide);
         return shown.isEmpty() ? RawText(p) : RawText(p) + QStringLiteral(" (") + shown + QLatin1Char(')');
     };
     QByteArray out;
@@ -205,8 +207,8 @@ QByteArray CSettingsComparison::Report(ReportFormat format, const QString& refer
             const bool hasReference = r->state != State::OnlyInFile && r->state != State::LeftOut;
             out += CsvField(CParameterMeaning::GroupTitle(r->group)) + ',' + QByteArray::number(r->Number()) + ',' +
                    CsvField(r->Name()) + ',' + CsvField(StateText(r->state)) + ',' +
-                   CsvField(valueText(r->reference, hasReference)) + ',' +
-                   CsvField(valueText(r->file, r->index >= 0)) + "\r\n";
+                   CsvField(valueText(r->reference, hasReference, true)) + ',' +
+                   CsvField(valueText(r->file, r->index >= 0, false)) + "\r\n";
         }
         return out;
     }
@@ -220,7 +222,7 @@ QByteArray CSettingsComparison::Report(ReportFormat format, const QString& refer
         const bool hasReference = r->state != State::OnlyInFile && r->state != State::LeftOut;
         out += QStringLiteral("  %1 %2: %3 -> %4 [%5]\n")
                    .arg(r->Number(), 5)
-                   .arg(r->Name(), valueText(r->reference, hasReference), valueText(r->file, r->index >= 0),
+                   .arg(r->Name(), valueText(r->reference, hasReference, true), valueText(r->file, r->index >= 0, false),
                         StateText(r->state))
                    .toUtf8();
     }

@@ -83,7 +83,9 @@ public:
     // A value as the bus carries it ("480", a text in quotes), and in display units where
     // the number's unit is known (empty otherwise).
     static QString RawText(const CParameter& parameter);
-    QString DisplayText(const CParameter& parameter) const;
+    // referenceSide: the value is the controller's (or the first file's), whose firmware
+    // version may differ from the file's.
+    QString DisplayText(const CParameter& parameter, bool referenceSide = false) const;
     // A short word for the row's state, in the current language.
     static QString StateText(State state);
 

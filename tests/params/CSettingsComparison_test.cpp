@@ -149,7 +149,8 @@ private Q_SLOTS:
             seen = c;
             return Choice::WriteChecked;
         };
-        QCOMPARE(r.commands.LoadSettings(Save(dir, file)), Result::Done);
+        QVERIFY2(r.commands.LoadSettings(Save(dir, file)) == Result::Done,
+                 qPrintable(QString::number(r.ui.MessageIds().value(0))));
 
         Writes numeric;
         QList<int> texts;
@@ -257,16 +258,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("number");
         QTest::addColumn<int>("value");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("run point start") << 182 + 32 * 2 + 3 << 1200 << "20:00";
-        QTest::newRow("run point level") << 184 << 50 << "50 %";
-        QTest::newRow("run point ramp is raw") << 183 << 60 << "";
-        QTest::newRow("timer point start") << 520 + 6 << 75 << "01:15";
-        QTest::newRow("pump group time") << 867 << 3725 << "1:02:05";
-        QTest::newRow("pH setpoint") << 15 << 820 << "8.20 pH";
-        QTest::newRow("temperature setpoint, signed") << 35 << -15 << "-1.5 °C";
-        QTest::newRow("no sensor on input 5") << 95 << 250 << "";
-        QTest::newRow("operating time") << 1006 << 750 << "12.5 h";
-        QTest::newRow("a time of day out of range stays raw") << 496 << 1440 << "";
+        QTest::addColumn<int>("version");
+        QTest::newRow("run point start") << 182 + 32 * 2 + 3 << 1200 << QString("20:00") << 408;
+        QTest::newRow("run point level") << 184 << 50 << QString("50 %") << 408;
+        QTest::newRow("run point ramp is raw") << 183 << 60 << QString("") << 408;
+        QTest::newRow("timer point start") << 520 + 6 << 75 << QString("01:15") << 408;
+        QTest::newRow("pump group time") << 867 << 3725 << QString("1:02:05") << 408;
+        QTest::newRow("pH setpoint") << 15 << 820 << QString("8.20 pH") << 408;
+        QTest::newRow("temperature setpoint, signed") << 35 << -15 << QString("-1.5 °C") << 408;
+        QTest::newRow("no sensor on input 5") << 95 << 250 << QString("") << 408;
+        QTest::newRow("operating time") << 1006 << 750 << QString("12.5 h") << 408;
+        QTest::newRow("level time, 4.08 layout") << 765 << 600 << QString("0:10:00") << 408;
+        QTest::newRow("the same number before 4.08") << 765 << 600 << QString("") << 407;
+        QTest::newRow("level time before 4.08") << 764 << 90 << QString("0:01:30") << 407;
+        QTest::newRow("a time of day out of range stays raw") << 496 << 1440 << QString("") << 408;
     }
 
     void displayUnits()
@@ -274,8 +279,9 @@ private Q_SLOTS:
         QFETCH(int, number);
         QFETCH(int, value);
         QFETCH(QString, shown);
+        QFETCH(int, version);
         const std::array<uint8_t, 8> types{2, 1, 5, 3, 0, 0, 0, 0};
-        QCOMPARE(CParameterMeaning::DisplayText(static_cast<uint16_t>(number), value, types), shown);
+        QCOMPARE(CParameterMeaning::DisplayText(static_cast<uint16_t>(number), value, types, version), shown);
     }
 };
 

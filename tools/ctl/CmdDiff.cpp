@@ -32,11 +32,11 @@ const char* StateKey(State s)
     return "";
 }
 
-QJsonValue Value(const CSettingsComparison& c, const CParameter& p, bool present)
+QJsonValue Value(const CSettingsComparison& c, const CParameter& p, bool present, bool referenceSide)
 {
     if (!present) return QJsonValue::Null;
     QJsonObject o{{"raw", CSettingsComparison::RawText(p)}};
-    const QString shown = c.DisplayText(p);
+    const QString shown = c.DisplayText(p, referenceSide);
     if (!shown.isEmpty()) o.insert(QStringLiteral("display"), shown);
     return o;
 }
@@ -56,8 +56,8 @@ void PrintJson(const CSettingsComparison& c, const QJsonObject& reference, const
                                 {"group", CParameterMeaning::GroupTitle(r.group)},
                                 {"state", QLatin1String(StateKey(r.state))},
                                 {"rescaled", r.rescaled},
-                                {"reference", Value(c, r.reference, hasReference)},
-                                {"file", Value(c, r.file, r.index >= 0)}});
+                                {"reference", Value(c, r.reference, hasReference, true)},
+                                {"file", Value(c, r.file, r.index >= 0, false)}});
     }
     CCtlContext::PrintJson(QJsonObject{
         {"reference", reference}, {"file", file}, {"equal", c.IsEqual()}, {"counts", counts}, {"rows", rows}});

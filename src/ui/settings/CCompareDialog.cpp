@@ -105,8 +105,8 @@ QString CCompareDialog::ValueText(const CSettingsComparison::Row& row, bool file
     if (fileSide ? row.index < 0 : (row.state == State::OnlyInFile || row.state == State::LeftOut ||
                                     row.state == State::Unread))
         return QStringLiteral("–");
-    const auto text = [this](const CParameter& p) {
-        const QString shown = m_comparison.DisplayText(p);
+    const auto text = [this, fileSide](const CParameter& p) {
+        const QString shown = m_comparison.DisplayText(p, !fileSide);
         const QString raw = CSettingsComparison::RawText(p);
         return shown.isEmpty() ? raw : shown + QStringLiteral("  (") + raw + QLatin1Char(')');
     };

@@ -3,6 +3,7 @@
 // calibration (40016), save SMS-module settings (40032), load settings (40002), load
 // SMS-module settings (40033), and compare settings files (40034). The work is
 // CSettingsCommands'; this only wires it to the menu. A load shows the comparison first.
+#include <QDir>
 #include <QFileInfo>
 
 #include "app/CKorvalisControlApp.h"
