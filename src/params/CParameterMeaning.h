@@ -13,10 +13,31 @@ class CParameterMeaning {
 public:
     // Functions in the order of the navigation tree.
     enum Group : int {
-        Identification, General, Illumination, Simulation, Thunderstorm, LightReduction, SpecialLamp,
-        VariableIllumination, Timers, Memories, CurrentPumps, DosingPumps, Maintenance,
-        SensorInput1, SensorInput8 = SensorInput1 + 7, Level, Recorder, Display, SwitchPlugs,
-        Interfaces, DigitalInputs, Logic, SmsModule, Other, GroupCount
+        Identification,
+        General,
+        Illumination,
+        Simulation,
+        Thunderstorm,
+        LightReduction,
+        SpecialLamp,
+        VariableIllumination,
+        Timers,
+        Memories,
+        CurrentPumps,
+        DosingPumps,
+        Maintenance,
+        SensorInput1,
+        SensorInput8 = SensorInput1 + 7,
+        Level,
+        Recorder,
+        Display,
+        SwitchPlugs,
+        Interfaces,
+        DigitalInputs,
+        Logic,
+        SmsModule,
+        Other,
+        GroupCount
     };
     enum class Unit { Raw, TimeOfDay, Duration, Percent, SensorValue, Hours };
 
@@ -32,6 +53,6 @@ public:
     static Unit UnitOf(uint16_t number, const std::array<uint8_t, 8>& sensorTypes, int version);
     // The value in display units ("08:00", "0:10:00", "50 %", "25.0 °C", "12.5 h"), or an
     // empty string when the number's unit is not known.
-    static QString DisplayText(uint16_t number, int32_t value, const std::array<uint8_t, 8>& sensorTypes,
-                               int version);
+    static QString DisplayText(uint16_t number, int32_t value,
+                               const std::array<uint8_t, 8>& sensorTypes, int version);
 };

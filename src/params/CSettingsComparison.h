@@ -31,14 +31,14 @@ public:
     };
 
     struct Row {
-        int index = -1;          // element of the file; -1 for OnlyInReference
-        CParameter reference;    // the controller's (or the first file's) value
-        CParameter file;         // the file's value as a write would send it
-        CParameter stored;       // the file's value as the file holds it
+        int index = -1;        // element of the file; -1 for OnlyInReference
+        CParameter reference;  // the controller's (or the first file's) value
+        CParameter file;       // the file's value as a write would send it
+        CParameter stored;     // the file's value as the file holds it
         State state = State::Equal;
-        bool rescaled = false;   // the version rules change the value sent (pH across 4.00)
+        bool rescaled = false;  // the version rules change the value sent (pH across 4.00)
         CParameterMeaning::Group group = CParameterMeaning::Other;
-        bool checked = false;    // chosen for writing; all differences at first
+        bool checked = false;  // chosen for writing; all differences at first
 
         bool Writable() const { return state == State::Differs || state == State::Unread; }
         uint16_t Number() const { return index >= 0 ? stored.Number : reference.Number; }
@@ -57,8 +57,9 @@ public:
 
     // reference: the controller's values of the file's parameters (read into a copy of the
     // file's list) or the first file; unread: numbers whose read the user chose to Ignore.
-    static CSettingsComparison Compare(const CParameterArray& reference, const CParameterArray& file,
-                                       const Context& context, const QSet<uint16_t>& unread = {});
+    static CSettingsComparison Compare(const CParameterArray& reference,
+                                       const CParameterArray& file, const Context& context,
+                                       const QSet<uint16_t>& unread = {});
     // The numbers a write of file into a device of deviceVersion would leave out.
     static bool IsLeftOut(const CParameterArray& file, uint16_t number, int deviceVersion);
 
@@ -91,7 +92,8 @@ public:
 
     enum class ReportFormat { Text, Csv };
     // The rows that are not equal, grouped, with both values; UTF-8 text or CSV.
-    QByteArray Report(ReportFormat format, const QString& referenceTitle, const QString& fileTitle) const;
+    QByteArray Report(ReportFormat format, const QString& referenceTitle,
+                      const QString& fileTitle) const;
 
 private:
     QList<Row> m_rows;

@@ -36,31 +36,35 @@ public:
         void SetCaption(const QString&) override {}
         void SetItemText(const QString&) override {}
     };
-    std::unique_ptr<CTransferProgress> OpenProgressWindow(bool*) override { return std::make_unique<Progress>(); }
+    std::unique_ptr<CTransferProgress> OpenProgressWindow(bool*) override {
+        return std::make_unique<Progress>();
+    }
     bool PumpPendingMessages() override { return true; }
-    int ShowMessage(int, CUserInteraction::Icon, CUserInteraction::Buttons, const QStringList&) override
-    {
+    int ShowMessage(int, CUserInteraction::Icon, CUserInteraction::Buttons,
+                    const QStringList&) override {
         return CUserInteraction::IdOk;
     }
     QString GetSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString GetOpenFileName(const QString&) override { return {}; }
 };
 
-bool Disturb(CSWMBus& bus, const CParameterArray& backup, int salt)
-{
+bool Disturb(CSWMBus& bus, const CParameterArray& backup, int salt) {
     for (int n : kChanged) {
         const int i = backup.IndexOfNumber(static_cast<uint16_t>(n));
-        if (i < 0 || bus.WriteValue(static_cast<int16_t>(n), backup[i].FileValue() + salt) != CSWMBus::Ok) return false;
+        if (i < 0 ||
+            bus.WriteValue(static_cast<int16_t>(n), backup[i].FileValue() + salt) != CSWMBus::Ok)
+            return false;
     }
     return true;
 }
 
-int RestoreBench()
-{
+int RestoreBench() {
     CEmulatorProcess emulator;
-    if (!emulator.Start({QStringLiteral("--model"), QStringLiteral("G"), QStringLiteral("--firmware"),
-                         QString::number(kFirmware), QStringLiteral("--history"), QStringLiteral("0")})) {
-        std::fprintf(stderr, "korvalis-emulator did not start: %s\n", qPrintable(emulator.ErrorOutput()));
+    if (!emulator.Start({QStringLiteral("--model"), QStringLiteral("G"),
+                         QStringLiteral("--firmware"), QString::number(kFirmware),
+                         QStringLiteral("--history"), QStringLiteral("0")})) {
+        std::fprintf(stderr, "korvalis-emulator did not start: %s\n",
+                     qPrintable(emulator.ErrorOutput()));
         return 1;
     }
     CMyAsyncSocket socket;
@@ -71,8 +75,8 @@ int RestoreBench()
 
     // The backup: what the controller holds now, read as a save does.
     CParameterArray backup;
-    if (backup.LoadParameterList(TestPaths::SourceDir() + QStringLiteral("/data/paralists"), kProduct, kFirmware) !=
-        CParameterArray::FileResult::Ok)
+    if (backup.LoadParameterList(TestPaths::SourceDir() + QStringLiteral("/data/paralists"),
+                                 kProduct, kFirmware) != CParameterArray::FileResult::Ok)
         return 1;
     CSilentUi ui;
     if (backup.ReadAllFromController(bus, ui) != 0) return 1;
@@ -106,22 +110,25 @@ int RestoreBench()
     const double onlySeconds = t.nsecsElapsed() / 1e9;
     const int onlyFrames = n + 1 + comparison.Checked();
 
-    std::printf("restore of a Korvalis G 4.08 backup (%d parameters) into a controller differing in %d, "
-                "loopback TCP, korvalis-emulator:\n",
-                n, comparison.Checked());
-    std::printf("  whole file:     %6.3f s, %4d transfers, floor %6.3f s, ratio %.4f\n", wholeSeconds, wholeFrames,
-                wholeFrames * kFrame, wholeSeconds / (wholeFrames * kFrame));
-    std::printf("  --only-changed: %6.3f s, %4d transfers (%d writes), floor %6.3f s, ratio %.4f\n", onlySeconds,
-                onlyFrames, comparison.Checked(), onlyFrames * kFrame, onlySeconds / (onlyFrames * kFrame));
+    std::printf(
+        "restore of a Korvalis G 4.08 backup (%d parameters) into a controller differing in %d, "
+        "loopback TCP, korvalis-emulator:\n",
+        n, comparison.Checked());
+    std::printf("  whole file:     %6.3f s, %4d transfers, floor %6.3f s, ratio %.4f\n",
+                wholeSeconds, wholeFrames, wholeFrames * kFrame,
+                wholeSeconds / (wholeFrames * kFrame));
+    std::printf("  --only-changed: %6.3f s, %4d transfers (%d writes), floor %6.3f s, ratio %.4f\n",
+                onlySeconds, onlyFrames, comparison.Checked(), onlyFrames * kFrame,
+                onlySeconds / (onlyFrames * kFrame));
     std::printf("  writes: %d against %d (%.1f %%)\n", comparison.Checked(), n - identification,
                 100.0 * comparison.Checked() / (n - identification));
     return comparison.Checked() == 10 ? 0 : 1;
 }
 
-void CompareBench(int rounds)
-{
+void CompareBench(int rounds) {
     CParameterArray a;
-    a.LoadParameterList(TestPaths::SourceDir() + QStringLiteral("/data/paralists"), kProduct, kFirmware);
+    a.LoadParameterList(TestPaths::SourceDir() + QStringLiteral("/data/paralists"), kProduct,
+                        kFirmware);
     CParameterArray b = a;
     for (int i = 0; i < b.Count(); i += 9) {
         CParameter p = b[i];
@@ -144,22 +151,24 @@ void CompareBench(int rounds)
         y.ReadText(fileB);
         const qint64 parsed = t.nsecsElapsed();
         const CSettingsComparison c = CSettingsComparison::Compare(x, y, context);
-        const QByteArray report = c.Report(CSettingsComparison::ReportFormat::Text, QStringLiteral("a"), QStringLiteral("b"));
+        const QByteArray report = c.Report(CSettingsComparison::ReportFormat::Text,
+                                           QStringLiteral("a"), QStringLiteral("b"));
         withParseMs.push_back(t.nsecsElapsed() / 1e6);
         compareMs.push_back((t.nsecsElapsed() - parsed) / 1e6);
-        differences = c.Count(CSettingsComparison::State::Differs) + static_cast<int>(report.isEmpty());
+        differences =
+            c.Count(CSettingsComparison::State::Differs) + static_cast<int>(report.isEmpty());
     }
     std::sort(compareMs.begin(), compareMs.end());
     std::sort(withParseMs.begin(), withParseMs.end());
-    std::printf("comparison of two %d-parameter files (%d differences): median %.2f ms, worst %.2f ms; "
-                "with reading both files %.2f ms (target < 50 ms)\n",
-                a.Count(), differences, compareMs[compareMs.size() / 2], compareMs.back(),
-                withParseMs[withParseMs.size() / 2]);
+    std::printf(
+        "comparison of two %d-parameter files (%d differences): median %.2f ms, worst %.2f ms; "
+        "with reading both files %.2f ms (target < 50 ms)\n",
+        a.Count(), differences, compareMs[compareMs.size() / 2], compareMs.back(),
+        withParseMs[withParseMs.size() / 2]);
 }
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 21;
     CompareBench(rounds);

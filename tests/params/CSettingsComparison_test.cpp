@@ -22,41 +22,37 @@ using Choice = CSettingsCommands::Choice;
 using State = CSettingsComparison::State;
 using Writes = QVector<QPair<int, int64_t>>;
 
-QString ListFolder()
-{
+QString ListFolder() {
     return TestPaths::SourceDir() + QStringLiteral("/data/paralists");
 }
 
 // A Korvalis G (pH on input 1) at firmware 4.08 holding its shipped defaults.
 struct Rig {
-    Rig() : model(Options())
-    {
+    Rig() : model(Options()) {
         CParameterArray defaults;
         defaults.LoadParameterList(ListFolder(), 8, 408);
         SeedFromList(model.Controller(), defaults);
         app.SetUserInteraction(&messages);
         app.SetFramePause(0);
         app.listFolder = ListFolder();
-        app.SetChannelFactory([this](const CConnection&) { return std::make_unique<CMemoryChannel>(model); });
+        app.SetChannelFactory(
+            [this](const CConnection&) { return std::make_unique<CMemoryChannel>(model); });
         connection.replyTimeout = 100;
     }
-    static CDeviceModel::Options Options()
-    {
+    static CDeviceModel::Options Options() {
         CDeviceModel::Options o;
         o.productCode = 8;
         o.firmware = 408;
         o.serial = 4711;
         return o;
     }
-    bool Connect()
-    {
+    bool Connect() {
         const bool ok = app.Connect(&connection, false);
         model.ClearLog();
         return ok;
     }
     // The file the tests load: the defaults as a backup of this controller would hold them.
-    static CParameterArray Backup(int version)
-    {
+    static CParameterArray Backup(int version) {
         CParameterArray list;
         list.LoadParameterList(ListFolder(), 8, 408);
         CParameter p = list[list.IndexOfNumber(0)];
@@ -67,8 +63,7 @@ struct Rig {
         list.ReplaceByNumber(6, p);
         return list;
     }
-    static void Set(CParameterArray& list, uint16_t number, double value)
-    {
+    static void Set(CParameterArray& list, uint16_t number, double value) {
         CParameter p = list[list.IndexOfNumber(number)];
         p.Value = value;
         list.ReplaceByNumber(number, p);
@@ -82,8 +77,7 @@ struct Rig {
     CSettingsCommands commands{app, ui};
 };
 
-QString Save(const QTemporaryDir& dir, const CParameterArray& list)
-{
+QString Save(const QTemporaryDir& dir, const CParameterArray& list) {
     const QString path = dir.filePath(QStringLiteral("file.par"));
     return list.SaveToPath(path) == CParameterArray::FileResult::Ok ? path : QString();
 }
@@ -93,38 +87,38 @@ class CSettingsComparisonTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(CLanguage::Current().Load(CLanguage::FindCatalogue(CLanguage::English)));
         QLocale::setDefault(QLocale::c());
     }
 
-    void writesExactlyTheCheckedDifferences_data()
-    {
+    void writesExactlyTheCheckedDifferences_data() {
         QTest::addColumn<int>("fileVersion");
-        QTest::addColumn<Writes>("changes");    // file values that differ from the controller
+        QTest::addColumn<Writes>("changes");  // file values that differ from the controller
         QTest::addColumn<QList<int>>("unchecked");
-        QTest::addColumn<Writes>("expected");   // what the controller receives, in order
+        QTest::addColumn<Writes>("expected");  // what the controller receives, in order
         QTest::addColumn<QList<int>>("leftOut");
 
-        // The list's order (General, illumination, timers, sensors, ..., logic), not the changes' order.
+        // The list's order (General, illumination, timers, sensors, ..., logic), not the changes'
+        // order.
         const Writes some{{912, 7}, {182, 500}, {500, 0}, {172, 0}, {1228, 0}};
         QTest::newRow("same firmware, all checked")
-            << 408 << some << QList<int>{} << Writes{{172, 0}, {182, 500}, {500, 0}, {912, 7}} << QList<int>{};
+            << 408 << some << QList<int>{} << Writes{{172, 0}, {182, 500}, {500, 0}, {912, 7}}
+            << QList<int>{};
         QTest::newRow("same firmware, two unchecked")
             << 408 << some << QList<int>{182, 912} << Writes{{172, 0}, {500, 0}} << QList<int>{};
         // 4.07 into 4.08: the level block 760.. changed meaning and is left out, shown as such.
         QTest::newRow("4.07 file, level left out")
-            << 407 << Writes{{760, 3}, {182, 500}} << QList<int>{} << Writes{{182, 500}} << QList<int>{760, 761, 762};
+            << 407 << Writes{{760, 3}, {182, 500}} << QList<int>{} << Writes{{182, 500}}
+            << QList<int>{760, 761, 762};
         // 3.99 into 4.08: pH values of the pH input are sent ten times larger; a setpoint in
         // tenths that equals the controller's hundredths is no difference at all.
         QTest::newRow("3.99 file, pH rescaled")
-            << 399 << Writes{{15, 82}, {10, 71}, {182, 500}} << QList<int>{} << Writes{{10, 710}, {182, 500}}
-            << QList<int>{495, 713, 735, 790, 791, 760};
+            << 399 << Writes{{15, 82}, {10, 71}, {182, 500}} << QList<int>{}
+            << Writes{{10, 710}, {182, 500}} << QList<int>{495, 713, 735, 790, 791, 760};
     }
 
-    void writesExactlyTheCheckedDifferences()
-    {
+    void writesExactlyTheCheckedDifferences() {
         QFETCH(int, fileVersion);
         QFETCH(Writes, changes);
         QFETCH(QList<int>, unchecked);
@@ -136,7 +130,8 @@ private Q_SLOTS:
         CParameterArray file = Rig::Backup(fileVersion);
         for (const auto& [number, value] : changes) {
             if (number == 1228)
-                file.ReplaceByNumber(1228, CParameter::MakeText(1228, file[file.IndexOfNumber(1228)].Name, "Tank"));
+                file.ReplaceByNumber(
+                    1228, CParameter::MakeText(1228, file[file.IndexOfNumber(1228)].Name, "Tank"));
             else
                 Rig::Set(file, static_cast<uint16_t>(number), double(value));
         }
@@ -159,11 +154,15 @@ private Q_SLOTS:
             if (a.kind == CDeviceModel::Access::WriteText) texts.append(a.number);
         }
         QCOMPARE(numeric, expected);
-        QCOMPARE(texts, unchecked.contains(1228) || !changes.contains({1228, 0}) ? QList<int>{} : QList<int>{1228});
+        QCOMPARE(texts, unchecked.contains(1228) || !changes.contains({1228, 0})
+                            ? QList<int>{}
+                            : QList<int>{1228});
         for (int n : leftOut) {
-            const auto row = std::find_if(seen.Rows().cbegin(), seen.Rows().cend(),
-                                          [n](const CSettingsComparison::Row& x) { return x.Number() == n; });
-            QVERIFY2(row != seen.Rows().cend() && row->state == State::LeftOut, qPrintable(QString::number(n)));
+            const auto row =
+                std::find_if(seen.Rows().cbegin(), seen.Rows().cend(),
+                             [n](const CSettingsComparison::Row& x) { return x.Number() == n; });
+            QVERIFY2(row != seen.Rows().cend() && row->state == State::LeftOut,
+                     qPrintable(QString::number(n)));
         }
         // Nothing left out was read either.
         for (const CDeviceModel::Access& a : r.model.Log())
@@ -173,8 +172,7 @@ private Q_SLOTS:
         QCOMPARE(r.commands.LastLoad().notChosen, int(unchecked.size()));
     }
 
-    void cancelAndAnEqualControllerWriteNothing()
-    {
+    void cancelAndAnEqualControllerWriteNothing() {
         QTemporaryDir dir;
         Rig r;
         QVERIFY(r.Connect());
@@ -222,8 +220,7 @@ private Q_SLOTS:
         QCOMPARE(r.model.Controller().Value(182), 500);
     }
 
-    void twoFilesAndTheirReport()
-    {
+    void twoFilesAndTheirReport() {
         CParameterArray a = Rig::Backup(408);
         CParameterArray b = Rig::Backup(407);
         Rig::Set(b, 182, 510);
@@ -243,18 +240,21 @@ private Q_SLOTS:
         QCOMPARE(c.Count(State::Identification), 3);  // the versions differ, and are shown
         QVERIFY(!c.IsEqual());
 
-        const QByteArray csv = c.Report(CSettingsComparison::ReportFormat::Csv, QStringLiteral("a.par"),
-                                        QStringLiteral("b.par"));
+        const QByteArray csv = c.Report(CSettingsComparison::ReportFormat::Csv,
+                                        QStringLiteral("a.par"), QStringLiteral("b.par"));
         const QList<QByteArray> lines = csv.split('\n');
-        QCOMPARE(lines.size(), 1 + 1 + 2 + 2 + 1);  // header, the version, differences, only-ins, end
-        QCOMPARE(lines[0], QByteArray("\"Group\",\"Number\",\"Name\",\"State\",\"a.par\",\"b.par\"\r"));
-        QVERIFY2(csv.contains("\"Illumination\",182,\"ILLU_P1_START - 0\",\"differs\",\"480 (08:00)\",\"510 (08:30)\""),
+        QCOMPARE(lines.size(),
+                 1 + 1 + 2 + 2 + 1);  // header, the version, differences, only-ins, end
+        QCOMPARE(lines[0],
+                 QByteArray("\"Group\",\"Number\",\"Name\",\"State\",\"a.par\",\"b.par\"\r"));
+        QVERIFY2(csv.contains("\"Illumination\",182,\"ILLU_P1_START - 0\",\"differs\",\"480 "
+                              "(08:00)\",\"510 (08:30)\""),
                  csv.constData());
-        QVERIFY(csv.contains("\"Programmable logic\",912,\"LOGIC_INPUTS - 0\",\"only in the first file\""));
+        QVERIFY(csv.contains(
+            "\"Programmable logic\",912,\"LOGIC_INPUTS - 0\",\"only in the first file\""));
     }
 
-    void displayUnits_data()
-    {
+    void displayUnits_data() {
         QTest::addColumn<int>("number");
         QTest::addColumn<int>("value");
         QTest::addColumn<QString>("shown");
@@ -274,14 +274,15 @@ private Q_SLOTS:
         QTest::newRow("a time of day out of range stays raw") << 496 << 1440 << QString("") << 408;
     }
 
-    void displayUnits()
-    {
+    void displayUnits() {
         QFETCH(int, number);
         QFETCH(int, value);
         QFETCH(QString, shown);
         QFETCH(int, version);
         const std::array<uint8_t, 8> types{2, 1, 5, 3, 0, 0, 0, 0};
-        QCOMPARE(CParameterMeaning::DisplayText(static_cast<uint16_t>(number), value, types, version), shown);
+        QCOMPARE(
+            CParameterMeaning::DisplayText(static_cast<uint16_t>(number), value, types, version),
+            shown);
     }
 };
 

@@ -15,13 +15,13 @@
 
 namespace {
 const QByteArray kFile =
-    "0, \"CODE_SOFTWAREVERSION\", 408\r\n2, \"CODE_PRODUCTID\", 4\r\n6, \"CODE_SERIALNUMBER\", 777\r\n"
+    "0, \"CODE_SOFTWAREVERSION\", 408\r\n2, \"CODE_PRODUCTID\", 4\r\n6, \"CODE_SERIALNUMBER\", "
+    "777\r\n"
     "172, \"GEN_OPTION_A\", 1\r\n182, \"ILLU_P1_START - 0\", 480\r\n500, \"TIMER_FLAGS - 0\", 1\r\n"
     "1228, \"SENSOR_USERNAME - 0\", \"Tank\"\r\n";
 
 struct Fixture {
-    QString Write(const QString& name, const QByteArray& content) const
-    {
+    QString Write(const QString& name, const QByteArray& content) const {
         QFile f(dir.filePath(name));
         if (f.open(QIODevice::WriteOnly)) f.write(content);
         return f.fileName();
@@ -30,8 +30,7 @@ struct Fixture {
     QTemporaryDir dir;
 };
 
-CDeviceModel::Options Opts()
-{
+CDeviceModel::Options Opts() {
     CDeviceModel::Options o;
     o.productCode = 4;
     o.serial = 777;
@@ -39,8 +38,7 @@ CDeviceModel::Options Opts()
 }
 
 // The controller holding exactly the file's values.
-void Hold(CBusDevice& device)
-{
+void Hold(CBusDevice& device) {
     device.SetValue(172, 1);
     device.SetValue(182, 480);
     device.SetValue(500, 1);
@@ -51,8 +49,7 @@ void Hold(CBusDevice& device)
 class KorvalisctlDiffTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void twoFiles()
-    {
+    void twoFiles() {
         Fixture f;
         const QString a = f.Write(QStringLiteral("a.par"), kFile);
         QByteArray changed = kFile;
@@ -98,11 +95,11 @@ private Q_SLOTS:
         QCOMPARE(row.value("reference").toObject().value("raw").toString(), QStringLiteral("480"));
         QCOMPARE(row.value("file").toObject().value("display").toString(), QStringLiteral("08:30"));
         QCOMPARE(rows.first().toObject().value("number").toInt(), 6);
-        QCOMPARE(rows.first().toObject().value("state").toString(), QStringLiteral("identification"));
+        QCOMPARE(rows.first().toObject().value("state").toString(),
+                 QStringLiteral("identification"));
     }
 
-    void againstTheControllerAndOnlyChanged()
-    {
+    void againstTheControllerAndOnlyChanged() {
         Fixture f;
         CDeviceModel model(Opts());
         Hold(model.Controller());
@@ -125,7 +122,8 @@ private Q_SLOTS:
         model.ClearLog();
         r = f.Ctl({"--tcp", where, "load-settings", "--only-changed", file});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-        QVERIFY2(r.out.contains("wrote 2 parameters; left out 0 (firmware-version rules); found 2 equal"),
+        QVERIFY2(r.out.contains(
+                     "wrote 2 parameters; left out 0 (firmware-version rules); found 2 equal"),
                  qPrintable(r.out));
         QList<int> written;
         for (const CDeviceModel::Access& a : model.Log())

@@ -32,10 +32,13 @@ public:
 
     std::unique_ptr<CTransferProgress> OpenProgressWindow(bool* cancelFlag) override;
     bool PumpPendingMessages() override;
-    int AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status, int failures) override;
+    int AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status,
+                           int failures) override;
     int ShowMessage(int stringId, CUserInteraction::Icon icon, CUserInteraction::Buttons buttons,
                     const QStringList& args) override;
-    QString GetSaveFileName(const QString&, const QString&, const QString&) override { return m_file; }
+    QString GetSaveFileName(const QString&, const QString&, const QString&) override {
+        return m_file;
+    }
     QString GetOpenFileName(const QString&) override { return m_file; }
 
 private:

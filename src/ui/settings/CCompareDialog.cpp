@@ -15,16 +15,17 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "ui/services/CFileDialogService.h"
 #include "ui/services/CMessageService.h"
+#include "ui/settings/CGuiTransferUi.h"
 
 namespace {
 using State = CSettingsComparison::State;
 using Choice = CSettingsCommands::Choice;
 
-CCompareDialog::Runner& TestRunner()
-{
+CCompareDialog::Runner& TestRunner() {
     static CCompareDialog::Runner runner;
     return runner;
 }
@@ -35,12 +36,15 @@ constexpr int kRowRole = Qt::UserRole + 1;
 
 CCompareDialog::CCompareDialog(CSettingsComparison& comparison, const QString& referenceTitle,
                                const QString& fileTitle, QWidget* parent)
-    : QDialog(parent), m_comparison(comparison), m_referenceTitle(referenceTitle), m_fileTitle(fileTitle)
-{
+    : QDialog(parent),
+      m_comparison(comparison),
+      m_referenceTitle(referenceTitle),
+      m_fileTitle(fileTitle) {
     setWindowTitle(Tr(51100));
     const bool writable = comparison.AgainstController();
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(writable ? Tr(51116).arg(fileTitle) : Tr(51117).arg(referenceTitle, fileTitle));
+    auto* intro =
+        new QLabel(writable ? Tr(51116).arg(fileTitle) : Tr(51117).arg(referenceTitle, fileTitle));
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
@@ -83,11 +87,11 @@ CCompareDialog::CCompareDialog(CSettingsComparison& comparison, const QString& r
         m_writeChecked->setDefault(true);
         m_writeAll = buttons->addButton(Tr(51106), QDialogButtonBox::AcceptRole);
         m_writeAll->setObjectName(QStringLiteral("writeAll"));
-        connect(m_writeChecked, &QPushButton::clicked, this, [this] { Finish(Choice::WriteChecked); });
+        connect(m_writeChecked, &QPushButton::clicked, this,
+                [this] { Finish(Choice::WriteChecked); });
         connect(m_writeAll, &QPushButton::clicked, this, [this] { Finish(Choice::WriteAll); });
         buttons->addButton(QDialogButtonBox::Cancel);
-    }
-    else {
+    } else {
         buttons->addButton(QDialogButtonBox::Close);
     }
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -100,10 +104,10 @@ CCompareDialog::CCompareDialog(CSettingsComparison& comparison, const QString& r
     resize(860, 560);
 }
 
-QString CCompareDialog::ValueText(const CSettingsComparison::Row& row, bool fileSide) const
-{
-    if (fileSide ? row.index < 0 : (row.state == State::OnlyInFile || row.state == State::LeftOut ||
-                                    row.state == State::Unread))
+QString CCompareDialog::ValueText(const CSettingsComparison::Row& row, bool fileSide) const {
+    if (fileSide ? row.index < 0
+                 : (row.state == State::OnlyInFile || row.state == State::LeftOut ||
+                    row.state == State::Unread))
         return QStringLiteral("–");
     const auto text = [this, fileSide](const CParameter& p) {
         const QString shown = m_comparison.DisplayText(p, !fileSide);
@@ -114,8 +118,7 @@ QString CCompareDialog::ValueText(const CSettingsComparison::Row& row, bool file
     return row.rescaled ? Tr(51118).arg(text(row.stored), text(row.file)) : text(row.file);
 }
 
-void CCompareDialog::Fill()
-{
+void CCompareDialog::Fill() {
     m_filling = true;
     m_tree->clear();
     std::array<QTreeWidgetItem*, CParameterMeaning::GroupCount> groups{};
@@ -136,15 +139,15 @@ void CCompareDialog::Fill()
                 group->setExpanded(true);
                 group->setFlags(Qt::ItemIsEnabled);
             }
-            auto* item = new QTreeWidgetItem(group, {QString::number(r.Number()), r.Name(), ValueText(r, false),
-                                                     ValueText(r, true), CSettingsComparison::StateText(r.state)});
+            auto* item = new QTreeWidgetItem(
+                group, {QString::number(r.Number()), r.Name(), ValueText(r, false),
+                        ValueText(r, true), CSettingsComparison::StateText(r.state)});
             item->setData(0, kRowRole, i);
             item->setTextAlignment(ColNumber, Qt::AlignRight | Qt::AlignVCenter);
             if (writable && r.Writable()) {
                 item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
                 item->setCheckState(0, r.checked ? Qt::Checked : Qt::Unchecked);
-            }
-            else {
+            } else {
                 item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
                 item->setForeground(ColState, palette().brush(QPalette::Disabled, QPalette::Text));
             }
@@ -156,13 +159,11 @@ void CCompareDialog::Fill()
     UpdateSummary();
 }
 
-void CCompareDialog::SetFilter(const QString& text)
-{
+void CCompareDialog::SetFilter(const QString& text) {
     m_filter->setText(text);
 }
 
-void CCompareDialog::ApplyFilter()
-{
+void CCompareDialog::ApplyFilter() {
     const QString needle = m_filter->text().trimmed();
     for (int g = 0; g < m_tree->topLevelItemCount(); ++g) {
         QTreeWidgetItem* group = m_tree->topLevelItem(g);
@@ -170,7 +171,8 @@ void CCompareDialog::ApplyFilter()
         int shown = 0;
         for (int c = 0; c < group->childCount(); ++c) {
             QTreeWidgetItem* item = group->child(c);
-            const bool match = needle.isEmpty() || groupMatches || item->text(ColNumber) == needle ||
+            const bool match = needle.isEmpty() || groupMatches ||
+                               item->text(ColNumber) == needle ||
                                item->text(ColName).contains(needle, Qt::CaseInsensitive);
             item->setHidden(!match);
             shown += match ? 1 : 0;
@@ -179,11 +181,10 @@ void CCompareDialog::ApplyFilter()
     }
 }
 
-void CCompareDialog::UpdateSummary()
-{
+void CCompareDialog::UpdateSummary() {
     const CSettingsComparison& c = m_comparison;
-    const int differences = c.Count(State::Differs) + c.Count(State::Unread) + c.Count(State::OnlyInFile) +
-                            c.Count(State::OnlyInReference);
+    const int differences = c.Count(State::Differs) + c.Count(State::Unread) +
+                            c.Count(State::OnlyInFile) + c.Count(State::OnlyInReference);
     if (c.AgainstController())
         m_summary->setText(Tr(51108)
                                .arg(differences)
@@ -195,8 +196,7 @@ void CCompareDialog::UpdateSummary()
     if (m_writeChecked) m_writeChecked->setEnabled(c.Checked() > 0);
 }
 
-void CCompareDialog::OnItemChanged(QTreeWidgetItem* item, int column)
-{
+void CCompareDialog::OnItemChanged(QTreeWidgetItem* item, int column) {
     if (m_filling || column != 0 || !(item->flags() & Qt::ItemIsUserCheckable)) return;
     const int i = item->data(0, kRowRole).toInt();
     if (i < 0 || i >= m_comparison.Rows().size()) return;
@@ -204,8 +204,7 @@ void CCompareDialog::OnItemChanged(QTreeWidgetItem* item, int column)
     UpdateSummary();
 }
 
-void CCompareDialog::SetAllChecked(bool on)
-{
+void CCompareDialog::SetAllChecked(bool on) {
     // Only what the filter shows: "check none" after filtering for one group unchecks that group.
     for (int g = 0; g < m_tree->topLevelItemCount(); ++g) {
         QTreeWidgetItem* group = m_tree->topLevelItem(g);
@@ -217,58 +216,68 @@ void CCompareDialog::SetAllChecked(bool on)
     }
 }
 
-void CCompareDialog::Finish(Choice choice)
-{
+void CCompareDialog::Finish(Choice choice) {
     m_choice = choice;
     accept();
 }
 
-void CCompareDialog::Export()
-{
+void CCompareDialog::Export() {
     const QString suggested = QDir::home().filePath(QFileInfo(m_fileTitle).completeBaseName() +
                                                     QStringLiteral("-differences.txt"));
     const QString path = CFileDialogService::GetSaveFileName(Tr(51113), suggested, Tr(51114), this);
     if (!path.isEmpty()) ExportTo(path);
 }
 
-bool CCompareDialog::ExportTo(const QString& path)
-{
-    const auto format = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
-                            ? CSettingsComparison::ReportFormat::Csv
-                            : CSettingsComparison::ReportFormat::Text;
+bool CCompareDialog::ExportTo(const QString& path) {
+    const auto format =
+        QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
+            ? CSettingsComparison::ReportFormat::Csv
+            : CSettingsComparison::ReportFormat::Text;
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) &&
-        file.write(m_comparison.Report(format, m_referenceTitle, m_fileTitle)) >= 0 && file.commit())
+        file.write(m_comparison.Report(format, m_referenceTitle, m_fileTitle)) >= 0 &&
+        file.commit())
         return true;
     CMessageService::ShowMessage(51115, CMessageService::Icon::Stop, CMessageService::Buttons::Ok,
                                  {QDir::toNativeSeparators(path)}, this);
     return false;
 }
 
-void CCompareDialog::SetRunner(Runner runner)
-{
+void CCompareDialog::SetRunner(Runner runner) {
     TestRunner() = std::move(runner);
 }
 
-int CCompareDialog::Run()
-{
+int CCompareDialog::Run() {
     if (!TestRunner()) return exec();
     show();
     TestRunner()(*this);
     return result();
 }
 
-CSettingsCommands::Choice CCompareDialog::Choose(CSettingsComparison& comparison, const QString& fileTitle,
-                                                 QWidget* parent)
-{
+CSettingsCommands::Choice CCompareDialog::Choose(CSettingsComparison& comparison,
+                                                 const QString& fileTitle, QWidget* parent) {
     CCompareDialog dialog(comparison, Tr(51101), fileTitle, parent);
     dialog.Run();
     return dialog.Result();
 }
 
-void CCompareDialog::ShowFiles(CSettingsComparison& comparison, const QString& first, const QString& second,
-                               QWidget* parent)
-{
+void CCompareDialog::ShowFiles(CSettingsComparison& comparison, const QString& first,
+                               const QString& second, QWidget* parent) {
     CCompareDialog dialog(comparison, first, second, parent);
     dialog.Run();
+}
+
+QWidget* CCompareDialog::OpenForScreenshot(QWidget* parent, const QString& path) {
+    CGuiTransferUi ui(parent);
+    CSettingsCommands commands(CKorvalisControlApp::Instance(), ui);
+    // Owned by the dialog, which lives past this call.
+    auto* comparison = new CSettingsComparison;
+    if (commands.CompareFileWithController(path, *comparison) != CSettingsCommands::Result::Done) {
+        delete comparison;
+        return nullptr;
+    }
+    auto* dialog = new CCompareDialog(*comparison, Tr(51101), QFileInfo(path).fileName(), parent);
+    QObject::connect(dialog, &QObject::destroyed, [comparison] { delete comparison; });
+    dialog->show();
+    return dialog;
 }

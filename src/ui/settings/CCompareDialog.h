@@ -21,19 +21,23 @@ class QTreeWidgetItem;
 class CCompareDialog : public QDialog {
     Q_OBJECT
 public:
-    CCompareDialog(CSettingsComparison& comparison, const QString& referenceTitle, const QString& fileTitle,
-                   QWidget* parent = nullptr);
+    CCompareDialog(CSettingsComparison& comparison, const QString& referenceTitle,
+                   const QString& fileTitle, QWidget* parent = nullptr);
 
     // Shows the dialog modally and returns what the user chose; the check boxes are written
     // back into the comparison's rows.
-    static CSettingsCommands::Choice Choose(CSettingsComparison& comparison, const QString& fileTitle,
-                                            QWidget* parent);
+    static CSettingsCommands::Choice Choose(CSettingsComparison& comparison,
+                                            const QString& fileTitle, QWidget* parent);
     // The read-only view of two files.
-    static void ShowFiles(CSettingsComparison& comparison, const QString& first, const QString& second,
-                          QWidget* parent);
+    static void ShowFiles(CSettingsComparison& comparison, const QString& first,
+                          const QString& second, QWidget* parent);
     // The test seam: called instead of exec() with the dialog shown; it presses the buttons.
     using Runner = std::function<void(CCompareDialog& dialog)>;
     static void SetRunner(Runner runner);
+
+    // For a screenshot: compares the file with the connected controller and shows the view
+    // without waiting for it (the caller deletes it); nullptr when the comparison fails.
+    static QWidget* OpenForScreenshot(QWidget* parent, const QString& path);
 
     CSettingsCommands::Choice Result() const { return m_choice; }
     void SetFilter(const QString& text);
