@@ -114,7 +114,7 @@ private Q_SLOTS:
         // 3.99 into 4.08: pH values of the pH input are sent ten times larger; a setpoint in
         // tenths that equals the controller's hundredths is no difference at all.
         QTest::newRow("3.99 file, pH rescaled")
-            << 399 << Writes{{15, 82}, {10, 71}, {182, 500}} << QList<int>{}
+            << 399 << Writes{{15, 82}, {11, 40}, {18, -2}, {10, 71}, {182, 500}} << QList<int>{}
             << Writes{{10, 710}, {182, 500}} << QList<int>{495, 713, 735, 790, 791, 760};
     }
 

@@ -89,7 +89,8 @@ private Q_SLOTS:
         CCompareDialog::SetRunner([&](CCompareDialog& d) {
             QList<int> all;
             RowOf(d, 0, &all);
-            shownDifferences = int(all.size());
+            for (int n : all) shownDifferences += (RowOf(d, n)->flags() & Qt::ItemIsUserCheckable) ? 1 : 0;
+            QVERIFY(all.contains(0));  // identification is shown, but cannot be checked
             QVERIFY(RowOf(d, 501) == nullptr);  // equal rows are not listed
             d.SetFilter(QStringLiteral("timer"));
             RowOf(d, 0, &filtered);
