@@ -157,9 +157,17 @@ CParameterArray CSettingsComparison::CheckedList() const {
 }
 
 QString CSettingsComparison::RawText(const CParameter& p) {
-    if (p.Kind == CParameter::TextKind)
-        return QLatin1Char('"') + QString::fromLatin1(p.TextBytes()) + QLatin1Char('"');
-    return QString::number(p.FileValue());
+    if (p.Kind != CParameter::TextKind) return QString::number(p.FileValue());
+    // Device texts may hold control bytes; escaped, they cannot cut a line or a report short.
+    QString out(QLatin1Char('"'));
+    for (char c : p.TextBytes()) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F || b == '\\')
+            out += QStringLiteral("\\x%1").arg(b, 2, 16, QLatin1Char('0'));
+        else
+            out += QChar(b);
+    }
+    return out + QLatin1Char('"');
 }
 
 QString CSettingsComparison::DisplayText(const CParameter& p, bool referenceSide) const {

@@ -258,7 +258,7 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
             QTimer::singleShot(300, &sheet, [&sheet, options] {
                 // CCompareDialog:FILE is the comparison a load of FILE shows, not a page.
                 if (options.screenshotPage.startsWith(QLatin1String("CCompareDialog:"))) {
-                    QWidget* dialog = CCompareDialog::OpenForScreenshot(sheet, options.screenshotPage.mid(15));
+                    QWidget* dialog = CCompareDialog::OpenForScreenshot(&sheet, options.screenshotPage.mid(15));
                     QTimer::singleShot(400, &sheet, [&sheet, options, dialog] {
                         const bool saved = dialog && dialog->grab().save(options.screenshot);
                         std::fprintf(stderr, "screenshot %s: %s\n", qPrintable(options.screenshot),
