@@ -252,6 +252,9 @@ private Q_SLOTS:
                  csv.constData());
         QVERIFY(csv.contains(
             "\"Programmable logic\",912,\"LOGIC_INPUTS - 0\",\"only in the first file\""));
+        // Control bytes of a device text are escaped, so a report line is never cut short.
+        QCOMPARE(CSettingsComparison::RawText(CParameter::MakeText(1228, {}, QByteArray("A\0\n\\", 4))),
+                 QStringLiteral("\"A\\x00\\x0a\\x5c\""));
     }
 
     void displayUnits_data() {
