@@ -395,6 +395,33 @@ bool CParameterArray::IsLeftOutAt(int threshold, uint16_t n)
     }
 }
 
+bool CParameterArray::IsLeftOutBetween(uint16_t number, int listVersion, int deviceVersion)
+{
+    for (int threshold : VersionThresholds())
+        if (Crosses(threshold, listVersion, deviceVersion) && IsLeftOutAt(threshold, number)) return true;
+    return false;
+}
+
+bool CParameterArray::RescalesAcross400(int listVersion, int deviceVersion) const
+{
+    return ContainsSensorParameters() && Crosses(400, listVersion, deviceVersion);
+}
+
+void CParameterArray::RescalePhValues(bool up, const std::array<uint8_t, 8>& sensorTypes)
+{
+    // pH values are kept in hundredths from 4.00 on, in tenths before.
+    for (int k = 0; k < 8; ++k) {
+        if (sensorTypes[static_cast<size_t>(k)] != 2) continue;
+        for (int offset : {10, 11, 15, 18}) {
+            const auto number = static_cast<uint16_t>(SensorParameters::Number(k, offset));
+            CParameter p;
+            if (!FindByNumber(number, p) || p.Kind != CParameter::NumericKind) continue;
+            p.Value = up ? p.Value * 10.0 : std::trunc(p.Value / 10.0);
+            ReplaceByNumber(number, p);
+        }
+    }
+}
+
 int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const WriteOptions& options)
 {
     bool cancel = false;
@@ -437,18 +464,7 @@ int CParameterArray::WriteAllToController(CSWMBus& bus, CTransferUi& ui, const W
     }
     if (ContainsSensorParameters() && isCrossed(400)) {
         ui.ShowMessage(331, Icon::Information, Buttons::Ok);
-        // pH values are kept in hundredths from 4.00 on, in tenths before.
-        const bool up = listVersion < 400;
-        for (int k = 0; k < 8; ++k) {
-            if (options.sensorTypes[k] != 2) continue;
-            for (int offset : {10, 11, 15, 18}) {
-                const auto number = static_cast<uint16_t>(SensorParameters::Number(k, offset));
-                CParameter p;
-                if (!FindByNumber(number, p) || p.Kind != CParameter::NumericKind) continue;
-                p.Value = up ? p.Value * 10.0 : std::trunc(p.Value / 10.0);
-                ReplaceByNumber(number, p);
-            }
-        }
+        RescalePhValues(listVersion < 400, options.sensorTypes);
     }
 
     for (int i = 0; i < Count(); ++i) {

@@ -125,6 +125,13 @@ public:
     // out when a write crosses that threshold.
     static const std::array<int, 6>& VersionThresholds();
     static bool IsLeftOutAt(int threshold, uint16_t number);
+    // Whether a write of a list of listVersion into a device of deviceVersion leaves it out.
+    static bool IsLeftOutBetween(uint16_t number, int listVersion, int deviceVersion);
+    // Whether such a write rescales the pH values of this list (it crosses 4.00).
+    bool RescalesAcross400(int listVersion, int deviceVersion) const;
+    // pH calibration values of the inputs whose type is pH: x10 going up to 4.00 or later,
+    // /10 going down.
+    void RescalePhValues(bool up, const std::array<uint8_t, 8>& sensorTypes);
     static bool Crosses(int threshold, int versionA, int versionB)
     {
         return (versionA < threshold) != (versionB < threshold);

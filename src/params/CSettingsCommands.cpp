@@ -194,6 +194,7 @@ Result CSettingsCommands::WriteList(CParameterArray& list, bool toController)
     QList<int> ignored;
     options.ignored = &ignored;
     const int result = list.WriteAllToController(bus, m_ui, options);
+    m_lastIgnored = static_cast<int>(ignored.size());
     if (result == 0) {
         m_ui.ShowMessage(174, Icon::Information, Buttons::Ok);
         if (!ignored.isEmpty()) {
@@ -232,7 +233,79 @@ Result CSettingsCommands::LoadSettings(const QString& path)
         case Compatibility::Refused:
             return Result::Failed;
     }
-    return WriteList(list, true);
+    return chooseWrites ? WriteCompared(list) : WriteList(list, true);
+}
+
+Result CSettingsCommands::CompareWithController(const CParameterArray& file, CSettingsComparison& out)
+{
+    if (!m_controller.IsConnected() || m_controller.IsSimulation() || !m_controller.Bus()) return Result::NotRun;
+    CControllerAccess::TransferScope transferFlag(m_controller);
+    const uint32_t address = m_controller.CurrentConnection().deviceAddress;
+    if (address > BusByte::MaxDeviceAddress || !m_controller.Bus()->SetDeviceAddress(static_cast<uint8_t>(address)))
+        return Result::Failed;
+    // What a write leaves out is not read either: on the controller it may mean something else.
+    const int device = m_controller.FirmwareVersion();
+    CParameterArray read;
+    for (const CParameter& p : file)
+        if (!CSettingsComparison::IsLeftOut(file, p.Number, device)) read.Add(p);
+    QList<int> ignored;
+    const int result = read.ReadAllFromController(*m_controller.Bus(), m_ui, &ignored);
+    if (result == CParameterArray::TransferCancelled) {
+        m_ui.ShowMessage(51020, Icon::Information, Buttons::Ok);
+        return Result::Cancelled;
+    }
+    if (result != 0) {
+        m_ui.ShowMessage(result == CSWMBus::NoChannel ? 51021 : 51022, Icon::Stop, Buttons::Ok);
+        return Result::Failed;
+    }
+    QSet<uint16_t> unread;
+    for (int i : ignored) unread.insert(read[i].Number);
+    CSettingsComparison::Context context;
+    context.againstController = true;
+    context.knownDeviceVersion = device;
+    for (int i = 0; i < 8; ++i) context.sensorTypes[static_cast<size_t>(i)] = m_controller.SensorType(i);
+    out = CSettingsComparison::Compare(read, file, context, unread);
+    return Result::Done;
+}
+
+Result CSettingsCommands::CompareFileWithController(const QString& path, CSettingsComparison& out)
+{
+    CParameterArray list;
+    const CParameterArray::FileResult loaded = list.LoadFromFile(m_ui, path);
+    if (loaded != CParameterArray::FileResult::Ok) return FromFileResult(loaded);
+    return CompareWithController(list, out);
+}
+
+Result CSettingsCommands::WriteCompared(CParameterArray& list)
+{
+    m_lastLoad = {};
+    CSettingsComparison comparison;
+    const Result read = CompareWithController(list, comparison);
+    if (read != Result::Done) return read;
+    const Choice choice = chooseWrites(comparison);
+    if (choice == Choice::Cancel) return Result::Cancelled;
+    m_lastLoad.leftOut = comparison.Count(CSettingsComparison::State::LeftOut);
+    m_lastIgnored = 0;
+    if (choice == Choice::WriteAll) {
+        m_lastLoad.wholeFile = true;
+        const Result written = WriteList(list, true);
+        m_lastLoad.failed = m_lastIgnored;
+        if (written == Result::Done)
+            m_lastLoad.written = list.Count() - comparison.Count(CSettingsComparison::State::Identification) -
+                                 m_lastLoad.leftOut - m_lastIgnored;
+        return written;
+    }
+    m_lastLoad.equal = comparison.Count(CSettingsComparison::State::Equal);
+    m_lastLoad.notChosen = comparison.Writable() - comparison.Checked();
+    if (comparison.Checked() == 0) {
+        m_ui.ShowMessage(51023, Icon::Information, Buttons::Ok);
+        return Result::Done;
+    }
+    CParameterArray checked = comparison.CheckedList();
+    const Result written = WriteList(checked, true);
+    m_lastLoad.failed = m_lastIgnored;
+    if (written == Result::Done) m_lastLoad.written = comparison.Checked() - m_lastIgnored;
+    return written;
 }
 
 Result CSettingsCommands::LoadSmsModuleSettings(const QString& path)

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "params/CParameterArray.h"
+#include "params/CSettingsComparison.h"
 
 class CControllerAccess;
 class CTransferUi;
@@ -35,6 +36,28 @@ public:
     Result LoadSettings(const QString& path = {});
     Result LoadSmsModuleSettings(const QString& path = {});
 
+    // Reads from the controller the file's parameters that a write could send (one bulk
+    // read with progress and cancel) and compares them with the file. Writes nothing.
+    Result CompareWithController(const CParameterArray& file, CSettingsComparison& out);
+    // The same for a file by path (the open dialog without one).
+    Result CompareFileWithController(const QString& path, CSettingsComparison& out);
+
+    // What a load does after the comparison: write the checked rows, the whole file, or
+    // nothing. Without chooseWrites a load writes the whole file without reading first.
+    enum class Choice { WriteChecked, WriteAll, Cancel };
+    std::function<Choice(CSettingsComparison& comparison)> chooseWrites;
+
+    // What the last load that compared first did.
+    struct LoadCounts {
+        int written = 0;       // sent and acknowledged
+        int leftOut = 0;       // by the firmware-version rules
+        int notChosen = 0;     // differences the user did not check
+        int equal = 0;         // the controller held the file's value already
+        int failed = 0;        // writes that failed and were ignored
+        bool wholeFile = false;
+    };
+    const LoadCounts& LastLoad() const { return m_lastLoad; }
+
     // Checks a file against the controller data read at connect; may drop the calibration
     // values from the list (another controller's sensor calibration).
     Compatibility CheckSettingsCompatibility(CParameterArray& list, bool withSerialCheck);
@@ -49,6 +72,10 @@ public:
 private:
     Result ReadAndSave(CParameterArray& list, const QString& path);
     Result WriteList(CParameterArray& list, bool toController);
+    Result WriteCompared(CParameterArray& list);
+
+    LoadCounts m_lastLoad;
+    int m_lastIgnored = 0;
 
     CControllerAccess& m_controller;
     CTransferUi& m_ui;

@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // save-settings, save-calibration, load-settings, sms-save, sms-load
-#include <sys/ioctl.h>
-#include <unistd.h>
-#include <QCoreApplication>
 #include <QFile>
-#include <csignal>
 #include <cstdio>
 
 #include "CCtlContext.h"
 #include "CCtlFileArg.h"
+#include "CCtlTransferUi.h"
 #include "CtlCommand.h"
 #include "base/CRegularFile.h"
 #include "link/CSWMBus.h"
@@ -17,165 +14,6 @@
 #include "params/CTransferUi.h"
 
 namespace {
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int)
-{
-    // A second Ctrl-C ends the program at once, even in the middle of a transfer.
-    if (g_interrupted) std::_Exit(CtlCancelled);
-    g_interrupted = 1;
-}
-
-// Restores the previous SIGINT handling when the command ends.
-class CInterruptGuard {
-public:
-    CInterruptGuard() : m_previous(std::signal(SIGINT, OnInterrupt)) { g_interrupted = 0; }
-    ~CInterruptGuard() { std::signal(SIGINT, m_previous); }
-    CInterruptGuard(const CInterruptGuard&) = delete;
-    CInterruptGuard& operator=(const CInterruptGuard&) = delete;
-
-private:
-    void (*m_previous)(int);
-};
-
-// A bar on stderr, redrawn in place; nothing at all when stderr is not a terminal.
-class CTerminalProgress : public CTransferProgress {
-public:
-    CTerminalProgress() : m_enabled(isatty(STDERR_FILENO) != 0)
-    {
-        winsize ws{};
-        if (m_enabled && ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col >= 40) m_width = ws.ws_col;
-    }
-    ~CTerminalProgress() override
-    {
-        if (m_drawn) std::fputc('\n', stderr);
-    }
-    void SetRange(int maximum) override
-    {
-        m_max = maximum;
-        m_pos = 0;
-        Draw();
-    }
-    void SetPos(int pos) override
-    {
-        m_pos = pos;
-        Draw();
-    }
-    void SetCaption(const QString& caption) override { m_caption = caption; }
-    void SetItemText(const QString& text) override
-    {
-        m_item = text;
-        Draw();
-    }
-
-private:
-    void Draw()
-    {
-        if (!m_enabled) return;
-        constexpr int kBar = 24;
-        const int filled = m_max > 0 ? static_cast<int>(static_cast<long long>(m_pos) * kBar / m_max) : 0;
-        QString line = QStringLiteral("%1 [%2%3] %4/%5 %6")
-                           .arg(m_caption, QString(filled, QLatin1Char('#')), QString(kBar - filled, QLatin1Char('.')))
-                           .arg(m_pos)
-                           .arg(m_max)
-                           .arg(m_item);
-        line = line.left(m_width - 1);
-        line += QString(m_width - 1 - line.size(), QLatin1Char(' '));
-        std::fprintf(stderr, "\r%s", line.toLocal8Bit().constData());
-        std::fflush(stderr);
-        m_drawn = true;
-    }
-
-    bool m_enabled;
-    bool m_drawn = false;
-    int m_width = 80;
-    int m_max = 0;
-    int m_pos = 0;
-    QString m_caption;
-    QString m_item;
-};
-
-// The command line's answers: --on-error instead of the Abort/Retry/Ignore question, --yes
-// for the compatibility questions, Ctrl-C as the cancel button, the FILE argument instead of
-// the file dialogs.
-class CCtlTransferUi : public CTransferUi {
-public:
-    enum class OnError { Abort, Ignore, Retry };
-
-    CCtlTransferUi(CCtlContext& ctx, OnError onError, int retries, const QString& file)
-        : m_ctx(ctx), m_onError(onError), m_retries(retries), m_file(file)
-    {
-    }
-
-    std::unique_ptr<CTransferProgress> OpenProgressWindow(bool* cancelFlag) override
-    {
-        m_cancelFlag = cancelFlag;
-        return std::make_unique<CTerminalProgress>();
-    }
-    bool PumpPendingMessages() override
-    {
-        QCoreApplication::processEvents();
-        if (g_interrupted && m_cancelFlag) *m_cancelFlag = true;
-        return true;
-    }
-    int AskTransferFailure(int stringId, const CParameter& parameter, uint16_t status, int failures) override
-    {
-        const QString what = QStringLiteral("%1 parameter %2 (%3)")
-                                 .arg(stringId == 124 ? QStringLiteral("reading") : QStringLiteral("writing"))
-                                 .arg(parameter.Number)
-                                 .arg(parameter.Name);
-        std::fputc('\n', stderr);
-        m_ctx.PrintStatusError(what, status);
-        switch (m_onError) {
-        case OnError::Ignore:
-            std::fprintf(stderr, "warning: ignored, going on with the next parameter\n");
-            return CUserInteraction::IdIgnore;
-        case OnError::Retry:
-            if (failures <= m_retries) {
-                std::fprintf(stderr, "retrying (%d of %d)\n", failures, m_retries);
-                return CUserInteraction::IdRetry;
-            }
-            return CUserInteraction::IdAbort;
-        case OnError::Abort: break;
-        }
-        return CUserInteraction::IdAbort;
-    }
-    int ShowMessage(int stringId, CUserInteraction::Icon icon, CUserInteraction::Buttons buttons,
-                    const QStringList& args) override
-    {
-        return m_ctx.ShowMessage(stringId, icon, buttons, args);
-    }
-    QString GetSaveFileName(const QString&, const QString&, const QString&) override { return m_file; }
-    QString GetOpenFileName(const QString&) override { return m_file; }
-
-private:
-    CCtlContext& m_ctx;
-    OnError m_onError;
-    int m_retries;
-    QString m_file;
-    bool* m_cancelFlag = nullptr;
-};
-
-bool ParseOnError(const QString& text, CCtlTransferUi::OnError& mode, int& retries)
-{
-    retries = 0;
-    if (text.isEmpty() || text == QLatin1String("abort")) {
-        mode = CCtlTransferUi::OnError::Abort;
-        return true;
-    }
-    if (text == QLatin1String("ignore")) {
-        mode = CCtlTransferUi::OnError::Ignore;
-        return true;
-    }
-    if (text.startsWith(QLatin1String("retry="))) {
-        bool ok = false;
-        retries = text.mid(6).toInt(&ok);
-        mode = CCtlTransferUi::OnError::Retry;
-        return ok && retries >= 0 && retries <= 1000;
-    }
-    return false;
-}
-
 int ExitStatus(CSettingsCommands::Result result)
 {
     switch (result) {
@@ -193,9 +31,12 @@ int Run(CCtlContext& ctx, const QStringList& args, Action action, const char* us
 {
     CCtlTransferUi::OnError onError = CCtlTransferUi::OnError::Abort;
     int retries = 0;
+    const bool onlyChanged = ctx.HasOption(QStringLiteral("--only-changed"));
     if (args.size() != 1 || args[0].isEmpty() ||
-        !ParseOnError(ctx.Option(QStringLiteral("--on-error")), onError, retries)) {
-        std::fprintf(stderr, "usage: korvalisctl %s FILE [--on-error abort|ignore|retry=N] [--yes]\n", usage);
+        !CCtlTransferUi::ParseOnError(ctx.Option(QStringLiteral("--on-error")), onError, retries) ||
+        (onlyChanged && action != Action::LoadSettings)) {
+        std::fprintf(stderr, "usage: korvalisctl %s FILE [--on-error abort|ignore|retry=N] [--yes]%s\n", usage,
+                     action == Action::LoadSettings ? " [--only-changed]" : "");
         return CtlUsage;
     }
     const bool loading = action == Action::LoadSettings || action == Action::SmsLoad;
@@ -232,7 +73,19 @@ int Run(CCtlContext& ctx, const QStringList& args, Action action, const char* us
     switch (action) {
     case Action::SaveSettings: result = commands.SaveSettings(file); break;
     case Action::SaveCalibration: result = commands.SaveSensorCalibration(file); break;
-    case Action::LoadSettings: result = commands.LoadSettings(file); break;
+    case Action::LoadSettings:
+        // Read first and write only what differs; the counts say what that saved.
+        if (onlyChanged)
+            commands.chooseWrites = [](CSettingsComparison&) { return CSettingsCommands::Choice::WriteChecked; };
+        result = commands.LoadSettings(file);
+        if (onlyChanged && result == CSettingsCommands::Result::Done) {
+            const CSettingsCommands::LoadCounts& n = commands.LastLoad();
+            std::printf("wrote %d parameters; left out %d (firmware-version rules); found %d equal", n.written,
+                        n.leftOut, n.equal);
+            if (n.failed > 0) std::printf("; %d failed and were skipped", n.failed);
+            std::printf("\n");
+        }
+        break;
     case Action::SmsSave:
         result = commands.SaveSmsModuleSettings(file);
         if (result == CSettingsCommands::Result::Failed && app.ReadParameter(0, true) != CSWMBus::Ok)
@@ -249,6 +102,7 @@ int Run(CCtlContext& ctx, const QStringList& args, Action action, const char* us
 
 const bool kDeclared = [] {
     CCtlContext::DeclareOption(QStringLiteral("--on-error"), true);
+    CCtlContext::DeclareOption(QStringLiteral("--only-changed"), false);
     return true;
 }();
 
@@ -263,7 +117,8 @@ CtlRegistrar r2({QStringLiteral("save-calibration"),
                      return Run(c, a, Action::SaveCalibration, "save-calibration");
                  }});
 CtlRegistrar r3({QStringLiteral("load-settings"),
-                 QStringLiteral("load-settings FILE       write a settings or calibration file into the controller"),
+                 QStringLiteral("load-settings FILE       write a settings or calibration file into the controller\n"
+                                "    (--only-changed: read first, write only the values that differ)"),
                  [](CCtlContext& c, const QStringList& a) {
                      return Run(c, a, Action::LoadSettings, "load-settings");
                  }});

@@ -22,6 +22,7 @@
 #include "alerts/CEmailSettings.h"
 #include "app/CSingleInstance.h"
 #include "lang/CLanguage.h"
+#include "ui/settings/CCompareDialog.h"
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CLanguageDlg.h"
 #include "ui/services/CMessageService.h"
@@ -255,6 +256,19 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
         // Shown page, then a moment for its read and the layout, then the picture.
         auto shoot = [&sheet, options] {
             QTimer::singleShot(300, &sheet, [&sheet, options] {
+                // CCompareDialog:FILE is the comparison a load of FILE shows, not a page.
+                if (options.screenshotPage.startsWith(QLatin1String("CCompareDialog:"))) {
+                    QWidget* dialog = CCompareDialog::OpenForScreenshot(&sheet, options.screenshotPage.mid(15));
+                    QTimer::singleShot(400, &sheet, [&sheet, options, dialog] {
+                        const bool saved = dialog && dialog->grab().save(options.screenshot);
+                        std::fprintf(stderr, "screenshot %s: %s\n", qPrintable(options.screenshot),
+                                     saved ? "saved" : "FAILED");
+                        delete dialog;
+                        sheet.DisconnectController(false);
+                        sheet.done(0);
+                    });
+                    return;
+                }
                 if (!options.screenshotPage.isEmpty()) {
                     // CLASS:N is the Nth page of the class (counted from 1), e.g. a sensor input.
                     QString cls = options.screenshotPage;
