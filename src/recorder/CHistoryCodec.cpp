@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recorder/CHistoryCodec.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {

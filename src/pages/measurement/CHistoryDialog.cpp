@@ -121,9 +121,9 @@ CHistoryDialog::CHistoryDialog(QWidget* parent, quint32 serial, CUserInteraction
 CHistoryDialog::~CHistoryDialog() = default;
 
 int CHistoryDialog::PixelColumns() const {
-    // Before the first show the views have no width yet: the window's less the value axis.
-    if (!m_charts.isEmpty() && m_charts.first()->PixelColumns() > 50) return m_charts.first()->PixelColumns();
-    return std::max(200, width() - 120);
+    // The plot areas, about: the value axis takes some 70 pixels. Before the first show the
+    // chart area has no size yet, the window has.
+    return std::max(200, m_chartArea->isVisible() ? m_chartArea->width() - 70 : width() - 120);
 }
 
 bool CHistoryDialog::SelectController(quint32 serial) {

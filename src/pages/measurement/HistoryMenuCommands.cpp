@@ -9,6 +9,7 @@
 #include "lang/CLanguage.h"
 #include "pages/measurement/CHistoryDialog.h"
 #include "recorder/CMeasHistory.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "ui/services/CFileDialogService.h"
 #include "ui/sheet/CMyPropertySheet.h"
 
