@@ -442,7 +442,8 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
     QSqlQuery src(Db());
     src.prepare(QStringLiteral("INSERT INTO sources(kind, name, added) VALUES(?, ?, ?)"));
     src.bindValue(0, static_cast<int>(batch.source));
-    src.bindValue(1, batch.sourceName);
+    // A null string would go in as NULL; a batch without a name is still a source.
+    src.bindValue(1, batch.sourceName.isNull() ? QStringLiteral("") : batch.sourceName);
     src.bindValue(2, QDateTime::currentSecsSinceEpoch());
     if (!Exec(src, "adding the source")) return fail();
     const qint64 source = src.lastInsertId().toLongLong();
