@@ -19,6 +19,7 @@ void CChartGroup::ShowRange() {
     // Every value axis first: their labels decide where the plot areas can start. Then all
     // start where the widest labels end, and only then are the lines reduced, once, for the
     // widths that result.
+    if (m_rangeHook) m_rangeHook(m_from, m_to);
     m_batch = true;
     for (const QPointer<CTimeChartView>& view : m_views)
         if (view) view->ApplyRange(m_from, m_to);

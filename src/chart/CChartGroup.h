@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class CTimeChartView;
 
@@ -38,6 +39,14 @@ public:
     // The same soon, when a view's value labels changed width.
     void RequestAlign();
 
+    // Time labels in local time (the data's x is UTC either way); off, the times are shown
+    // as they are (a file's wall-clock times).
+    void SetLocalTime(bool local) { m_localTime = local; }
+    bool LocalTime() const { return m_localTime; }
+    // Called with the range about to be shown, before any view draws it: a source that
+    // holds more than it hands to the views replaces their series here.
+    void SetRangeHook(std::function<void(double from, double to)> hook) { m_rangeHook = std::move(hook); }
+
     // NaN hides the cursor.
     void SetCursor(double x);
     double Cursor() const { return m_cursor; }
@@ -50,6 +59,8 @@ private:
     void ShowRange();
 
     QList<QPointer<CTimeChartView>> m_views;
+    std::function<void(double, double)> m_rangeHook;
+    bool m_localTime = false;
     bool m_batch = false;
     bool m_aligning = false;
     bool m_alignAgain = false;

@@ -26,9 +26,14 @@ constexpr double kDay = 24 * kHour;
 // Pixels between two time labels, about.
 constexpr int kLabelSpacing = 130;
 
-QString LabelOf(double ms, const char* format) {
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(ms)), Qt::UTC)
+QString LabelOf(double ms, const char* format, bool local) {
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(ms)), local ? Qt::LocalTime : Qt::UTC)
         .toString(QLatin1String(format));
+}
+
+// Milliseconds between UTC and local time at a UTC time.
+double LocalOffset(double ms) {
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ms), Qt::LocalTime).offsetFromUtc() * 1000.0;
 }
 }  // namespace
 
@@ -179,7 +184,7 @@ void CTimeChartView::RecomputeOnce() {
     UpdateValueAxis();
     m_columns = std::max(1, static_cast<int>(m_chart->plotArea().width()));
     m_data.Reduce(m_from, m_to, m_columns, m_points);
-    m_ticks = TimeTicks(m_from, m_to, m_columns);
+    m_ticks = TimeTicks(m_from, m_to, m_columns, m_group->LocalTime());
     PlaceLine();
 }
 
@@ -266,7 +271,7 @@ int CTimeChartView::ValueTicksThatFit() const {
     return std::clamp(static_cast<int>(m_chart->plotArea().height() / perLabel) + 1, 3, 5);
 }
 
-QList<QPair<double, QString>> CTimeChartView::TimeTicks(double from, double to, int width) {
+QList<QPair<double, QString>> CTimeChartView::TimeTicks(double from, double to, int width, bool local) {
     QList<QPair<double, QString>> ticks;
     if (!(to > from) || width <= 0) return ticks;
     const double wanted = std::max(2, width / kLabelSpacing);
@@ -279,8 +284,14 @@ QList<QPair<double, QString>> CTimeChartView::TimeTicks(double from, double to, 
     for (double step : kSteps) {
         if (step < raw) continue;
         const char* format = step < kDay ? "MM-dd HH:mm" : "yyyy-MM-dd";
-        for (double t = std::ceil(from / step) * step; t <= to; t += step)
-            ticks.append({t, LabelOf(t, format)});
+        // Steps are counted on the wall clock; each tick goes back to UTC with the offset in
+        // force there, so that midnight stays midnight across a daylight-saving change.
+        const double shift = local ? LocalOffset(from) : 0.0;
+        for (double wall = std::ceil((from + shift) / step) * step;; wall += step) {
+            const double t = local ? wall - LocalOffset(wall - shift) : wall;
+            if (t > to) break;
+            if (t >= from) ticks.append({t, LabelOf(t, format, local)});
+        }
         return ticks;
     }
     // Longer ranges step in calendar months (1, 3, 6 or 12 of them).
@@ -291,13 +302,13 @@ QList<QPair<double, QString>> CTimeChartView::TimeTicks(double from, double to, 
     }
     if (months == 12 && 12 * 30.44 * kDay < raw)
         months = static_cast<int>(std::ceil(raw / (30.44 * kDay) / 12.0)) * 12;
-    const QDate first = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(from), Qt::UTC).date();
+    const Qt::TimeSpec spec = local ? Qt::LocalTime : Qt::UTC;
+    const QDate first = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(from), spec).date();
     QDate d(first.year(), 1, 1);
     while (d.isValid()) {
-        const double t =
-            static_cast<double>(QDateTime(d, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch());
+        const double t = static_cast<double>(QDateTime(d, QTime(0, 0), spec).toMSecsSinceEpoch());
         if (t > to) break;
-        if (t >= from) ticks.append({t, LabelOf(t, months >= 12 ? "yyyy" : "yyyy-MM")});
+        if (t >= from) ticks.append({t, LabelOf(t, months >= 12 ? "yyyy" : "yyyy-MM", local)});
         d = d.addMonths(months);
     }
     return ticks;

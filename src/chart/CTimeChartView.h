@@ -30,6 +30,8 @@ public:
     explicit CTimeChartView(CChartGroup* group, QWidget* parent = nullptr);
 
     void SetSeries(const QString& name, const QString& unit, CMinMaxSeries series);
+    // New data for the range about to be applied; drawn by the group's Redraw.
+    void ReplaceSeries(CMinMaxSeries series) { m_data = std::move(series); }
     void SetPen(const QPen& pen);
     const CMinMaxSeries& Series() const { return m_data; }
     QString Name() const { return m_name; }
@@ -59,7 +61,8 @@ public:
     double To() const { return m_to; }
     const CTimeGridItem* TimeGrid() const { return m_timeGrid; }
     // The labels of the time axis for a range drawn on the given width.
-    static QList<QPair<double, QString>> TimeTicks(double from, double to, int width);
+    // local: x is UTC, labels and their steps are in local time.
+    static QList<QPair<double, QString>> TimeTicks(double from, double to, int width, bool local = false);
 
 protected:
     void wheelEvent(QWheelEvent* event) override;

@@ -72,6 +72,10 @@ QDateTime CMeasDownload::FirstRecordTime(QDate newestDate, QTime newestTime, qin
     return newest.addSecs(-(records - 1) * intervalMinutes * 60);
 }
 
+qint64 CMeasDownload::NewestRecordUtc(QDate newestDate, QTime newestTime) {
+    return CHistoryBatch::LocalToUtc(QDateTime(newestDate, newestTime, Qt::UTC), 0);
+}
+
 QString CMeasDownload::ValueText(const CSensor& sensor, int16_t raw,
                                  const CSaveMeasOptions& options) {
     // The input's own display mode and no density correction, as the controller stores it.
@@ -191,6 +195,13 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
     QVector<const CSensor*> recorded;
     for (int i = 0; i < 8; ++i)
         if (state.mask & (1u << i)) recorded.append(&m_sensors[static_cast<size_t>(i)]);
+    CHistoryBatch& history = result.history;
+    history.source = CHistoryBatch::Source::Download;
+    for (const CSensor* s : recorded) history.columns.append({s->title, s->UnitText(s->displayMode), s->type});
+    history.Reserve(records);
+    const qint64 step = static_cast<qint64>(state.interval) * 60;
+    const qint64 firstUtc = NewestRecordUtc(state.newestDate, state.newestTime) - (records - 1) * step;
+    std::array<double, 8> values{};
 
     // Every record read is gone from the controller, so it goes to the side file at once:
     // a process that is killed or loses power leaves it for the next download to offer.
@@ -222,11 +233,13 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
         readFailed = moved != 0;
         if (moved == CSWMBus::NotAcknowledged) break;
         for (int j = 0; j < inputs; ++j) {
+            values[static_cast<size_t>(j)] = recorded[j]->FormatValue(raw[j], recorded[j]->displayMode, 0.0).toDouble();
             line += ValueText(*recorded[j], raw[j], options).toLatin1() + sepBytes;
             ++done;
             if (m_dialogs && !m_dialogs->ProgressStep(done)) cancelled = true;
         }
         line += kLineEnd;
+        history.Append(firstUtc + r * step, values.data());
         if (sideOk) {
             side.write(line);
             side.flush();

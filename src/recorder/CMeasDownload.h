@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "base/CSensor.h"
+#include "recorder/CHistoryBatch.h"
 #include "recorder/CSaveMeasOptions.h"
 
 class CMeasDownloadUi;
@@ -45,6 +46,9 @@ public:
         QString path;
         qint64 records = 0;       // lines written
         bool showViewer = false;  // answered Yes to message 113
+        // Every record read from the controller, written to the file or not, with its time
+        // in UTC: what the caller adds to the controller's history.
+        CHistoryBatch history;
     };
 
     CMeasDownload(const std::array<CSensor, 8>& sensors, Access access, CUserInteraction* ui,
@@ -64,6 +68,8 @@ public:
     static bool RecordCount(qint64 storedValues, int inputs, qint64& records);
     static QString BuildHeader(const std::array<CSensor, 8>& sensors, uint8_t mask,
                                const CSaveMeasOptions& options);
+    // The newest record's time shown by the controller is local time.
+    static qint64 NewestRecordUtc(QDate newestDate, QTime newestTime);
     static QDateTime FirstRecordTime(QDate newestDate, QTime newestTime, qint64 records,
                                      int intervalMinutes);
     static QString ValueText(const CSensor& sensor, int16_t raw, const CSaveMeasOptions& options);

@@ -18,6 +18,7 @@
 #include "pages/measurement/CMeasDataDialog.h"
 #include "recorder/CMeasDownload.h"
 #include "recorder/CMeasDownloadUi.h"
+#include "recorder/CMeasHistory.h"
 #include "recorder/CMeasuredValueArray.h"
 #include "support/CScriptedUserInteraction.h"
 #include "support/TestPaths.h"
@@ -143,6 +144,17 @@ private Q_SLOTS:
             QCOMPARE(array[k].values[1], double(live[k][1]));
             QCOMPARE(array[k].values[2], live[k][2] / 100.0);
         }
+
+        // Every record read goes to the history too, and the file written beside it holds
+        // the same records: importing it adds nothing.
+        QCOMPARE(result.history.Count(), 10);
+        CMeasHistory history;
+        QCOMPARE(history.Open(m_dir.filePath(QStringLiteral("history.sqlite"))), CMeasHistory::OpenResult::Ok);
+        QCOMPARE(history.Add(result.history).added, 10);
+        const CMeasHistory::AddResult again = history.Add(CHistoryBatch::FromFile(array, QStringLiteral("week.txt")));
+        QCOMPARE(again.known, 10);
+        QCOMPARE(again.added, 0);
+        QCOMPARE(history.Columns().value(2).kind, 2);
 
         CMeasDataDialog viewer(nullptr, array);
         QCOMPARE(viewer.Charts().size(), 3);

@@ -11,6 +11,7 @@
 #include "base/CRegularFile.h"
 #include "recorder/CMeasDownload.h"
 #include "recorder/CMeasDownloadUi.h"
+#include "recorder/CMeasHistory.h"
 
 namespace {
 void Out(const QString& line) {
@@ -166,7 +167,20 @@ int Download(CCtlContext& ctx, const QStringList& args) {
     CCtlRecorderUi ui(ctx);
     const CCtlFileArg file(args[0], CCtlFileArg::Direction::Write);
     CMeasDownload download(ctx.App().sensors, CMeasDownload::AccessOf(ctx.App()), &ui, &ui);
-    const CMeasDownload::Result r = download.Run(state, file.Path(), false);
+    CMeasDownload::Result r = download.Run(state, file.Path(), false);
+    // What was read is gone from the controller: it goes into the history whatever became
+    // of the file.
+    if (r.history.Count() > 0) {
+        const quint32 serial = ctx.App().serialNumber;
+        r.history.sourceName = QString::number(serial);
+        const CMeasHistory::Outcome h = CMeasHistory::AddToController(serial, r.history);
+        if (!h.damagedCopy.isEmpty())
+            Err(QStringLiteral("warning: the history of controller %1 was damaged; it is kept as %2").arg(serial).arg(h.damagedCopy));
+        if (h.add.ok)
+            Err(QStringLiteral("history of controller %1: %2 records added, %3 already there").arg(serial).arg(h.add.added).arg(h.add.known));
+        else
+            Err(QStringLiteral("error: history of controller %1: %2").arg(serial).arg(h.error));
+    }
     switch (r.outcome) {
         case CMeasDownload::Outcome::Written:
             if (file.IsStdio()) {

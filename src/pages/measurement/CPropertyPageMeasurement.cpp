@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QDir>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -25,6 +26,7 @@
 #include "pages/measurement/CGuiMeasDownloadUi.h"
 #include "pages/measurement/CMeasDataDialog.h"
 #include "recorder/CMeasDownload.h"
+#include "recorder/CMeasHistory.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/services/CMessageService.h"
 #include "ui/page/CPageRegistry.h"
@@ -308,9 +310,26 @@ void CPropertyPageMeasurement::DownloadToFile() {
     QWidget* parent = window();
     CGuiMeasDownloadUi dialogs(parent);
     CMeasDownload download(App().sensors, std::move(access), ui, &dialogs);
-    const CMeasDownload::Result result = download.Run(state);
+    CMeasDownload::Result result = download.Run(state);
+    AddToHistory(result.history);
     if (result.outcome == CMeasDownload::Outcome::Written && result.showViewer)
         CMeasDataDialog::OpenFile(parent, result.path, ui);
+}
+
+void CPropertyPageMeasurement::AddToHistory(CHistoryBatch& batch) {
+    // What was read is gone from the controller: it is kept even when the file failed.
+    if (batch.Count() == 0) return;
+    const quint32 serial = App().serialNumber;
+    batch.sourceName = QString::number(serial);
+    const CMeasHistory::Outcome h = CMeasHistory::AddToController(serial, batch);
+    CUserInteraction* ui = App().UserInteraction();
+    if (!ui) return;
+    if (!h.damagedCopy.isEmpty())
+        ui->ShowMessage(53015, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok,
+                        {QString::number(serial), QDir::toNativeSeparators(h.damagedCopy)});
+    if (!h.error.isEmpty())
+        ui->ShowMessage(53021, CUserInteraction::Icon::Stop, CUserInteraction::Buttons::Ok,
+                        {QString::number(serial), h.error});
 }
 
 void CPropertyPageMeasurement::OpenFile() {

@@ -11,6 +11,7 @@
 #include "ui/page/CMyPropertyPage.h"
 
 class CEditSpin;
+class CHistoryBatch;
 class QDateEdit;
 class QLabel;
 class QProgressBar;
@@ -62,6 +63,7 @@ protected:
 
 private:
     void OnInputToggled(QTreeWidgetItem* item);
+    void AddToHistory(CHistoryBatch& batch);
     uint8_t CheckedMask() const;
     void ShowMask(uint8_t mask);
 

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The compact byte form of measured values in the history database. A value is the decimal
+// number it was read as (at most seven decimals), written as a variable-length integer of
+// its digits and its decimal count: a typical reading takes two bytes, and the same value
+// always gives the same bytes, so a record read twice is recognised by comparing bytes.
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <vector>
+
+class CHistoryCodec {
+public:
+    static void AppendVarint(QByteArray& out, quint64 v);
+    // Reads one at *pos and advances it; false past the end or on an overlong number.
+    static bool ReadVarint(const char* data, qsizetype size, qsizetype& pos, quint64& v);
+
+    // NaN (and infinities, which no sensor gives) are stored as missing.
+    static void AppendValue(QByteArray& out, double value);
+    static bool ReadValue(const char* data, qsizetype size, qsizetype& pos, double& value);
+
+    // A record's values in the order of its layout.
+    static QByteArray EncodeValues(const double* values, int count);
+    // False when the bytes do not hold exactly count values.
+    static bool DecodeValues(const QByteArray& bytes, int count, std::vector<double>& values);
+};
