@@ -115,10 +115,13 @@ int CEmailAlerts::RunAlertCycle()
     if ((service != 0) != m_serviceSending) {
         m_serviceSending = service != 0;
         if (m_serviceSending)
-            qCInfo(lcMail).noquote() << "process" << service << "sends the alerts of controller" << m_app.serialNumber
-                                     << "; this program's alert cycle stays off";
+            qCInfo(lcMail).noquote() << QStringLiteral("process %1 sends the alerts of controller %2; this program's "
+                                                       "alert cycle stays off")
+                                            .arg(service)
+                                            .arg(m_app.serialNumber);
         else
-            qCInfo(lcMail).noquote() << "this program sends the alerts of controller" << m_app.serialNumber << "again";
+            qCInfo(lcMail).noquote() << QStringLiteral("this program sends the alerts of controller %1 again")
+                                            .arg(m_app.serialNumber);
         Q_EMIT SenderChanged();
     }
     if (m_serviceSending)

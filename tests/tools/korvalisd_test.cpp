@@ -88,12 +88,12 @@ private Q_SLOTS:
         CEmulatorProcess emulator;
         QVERIFY(emulator.Start({"--model", "D"}));
         const QString home = m_dir.filePath("share");
+        // Read before the service takes the emulator's one TCP connection.
+        const CtlResult direct = Ctl(home, {"--tcp", emulator.TcpAddress(), "--json", "identify"});
+        QCOMPARE(direct.exitCode, 0);
         CServiceProcess service(home);
         QVERIFY(service.Start({"--tcp", emulator.TcpAddress(), "--no-alerts"}));
         QVERIFY2(service.WaitFor([](const QJsonObject& s) { return LinkState(s) == "up"; }), qPrintable(service.Log()));
-
-        const CtlResult direct = Ctl(home, {"--tcp", emulator.TcpAddress(), "--json", "identify"});
-        QCOMPARE(direct.exitCode, 0);
         // Two clients at once, each with a long run of transactions: every answer must be
         // the one its own request asked for, or the values would differ from the direct read.
         // Clients at once: a bulk read and several identifications. Every answer must be the

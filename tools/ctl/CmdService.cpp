@@ -9,21 +9,18 @@
 namespace {
 int Service(CCtlContext& ctx, const QStringList& args)
 {
-    QStringList rest = args;
-    QString folder;
-    const qsizetype dir = rest.indexOf(QStringLiteral("--status-dir"));
-    if (dir >= 0 && dir + 1 < rest.size()) {
-        folder = rest.at(dir + 1);
-        rest.remove(dir, 2);
-    }
-    if (rest != QStringList{QStringLiteral("status")}) {
+    if (args != QStringList{QStringLiteral("status")}) {
         std::fprintf(stderr, "usage: korvalisctl service status [--status-dir DIR]\n");
         return CtlUsage;
     }
+    const QString folder = ctx.Option(QStringLiteral("--status-dir"));
     bool running = false;
     std::fputs(CServiceStatus::Report(folder, ctx.Json(), running).toLocal8Bit().constData(), stdout);
     return running ? CtlOk : CtlFailed;
 }
+
+// Where a service started with --status-dir keeps its status.
+const bool kStatusDirDeclared = (CCtlContext::DeclareOption(QStringLiteral("--status-dir"), true), true);
 
 const CtlRegistrar kService({QStringLiteral("service"),
                              QStringLiteral("service status           links, clients and alerts of the running korvalisd"),

@@ -39,19 +39,24 @@ QString CAlertRunner::Signature() const
 
 void CAlertRunner::OnLinkUp()
 {
-    if (m_lock.IsHeld() && m_serial == m_app.serialNumber) {
-        m_timer.start(0);
-        return;
-    }
+    m_timer.start(0);
+}
+
+bool CAlertRunner::TakeLock()
+{
+    if (m_lock.IsHeld() && m_serial == m_app.serialNumber)
+        return true;
     if (m_lock.IsHeld())
         Stop();
     m_serial = m_app.serialNumber;
     QString error;
     if (!m_lock.Acquire(QStringList{m_app.dataFolder} + m_extraLockFolders, m_serial, &error)) {
+        // Said once; the next cycles try again quietly.
+        if (error != m_whyNot)
+            qCWarning(lcService).noquote() << "alerts not sent by this service:" << error;
         m_whyNot = error;
-        qCWarning(lcService).noquote() << "alerts not sent by this service:" << error;
         Q_EMIT Changed();
-        return;
+        return false;
     }
     m_whyNot.clear();
     CEmailAlerts& alerts = m_app.EmailAlerts();
@@ -65,8 +70,7 @@ void CAlertRunner::OnLinkUp()
                                        .arg(m_app.EmailSettings().rules.size())
                                        .arg(m_app.EmailSettings().FilePath())
                                        .arg(restored);
-    Q_EMIT Changed();
-    m_timer.start(0);
+    return true;
 }
 
 void CAlertRunner::ReloadSettingsIfChanged()
@@ -85,9 +89,7 @@ void CAlertRunner::ReloadSettingsIfChanged()
 
 void CAlertRunner::Cycle()
 {
-    if (!m_lock.IsHeld())
-        return;
-    if (!m_app.IsConnected()) {
+    if (!m_app.IsConnected() || !TakeLock()) {
         m_timer.start(m_cycleMs);
         return;
     }

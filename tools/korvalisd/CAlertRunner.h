@@ -36,7 +36,7 @@ public:
     QJsonObject Status() const;
 
 public Q_SLOTS:
-    // The link is up: take the lock for this controller, load rules and saved state, start.
+    // The link is up: run a cycle at once (it takes the lock for this controller first).
     void OnLinkUp();
     // Saves the rules' state; called at the end.
     void Stop();
@@ -46,6 +46,8 @@ Q_SIGNALS:
 
 private:
     void Cycle();
+    // The sender lock for the connected controller, with its rules and their saved state.
+    bool TakeLock();
     void ReloadSettingsIfChanged();
     void SaveState();
     QString StatePath() const;
