@@ -97,12 +97,12 @@ int Share(int reads)
     CEmulatorProcess emulator;
     if (!emulator.Start({"--model", "D"}))
         return 1;
+    // Straight to the emulator first: it serves one TCP client, which the service becomes.
+    const Run direct = BulkRead("127.0.0.1", emulator.Port(), reads);
     CServiceProcess service(dir.filePath("home"));
     if (!service.Start({"--tcp", emulator.TcpAddress(), "--no-alerts"}) ||
         !service.WaitFor([](const QJsonObject& s) { return s["link"].toObject()["state"] == "up"; }))
         return 1;
-
-    const Run direct = BulkRead("127.0.0.1", emulator.Port(), reads);
     const Run alone = BulkRead("127.0.0.1", service.Port(), reads);
 
     // The second client: identifications one after the other for as long as the read runs.
