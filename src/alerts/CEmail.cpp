@@ -60,6 +60,24 @@ bool CEmail::IsDue(int m)
     return false;
 }
 
+int CEmail::MinutesUntilDue(int m) const
+{
+    const int configured = TimeMinutes();
+    if (configured < 0)
+        return -1;
+    if (type == AtTime) {
+        const int d = (configured - m + MinutesPerDay) % MinutesPerDay;
+        // The minute is taken already (or only learnt, on a first check): tomorrow.
+        return d == 0 && (firstCheck || lastMinute == m) ? MinutesPerDay : d;
+    }
+    if (type != Interval)
+        return -1;
+    if (firstCheck)
+        return configured;
+    const int passed = elapsedMinutes + (m - lastMinute + MinutesPerDay) % MinutesPerDay;
+    return std::max(0, configured - passed);
+}
+
 void CEmail::RestartInterval(int m)
 {
     firstCheck = false;

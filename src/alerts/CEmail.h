@@ -37,6 +37,9 @@ public:
     // The trigger test for the current minute of the day (0..1439); updates the runtime
     // fields. Used by the time-of-day and interval types.
     bool IsDue(int minuteOfDay);
+    // Minutes from minuteOfDay until the trigger test is next due (0: at the next check);
+    // -1 for rules that no clock triggers (alarm and test rules, a time that is not valid).
+    int MinutesUntilDue(int minuteOfDay) const;
     // Starts the interval counter at this minute (an alarm onset of the repeating type).
     void RestartInterval(int minuteOfDay);
     // Back to the state after construction: the next trigger test only takes the minute.

@@ -17,6 +17,7 @@
 
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
+#include "alerts/CAlertSenderLock.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
@@ -99,9 +100,31 @@ bool CEmailAlerts::AlarmState()
     return m_app.ReadParameter(kAlarmParameter) == CSWMBus::Ok && m_app.GetLastValue() != 0.0;
 }
 
+qint64 CEmailAlerts::SendingService() const
+{
+    if (!m_app.IsConnected() || m_app.simulationMode)
+        return 0;
+    return CAlertSenderLock::Holder(CAlertSenderLock::FoldersToCheck(m_app.dataFolder), m_app.serialNumber);
+}
+
 int CEmailAlerts::RunAlertCycle()
 {
     if (!m_app.IsConnected() || m_app.IsTransferInProgress())
+        return 0;
+    const qint64 service = SendingService();
+    if ((service != 0) != m_serviceSending) {
+        m_serviceSending = service != 0;
+        if (m_serviceSending)
+            qCInfo(lcMail).noquote() << QStringLiteral("process %1 sends the alerts of controller %2; this program's "
+                                                       "alert cycle stays off")
+                                            .arg(service)
+                                            .arg(m_app.serialNumber);
+        else
+            qCInfo(lcMail).noquote() << QStringLiteral("this program sends the alerts of controller %1 again")
+                                            .arg(m_app.serialNumber);
+        Q_EMIT SenderChanged();
+    }
+    if (m_serviceSending)
         return 0;
     CTimerStop timerStop;
     const int minute = MinuteOfDay(Now());
@@ -422,6 +445,18 @@ void CEmailAlerts::Finish(bool ok, const QString& reason)
         m_process = nullptr;
     }
     Record(m_current, ok, reason);
+    if (!ok && m_current.attempt < m_retries) {
+        Job again = m_current;
+        ++again.attempt;
+        ++m_retriesPending;
+        qCInfo(lcMail).noquote() << "trying again in" << m_retryDelayMs / 1000 << "s (attempt" << again.attempt + 1
+                                 << "of" << m_retries + 1 << ")";
+        QTimer::singleShot(m_retryDelayMs, this, [this, again] {
+            --m_retriesPending;
+            m_queue.append(again);
+            StartNext();
+        });
+    }
     // The next one starts from the event loop, not from inside the finished signal.
     if (!m_queue.isEmpty())
         QTimer::singleShot(0, this, &CEmailAlerts::StartNext);

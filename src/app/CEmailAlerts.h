@@ -47,9 +47,13 @@ public:
     QDateTime Now() const;
     static int MinuteOfDay(const QDateTime& t) { return t.time().hour() * 60 + t.time().minute(); }
 
-    // One pass over the rules (the sheet's 30-second timer). Does nothing while not connected
-    // or while a transfer runs. Returns the number of e-mails handed on.
+    // One pass over the rules (the sheet's 30-second timer). Does nothing while not connected,
+    // while a transfer runs, or while another program (the service) holds the controller's
+    // sender lock. Returns the number of e-mails handed on.
     int RunAlertCycle();
+    // The process id of the other program that sends this controller's alerts; 0 when this
+    // program sends them.
+    qint64 SendingService() const;
     // Parameter 1090 read and not 0. A failed read counts as no alarm.
     bool AlarmState();
     // Fills the placeholders of rule.text from the controller, reading each parameter at
@@ -84,6 +88,14 @@ public:
     void SetMailerProgram(const QString& path) { m_mailerProgram = path; }
     QString MailerProgram() const;
     void SetTimeLimit(int msecs) { m_timeLimitMs = msecs; }
+    // A send whose mail program failed is tried again up to attempts more times, delayMs
+    // apart (none by default: a person at the e-mail page sees the failure).
+    void SetRetries(int attempts, int delayMs)
+    {
+        m_retries = attempts;
+        m_retryDelayMs = delayMs;
+    }
+    int RetriesPending() const { return m_retriesPending; }
     // Appended to every mailer command line; tests use it to trust their own certificate.
     void SetExtraArguments(const QStringList& args) { m_extraArguments = args; }
     // Where "MyMail.txt" goes; the data folder unless set.
@@ -100,11 +112,14 @@ Q_SIGNALS:
     void MailQueued(const QString& subject);
     // A send ended (or was refused); LastResult() holds the outcome.
     void SendFinished(bool ok);
+    // Another program started or stopped sending this controller's alerts.
+    void SenderChanged();
 
 private:
     struct Job {
         CEmail rule;
         CEmailSettings settings;  // server fields as they were when the e-mail was due
+        int attempt = 0;
     };
 
     void StartNext();
@@ -121,6 +136,10 @@ private:
     QString m_messageFolder;
     QStringList m_extraArguments;
     int m_timeLimitMs = DefaultTimeLimitMs;
+    int m_retries = 0;
+    int m_retryDelayMs = 60000;
+    int m_retriesPending = 0;
+    bool m_serviceSending = false;
     QList<Job> m_queue;
     Job m_current;
     QProcess* m_process = nullptr;

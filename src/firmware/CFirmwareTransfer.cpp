@@ -7,6 +7,8 @@
 #include "lang/CLanguage.h"
 #include "link/CByteChannel.h"
 #include "link/CConnection.h"
+#include "link/CFrameCodec.h"
+#include "link/CSWMBus.h"
 #include "link/CSerialComm.h"
 #include "params/CControllerAccess.h"
 #include "params/CTransferProgress.h"
@@ -144,8 +146,12 @@ CFirmwareTransfer::Outcome CFirmwareTransfer::Send(CTransferProgress& progress, 
     progress.SetPos(0);
     Pump();
     if (m_controller.WriteParameter(kBootLoaderParameter, 0) != 0) {
+        // A shared line (the service) refuses with its own code: say what to do instead.
+        uint8_t code = 0;
+        const bool shared = m_controller.Bus() && !m_controller.Bus()->GetAcknowledge(code) &&
+                            code == BusByte::SharedLineRefusal;
         if (ui)
-            ui->ShowMessage(131, Icon::Stop, Buttons::Ok);
+            ui->ShowMessage(shared ? 52001 : 131, Icon::Stop, Buttons::Ok);
         return Outcome::BootLoaderRefused;
     }
     if (!ui || ui->ShowMessage(129, Icon::Warning, Buttons::OkCancel) != CUserInteraction::IdOk) {

@@ -13,6 +13,8 @@ constexpr uint8_t MaxDeviceAddress = 34;
 constexpr uint8_t SmsModuleAddress = 34;
 constexpr uint8_t NumberBase = 0x40;
 constexpr uint8_t ValueBase = 0x30;
+// The refusal code a shared line (korvalisd) answers for work that needs the raw line.
+constexpr uint8_t SharedLineRefusal = 0xEB;
 }  // namespace BusByte
 
 class CFrameCodec {

@@ -51,6 +51,16 @@ uint16_t CSWMBus::SendFrame(const QByteArray& frame)
     return Ok;
 }
 
+uint16_t CSWMBus::RelayFrame(const QByteArray& frame, bool collectAnswer, QByteArray& answer)
+{
+    answer.clear();
+    m_idleTicks = 0;
+    if (!m_channel || !m_channel->IsUsable())
+        return NoChannel;
+    m_channel->SendAll(frame);
+    return collectAnswer ? ReceiveFrame(answer) : Ok;
+}
+
 void CSWMBus::SendPoll()
 {
     QByteArray poll = RequestHeader();

@@ -47,6 +47,10 @@ public:
     double GetUnsignedValue() const { return m_unsignedValue; }
     QByteArray GetTextValue() const { return m_textValue; }
 
+    // Bus sharing: passes a frame a client built and, for a poll, collects the device's
+    // answer. The client paces its own frames, so there is no pause before this one.
+    uint16_t RelayFrame(const QByteArray& frame, bool collectAnswer, QByteArray& answer);
+
     void KeepAlive();
     uint16_t GetReplyTimeout() const { return m_replyTimeout; }
 

@@ -44,6 +44,7 @@ private Q_SLOTS:
         QTest::newRow("desktop") << QStringLiteral("bin/korvalis-control");
         QTest::newRow("ctl") << QStringLiteral("bin/korvalisctl");
         QTest::newRow("emulator") << QStringLiteral("bin/korvalis-emulator");
+        QTest::newRow("service") << QStringLiteral("bin/korvalisd");
         QTest::newRow("mail") << QStringLiteral("libexec/korvalis-control/korvalis-mailsend");
     }
     void everyProgramAnswersHelpAndVersion() {
@@ -83,6 +84,9 @@ private Q_SLOTS:
                                  "share/icons/hicolor/scalable/apps/korvalis-control.svg",
                                  "share/icons/hicolor/48x48/apps/korvalis-control.png",
                                  "lib/udev/rules.d/70-korvalis-control.rules",
+                                 "lib/systemd/system/korvalisd.service",
+                                 "lib/systemd/user/korvalisd.service",
+                                 "lib/sysusers.d/korvalisd.conf",
                                  "share/korvalis-control/lang/German.lang"})
             QVERIFY2(QFileInfo::exists(m_prefix.filePath(QLatin1String(file))), file);
         QCOMPARE(QImage(m_prefix.filePath("share/icons/hicolor/48x48/apps/korvalis-control.png")).size(), QSize(48, 48));

@@ -1,45 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // korvalis-emulator: a virtual Korvalis controller for demos, tests and anyone without one.
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "CEmulator.h"
 #include "app/CAppVersion.h"
+#include "app/CTerminationSignals.h"
 #include "CEmulatorOptions.h"
-
-namespace {
-int g_signalFds[2] = {-1, -1};
-
-void OnSignal(int)
-{
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalFds[0], &c, 1);
-}
-
-// Termination signals end the event loop normally, so the state is saved on the way out.
-void CatchTermination()
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalFds) != 0)
-        return;
-    struct sigaction sa {};
-    sa.sa_handler = OnSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    for (int s : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(s, &sa, nullptr);
-    auto* notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, []() {
-        char c = 0;
-        [[maybe_unused]] const ssize_t n = ::read(g_signalFds[1], &c, 1);
-        QCoreApplication::quit();
-    });
-}
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -64,7 +34,8 @@ int main(int argc, char** argv)
         if (getppid() == 1)  // the parent is gone already
             return 0;
     }
-    CatchTermination();
+    // Termination signals end the event loop normally, so the state is saved on the way out.
+    CTerminationSignals::Catch();
     CEmulator emulator(options);
     if (!emulator.Start(error)) {
         std::fprintf(stderr, "korvalis-emulator: %s\n", error.toLocal8Bit().constData());

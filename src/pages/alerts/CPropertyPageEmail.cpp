@@ -176,6 +176,7 @@ void CPropertyPageEmail::CreateControls() {
         if (m_saveError.isEmpty()) m_status->setText(TrArg(42315, {subject}));
     });
     connect(&alerts, &CEmailAlerts::SendFinished, this, &CPropertyPageEmail::ShowSendStatus);
+    connect(&alerts, &CEmailAlerts::SenderChanged, this, &CPropertyPageEmail::ShowSendStatus);
     ShowSendStatus();
 }
 
@@ -369,6 +370,10 @@ void CPropertyPageEmail::ShowSendStatus() {
     if (!m_status) return;
     if (!m_saveError.isEmpty()) {
         m_status->setText(m_saveError);
+        return;
+    }
+    if (App().EmailAlerts().SendingService() != 0) {
+        m_status->setText(Tr(52000));
         return;
     }
     const CEmailAlerts::SendResult& r = App().EmailAlerts().LastResult();

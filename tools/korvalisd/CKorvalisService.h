@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The service for one controller: the link (CLinkKeeper), the shared bus endpoint
+// (CBusShare), the alert cycle (CAlertRunner) and the status file that describes them.
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+#include "link/CConnection.h"
+
+class CAlertRunner;
+class CBusShare;
+class CKorvalisControlApp;
+class CLinkKeeper;
+
+class CKorvalisService : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        QHostAddress serveAddress = QHostAddress::LocalHost;
+        quint16 servePort = 10101;
+        QString statusFolder;     // empty: CServiceStatus::OwnFolder()
+        bool alerts = true;
+        int alertIntervalMs = 30000;
+        int retryDelayMs = 60000;
+        int probeIntervalMs = 15000;
+    };
+
+    CKorvalisService(CKorvalisControlApp& app, const CConnection& connection, const Options& options,
+                     QObject* parent = nullptr);
+    ~CKorvalisService() override;
+
+    // Opens the endpoint; false with error when the address is taken or not ours.
+    bool Start(QString& error);
+    quint16 Port() const;
+    // Saves the alert state, releases the lock, removes the status file.
+    void Stop();
+
+private:
+    void ScheduleStatus();
+    void WriteStatus();
+
+    CKorvalisControlApp& m_app;
+    Options m_options;
+    std::unique_ptr<CLinkKeeper> m_link;
+    std::unique_ptr<CBusShare> m_share;
+    std::unique_ptr<CAlertRunner> m_alerts;
+    QTimer m_statusTimer;
+    QString m_statusPath;
+    QString m_started;
+};
