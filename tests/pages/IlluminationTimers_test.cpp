@@ -231,6 +231,8 @@ private Q_SLOTS:
             rig.Send();
             QVERIFY2(rig.model.Writes() == c.writes, c.name);
             QVERIFY2(rig.ui.MessageIds() == c.messages, c.name);
+            // Leaving is refused for the same reasons as sending, and only for them.
+            QVERIFY2(rig.sheet->ActivatePage(rig.sheet->GeneralPage()) == c.messages.isEmpty(), c.name);
         }
 
         // Names longer than any typed before are kept whole by a Send that writes the page.

@@ -161,7 +161,7 @@ bool CPropertyPageIllumination::WriteValues() {
     const int k = InstanceIndex();
     QStringList& names = app.descriptionLists[CDescriptionLists::Illumination];
     if (k < names.size()) names[k] = m_name;
-    if (IsChanged(KeyPoints)) {
+    if (IsChanged(KeyPoints)) {  // as on leaving the page
         if (const int message = m_run.Validate(Mode())) {
             CMessageService::ShowMessage(message, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {},
                                          this);
@@ -186,11 +186,11 @@ bool CPropertyPageIllumination::WriteValues() {
 }
 
 bool CPropertyPageIllumination::OnKillActive() {
-    // Only a run the user changed is checked: a stored one is the controller's business,
-    // and a new name or percentage must not be blocked by it.
-    if (IsChanged(KeyPoints)) {
+    if (IsModified()) {
         UpdateData(true);
-        if (const int message = m_run.Validate(Mode())) {
+        // Only a run the user changed is checked: a stored one is the controller's business,
+        // and a new name or percentage must not be blocked by it.
+        if (const int message = IsChanged(KeyPoints) ? m_run.Validate(Mode()) : 0) {
             CMessageService::ShowMessage(message, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {},
                                          this);
             return false;
