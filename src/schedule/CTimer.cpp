@@ -22,7 +22,8 @@ CTimer::Result CTimer::Validate() const {
         while (t[j + 1] <= t[j]) t[j + 1] += 1440;
     for (double v : t)
         if (v >= 2880) return OrderError;
-    if (pointType == Instant) return Valid;
+    // A lone point has no other point to run into, even as a 24-hour period.
+    if (pointType == Instant || n == 1) return Valid;
     for (int i = 0; i < n; ++i) {
         const CSwitchtime& p = points[i];
         double d;

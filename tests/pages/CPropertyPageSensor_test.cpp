@@ -8,7 +8,10 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimeEdit>
+#include <functional>
 
 #include "support/ControlInput.h"
 #include "base/SensorParameters.h"
@@ -58,6 +61,89 @@ QList<int> PageReads(const CSheetRig& rig) {
 class CPropertyPageSensorTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Per type: the controller's block, what the user does, and exactly what Send writes
+    // (block settings k of the input, in order).
+    void editsWriteWhatThePageShows() {
+        using Writes = QVector<QPair<int, int64_t>>;
+        struct Case {
+            const char* name;
+            int type;
+            QVector<QPair<int, uint32_t>> device;
+            std::function<void(CPropertyPageSensor*)> edit;
+            Writes writes;
+        };
+        auto duration = [](int id, QTime t) {
+            return [id, t](CPropertyPageSensor* p) {
+                auto* picker = p->findChild<QTimeEdit*>(QString::number(id));
+                QCOMPARE(picker->displayFormat(), QStringLiteral("H:mm:ss"));
+                picker->setTime(t);
+            };
+        };
+        auto type = [](int id, const char* text, const char* shownBefore = nullptr) {
+            return [id, text, shownBefore](CPropertyPageSensor* p) {
+                if (shownBefore) QCOMPARE(Text(p, id), QString::fromLatin1(shownBefore));
+                TypeAndLeave(p, id, QString::fromLatin1(text));
+            };
+        };
+        const Case cases[] = {
+            // In Fahrenheit the plain integer 23 stays an integer.
+            {"fahrenheit integer", 1, {{27, 1}, {23, 10}, {948, 1}}, type(1081, "20", "10"), {{23, 20}}},
+            {"fahrenheit setpoint", 1, {{27, 1}, {948, 1}}, type(1064, "77"), {{15, 250}}},
+            {"duration at most an hour", 1, {{948, 1}}, duration(1435, QTime(2, 0, 0)), {{28, 3600}}},
+            {"duration at least a second", 9, {{948, 1}, {29, 60}}, duration(1436, QTime(0, 0, 0)), {{29, 1}}},
+            // Ranges of 23 and 949 are the controller's on these pages: values are kept.
+            {"fresh water 23", 4, {{23, 2}}, type(1367, "3", "2"), {{23, 3}}},
+            {"sea water 23", 5, {{23, 40}}, type(1367, "41", "40"), {{23, 41}}},
+            {"oxygen 949", 9, {{23, 40}, {949, 99}}, type(1375, "100", "99"), {{949, 100}}},
+            {"oxygen 23 kept", 9, {{23, 40}, {949, 99}}, type(1064, "50.0"), {{15, 500}}},
+            // After a setpoint edit the humidity offset may stay at 50.5 ...
+            {"humidity offset 50.5", 7, {{15, 400}, {18, 505}}, type(1064, "45.0", "40.0"), {{15, 450}}},
+            // ... and follows the setpoint below it.
+            {"humidity offset follows", 7, {{15, 400}, {18, 505}}, type(1064, "50.0"), {{15, 500}, {18, 480}}},
+            // Typed, the offset stops at 50.0.
+            {"humidity offset typed", 7, {{15, 400}, {18, 100}}, type(1077, "50.5"), {{18, 500}}},
+        };
+        for (const Case& c : cases) {
+            CSheetRig rig(OptionsFor(c.type));
+            for (const auto& [k, v] : c.device) rig.model.Controller().SetValue(Number(kInput, k), v);
+            QVERIFY(rig.Connect());
+            auto* page = qobject_cast<CPropertyPageSensor*>(
+                rig.Activate(CPageTable::SensorPageClass(c.type), kInput));
+            QVERIFY2(page, c.name);
+            rig.model.ClearLog();
+            c.edit(page);
+            rig.Send();
+            Writes expected;
+            for (const auto& [k, v] : c.writes) expected << qMakePair(Number(kInput, k), v);
+            QVERIFY2(rig.model.Writes() == expected, c.name);
+        }
+    }
+
+    // A retry of the calibration shift after its second write failed starts from the
+    // values before the first attempt, so point 1 is not shifted twice.
+    void calibrationShiftRetryDoesNotShiftTwice() {
+        CSheetRig rig(OptionsFor(1));
+        CBusDevice& c = rig.model.Controller();
+        const int values[] = {200, 300, 1000, 2000};
+        for (int k = 0; k < 4; ++k) c.SetValue(Number(kInput, 10 + k), values[k]);
+        QVERIFY(rig.Connect());
+        auto* page = rig.Activate<CPropertyPageTemperature>(kInput);
+        CDeviceModel::Faults faults;
+        faults.refuse = {Number(kInput, 13)};
+        rig.model.SetFaults(faults);
+        rig.model.ClearLog();
+        CAdjustTempDlg dialog(page, kInput);
+        dialog.findChild<CEditSpin*>("1629")->setValue(1.0);
+        dialog.accept();
+        rig.model.SetFaults({});
+        dialog.accept();
+        QCOMPARE(rig.model.Writes(), (QVector<QPair<int, int64_t>>{{Number(kInput, 12), 900},
+                                                                  {Number(kInput, 13), 1900},
+                                                                  {Number(kInput, 12), 900},
+                                                                  {Number(kInput, 13), 1900}}));
+        QCOMPARE(c.Value(Number(kInput, 12)), int64_t(900));
+    }
+
     void everyTypeReadsAndWritesItsBlockInOrder() {
         const int types[] = {1, 8, 2, 10, 7, 3, 4, 5, 9};
         for (int type : types) {
@@ -111,6 +197,42 @@ private Q_SLOTS:
         three->setCurrentIndex(0);
         rig.Send();
         QCOMPARE(rig.model.Writes(), (QVector<QPair<int, int64_t>>{{Number(kInput, 14), 0}}));
+    }
+
+    // Resetting the operating hours re-reads the page only when that discards nothing or
+    // the user agrees (message 169); otherwise only the counter is shown anew.
+    void operatingHoursResetKeepsUnsentEdits() {
+        struct Case {
+            bool edited;
+            int answer;
+            QList<int> messages;
+            const char* setpointShown;
+            QVector<QPair<int, int64_t>> sentAfter;
+        };
+        const Case cases[] = {
+            {false, 0, {123}, "25.0", {}},
+            {true, CUserInteraction::IdNo, {123, 169}, "30.0", {{Number(kInput, 15), 300}}},
+            {true, CUserInteraction::IdYes, {123, 169}, "25.0", {}},
+        };
+        for (const Case& c : cases) {
+            CSheetRig rig(OptionsFor(1));
+            rig.model.Controller().SetValue(Number(kInput, 15), 250);
+            rig.model.Controller().SetValue(Number(kInput, 1002), 135);
+            QVERIFY(rig.Connect());
+            auto* page = rig.Activate<CPropertyPageTemperature>(kInput);
+            if (c.edited) TypeAndLeave(page, 1064, QStringLiteral("30.0"));
+            rig.ui.QueueAnswer(CUserInteraction::IdYes);
+            if (c.answer) rig.ui.QueueAnswer(c.answer);
+            rig.model.ClearLog();
+            page->findChild<QPushButton*>("1281")->click();
+            QCOMPARE(rig.model.Writes(), (QVector<QPair<int, int64_t>>{{Number(kInput, 1002), 0}}));
+            QCOMPARE(rig.ui.MessageIds(), c.messages);
+            QCOMPARE(page->findChild<QLabel*>("1283")->text(), QStringLiteral("0.00"));
+            QCOMPARE(Text(page, 1064), QString::fromLatin1(c.setpointShown));
+            rig.model.ClearLog();
+            rig.Send();
+            QCOMPARE(rig.model.Writes(), c.sentAfter);
+        }
     }
 
     void calibratedBelow4096() {

@@ -9,6 +9,7 @@
 #include <QDoubleSpinBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +19,7 @@
 #include <QTimer>
 
 #include "base/ModelInfo.h"
+#include "support/ControlInput.h"
 #include "pages/illumination/CPropertyPageDimmCurves.h"
 #include "pages/illumination/CPropertyPageIllumination.h"
 #include "pages/illumination/CPropertyPageVariableIllumination.h"
@@ -25,6 +27,7 @@
 #include "pages/timers/CEditSwitchingPoint.h"
 #include "pages/timers/CPointList.h"
 #include "pages/timers/CPropertyPageTimers305.h"
+#include "params/CDescriptionLists.h"
 #include "support/CSheetRig.h"
 
 namespace {
@@ -124,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(rig.ui.shown.isEmpty());
     }
 
-    void modeChangeEmptiesTheRunAndSendsOnlyTheMode() {
+    void modeChangeEmptiesTheRunOnTheControllerToo() {
         CSheetRig rig;
         SeedRun(rig.model.Controller(), 0, {{H(8), 60, 50}, {H(20), 60, 0}});
         QVERIFY(rig.Connect());
@@ -134,7 +137,8 @@ private Q_SLOTS:
         QCOMPARE(page->Run().Count(), 0);
         QCOMPARE(Find<CPointList>(page, 1446)->columnCount(), 3);
         rig.Send();
-        QCOMPARE(rig.model.Writes(), (Writes{{207, 1}}));
+        QCOMPARE(rig.model.Writes(), (Writes{{181, 0}, {207, 1}}));
+        QCOMPARE(rig.model.Controller().Value(181), int64_t(0));
     }
 
     void invalidRunBlocksSendAndLeaving() {
@@ -168,6 +172,82 @@ private Q_SLOTS:
         rig.Send();
         QVERIFY(rig.ui.MessageIds().contains(422));
         QVERIFY(rig.model.Writes().isEmpty());
+    }
+
+    // What the user does on an illumination or timer page, and exactly what Send writes and
+    // which messages it shows.
+    void editsWriteWhatThePageShows() {
+        const QString longName(100, QLatin1Char('n'));
+        struct Case {
+            const char* name;
+            QString pageClass;
+            int instance;
+            std::function<void(CBusDevice&)> seed;
+            std::function<void(CMyPropertyPage*)> edit;
+            Writes writes;
+            QList<int> messages;
+        };
+        auto typeName = [](CMyPropertyPage* p) { QTest::keyClicks(Find<QLineEdit>(p, 1498), QStringLiteral("x")); };
+        auto addPoint = [](QTime start, QTime end) {
+            return [start, end](CMyPropertyPage* p) {
+                WhenDialogOpens([start, end](QDialog* d) {
+                    Find<QTimeEdit>(d, CEditSwitchingPoint::IdStart)->setTime(start);
+                    Find<QTimeEdit>(d, CEditSwitchingPoint::IdEnd)->setTime(end);
+                });
+                Find<QPushButton>(p, 1443)->click();
+            };
+        };
+        auto cycle = [](CBusDevice& c) {
+            c.SetValue(171, 1000);
+            c.SetValue(500, 2);  // cycle mode, on/off periods
+            c.SetValue(503, 7);
+            c.SetValue(502, 9);  // offset 3
+        };
+        const Case cases[] = {
+            // A stored switching run that overlaps does not block a new name.
+            {"rename beside a stored overlap", "CPropertyPageIllumination", 0,
+             [](CBusDevice& c) { SeedRun(c, 0, {{H(18), H(20), 0}, {H(19), H(21), 0}}, 1); }, typeName, {}, {}},
+            // A single on-period of 24 hours (end = start) overlaps nothing.
+            {"lone 24-hour period", "CPropertyPageTimers305", 0, [](CBusDevice&) {},
+             addPoint(QTime(8, 0), QTime(8, 0)), {{501, 1}, {504, H(8)}, {505, H(8)}}, {}},
+            {"24-hour period beside another", "CPropertyPageTimers305", 0,
+             [](CBusDevice& c) { c.SetValue(500, 1); c.SetValue(501, 1); c.SetValue(504, H(8)); c.SetValue(505, H(8)); },
+             addPoint(QTime(12, 0), QTime(13, 0)), {}, {422}},
+            // A new cycle length keeps the offset shown: 1000 mod 5 + 3.
+            {"cycle length", "CPropertyPageTimers305", 0, cycle,
+             [](CMyPropertyPage* p) { TypeAndLeave(p, 1128, QStringLiteral("5")); }, {{503, 5}, {502, 3}}, {}},
+            {"to cycle mode", "CPropertyPageTimers305", 0,
+             [](CBusDevice& c) { c.SetValue(500, 1); c.SetValue(503, 0x7F); },
+             [](CMyPropertyPage* p) { Find<QRadioButton>(p, 1022)->click(); }, {{500, 2}, {503, 1}, {502, 0}}, {}},
+        };
+        for (const Case& c : cases) {
+            CSheetRig rig;
+            c.seed(rig.model.Controller());
+            QVERIFY(rig.Connect());
+            CMyPropertyPage* page = rig.Activate(c.pageClass, c.instance);
+            QVERIFY2(page, c.name);
+            rig.model.ClearLog();
+            c.edit(page);
+            rig.Send();
+            QVERIFY2(rig.model.Writes() == c.writes, c.name);
+            QVERIFY2(rig.ui.MessageIds() == c.messages, c.name);
+            // Leaving is refused for the same reasons as sending, and only for them.
+            QVERIFY2(rig.sheet->ActivatePage(rig.sheet->GeneralPage()) == c.messages.isEmpty(), c.name);
+        }
+
+        // Names longer than any typed before are kept whole by a Send that writes the page.
+        for (const QString& pageClass : {QStringLiteral("CPropertyPageIllumination"), QStringLiteral("CPropertyPageTimers305")}) {
+            CSheetRig rig;
+            QVERIFY(rig.Connect());
+            const int list = pageClass.contains(QLatin1String("Timer")) ? CDescriptionLists::Timer
+                                                                        : CDescriptionLists::Illumination;
+            rig.app.descriptionLists[list][0] = longName;
+            CMyPropertyPage* page = rig.Activate(pageClass, 0);
+            QCOMPARE(Find<QLineEdit>(page, 1498)->text(), longName);
+            page->MarkAllChanged();
+            rig.Send();
+            QCOMPARE(rig.app.descriptionLists[list][0], longName);
+        }
     }
 
     void timerCycleModeAndFlags() {

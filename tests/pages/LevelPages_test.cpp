@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
+#include <functional>
 
 #include "support/ControlInput.h"
 #include "lang/CLanguage.h"
@@ -150,16 +151,29 @@ private Q_SLOTS:
         QCOMPARE(rig.model.Writes(), (Writes{{760, 0x0215}, {761, 30}, {762, 3600},
                                              {763, 0x28}, {764, 5}, {765, 8 * 3600}}));
 
-        // Renaming the second channel while the first is in a two-channel mode turns the
-        // first channel's mode off (kept as the controller's rule).
-        WhenDialogOpens([](CEditLevelSensor* d) {
-            QTest::keyClicks(Find<QLineEdit>(d, CEditLevelSensor::IdName), QStringLiteral("Reserve"));
-        });
-        QVERIFY(page->EditChannel(1));
-        QCOMPARE(page->Channel(0).Mode(), 0);
-        rig.model.ClearLog();
-        rig.Send();
-        QCOMPARE(rig.model.Writes().first(), (QPair<int, int64_t>{760, 0x0210}));
+        // An edit of the second channel frees the first channel's two-channel mode only
+        // when it gives the second channel a mode of its own; a rename leaves both alone.
+        struct Step {
+            const char* name;
+            std::function<void(CEditLevelSensor*)> edit;
+            int firstMode;
+            Writes writes;
+        };
+        const Step steps[] = {
+            {"rename", [](CEditLevelSensor* d) {
+                 QTest::keyClicks(Find<QLineEdit>(d, CEditLevelSensor::IdName), QStringLiteral("Reserve"));
+             }, 5, Writes{{763, 0x28}, {764, 5}, {765, 8 * 3600}}},
+            {"own mode", [](CEditLevelSensor* d) { ChooseMode(d, 1); }, 0,
+             Writes{{760, 0x0210}, {761, 30}, {762, 3600}, {763, 0x29}, {764, 5}, {765, 8 * 3600}}},
+        };
+        for (const Step& step : steps) {
+            WhenDialogOpens(step.edit);
+            QVERIFY(page->EditChannel(1));
+            QVERIFY2(page->Channel(0).Mode() == step.firstMode, step.name);
+            rig.model.ClearLog();
+            rig.Send();
+            QVERIFY2(rig.model.Writes() == step.writes, step.name);
+        }
         QCOMPARE(rig.app.descriptionLists[2].value(1), QStringLiteral("Reserve"));
     }
 

@@ -177,6 +177,38 @@ private Q_SLOTS:
         QCOMPARE(rig.model.Writes(), (Writes{{879, 8}, {882, 60}, {870, 0}, {869, 10}, {872, 10}}));
     }
 
+    // Interval high never lies below interval low, whichever was edited (group 1 holds
+    // low 8 and high 12 in unit 0, or 2.5 and 4.0 in unit 2).
+    void intervalPairStaysConsistent() {
+        struct Case {
+            int unit;
+            int edited;
+            const char* typed;
+            Writes writes;
+        };
+        const Case cases[] = {
+            {0, P::IdIntervalLow1, "20", {{869, 20}, {872, 20}}},
+            {0, P::IdIntervalLow1, "3", {{869, 3}}},
+            {0, P::IdIntervalHigh1, "5", {{872, 8}}},
+            {2, P::IdIntervalLow1, "5.5", {{869, 55}, {872, 55}}},
+            {2, P::IdIntervalHigh1, "6", {{872, 60}}},
+        };
+        for (const Case& c : cases) {
+            CSheetRig rig(At(408));
+            CBusDevice& d = rig.model.Controller();
+            SeedPumps(d);
+            d.SetValue(870, c.unit);
+            d.SetValue(869, c.unit == 2 ? 25 : 8);
+            d.SetValue(872, c.unit == 2 ? 40 : 12);
+            QVERIFY(rig.Connect());
+            auto* page = rig.Activate<P>();
+            rig.model.ClearLog();
+            TypeAndLeave(page, c.edited, QString::fromLatin1(c.typed));
+            rig.Send();
+            QCOMPARE(rig.model.Writes(), c.writes);
+        }
+    }
+
     void pumpDialogRaisesLevelsAndNamesAreKept() {
         CSheetRig rig(At(408));
         rig.app.dataFolder = m_dir.path();

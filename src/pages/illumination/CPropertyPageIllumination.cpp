@@ -61,7 +61,7 @@ void CPropertyPageIllumination::CreateControls() {
 
     auto* settings = new QFormLayout;
     settings->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    settings->addRow(Tr(16511), BindLineEdit(IdName, m_name, KeyName, 64));
+    settings->addRow(Tr(16511), BindLineEdit(IdName, m_name, KeyName));
     settings->addRow(Tr(16504), BindCombo(IdMode, m_mode, KeyMode, {Tr(16505), Tr(16506)}));
     CEditSpin* percent = BindEditSpin(IdPercent, m_percent, KeyPercent, 1, 0, 100);
     percent->setMinimumWidth(80);
@@ -76,8 +76,15 @@ void CPropertyPageIllumination::CreateControls() {
     hoursRow->addWidget(set);
     hoursRow->addStretch(1);
     settings->addRow(Tr(16508), hoursRow);
-    connect(reset, &QPushButton::clicked, this, [this] { COperatingHours::Reset(*this, HoursParameter()); });
-    connect(set, &QPushButton::clicked, this, [this] { COperatingHours::Set(*this, HoursParameter()); });
+    const auto showHours = [this] {
+        UpdateData(true);
+        if (const auto minutes = Read(HoursParameter())) {
+            m_hours = COperatingHours::HoursOf(*minutes);
+            ShowFields();
+        }
+    };
+    connect(reset, &QPushButton::clicked, this, [this, showHours] { COperatingHours::Reset(*this, HoursParameter(), showHours); });
+    connect(set, &QPushButton::clicked, this, [this, showHours] { COperatingHours::Set(*this, HoursParameter(), showHours); });
 
     auto* options = new QGroupBox(Tr(16523), this);
     auto* optionLayout = new QVBoxLayout(options);
@@ -155,7 +162,7 @@ bool CPropertyPageIllumination::WriteValues() {
     const int k = InstanceIndex();
     QStringList& names = app.descriptionLists[CDescriptionLists::Illumination];
     if (k < names.size()) names[k] = m_name;
-    if (IsModified()) {
+    if (IsChanged(KeyPoints)) {  // as on leaving the page
         if (const int message = m_run.Validate(Mode())) {
             CMessageService::ShowMessage(message, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {},
                                          this);
@@ -182,7 +189,9 @@ bool CPropertyPageIllumination::WriteValues() {
 bool CPropertyPageIllumination::OnKillActive() {
     if (IsModified()) {
         UpdateData(true);
-        if (const int message = m_run.Validate(Mode())) {
+        // Only a run the user changed is checked: a stored one is the controller's business,
+        // and a new name or percentage must not be blocked by it.
+        if (const int message = IsChanged(KeyPoints) ? m_run.Validate(Mode()) : 0) {
             CMessageService::ShowMessage(message, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {},
                                          this);
             return false;
@@ -193,9 +202,10 @@ bool CPropertyPageIllumination::OnKillActive() {
 
 void CPropertyPageIllumination::OnValueEdited(int key) {
     if (key != KeyMode) return;
-    // A new mode gives the old points another meaning: the run starts empty. Only the mode
-    // is marked for sending.
+    // A new mode gives the old points another meaning: the run starts empty, on the
+    // controller too (the emptied run goes out with the mode).
     m_run.points.clear();
+    SetChanged(KeyPoints);
     RebuildList();
 }
 

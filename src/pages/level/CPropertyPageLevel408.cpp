@@ -166,15 +166,19 @@ bool CPropertyPageLevel408::EditChannel(int i) {
     const bool ok = dialog->exec() == QDialog::Accepted;
     if (!self || !dialog) return false;
     if (ok) {
+        const int modeBefore = m_channels[size_t(i)].Mode();
         m_channels[size_t(i)] = dialog->Record();
         MarkModified(true);
         SetChanged(ChannelKey(i));
         // The two-channel modes take the second channel with them; whichever of the two
-        // was edited last wins.
-        if (i == 0 && LevelChannelRecord::IsTwoChannelMode(m_channels[0].Mode()) && ChannelCount() > 1) {
+        // was given a mode last wins. An edit of the second channel that leaves its mode
+        // alone (a new name, a delay) keeps the first channel's mode.
+        const int mode = m_channels[size_t(i)].Mode();
+        if (i == 0 && LevelChannelRecord::IsTwoChannelMode(mode) && ChannelCount() > 1) {
             m_channels[1].SetMode(0);
             SetChanged(ChannelKey(1));
-        } else if (i == 1 && LevelChannelRecord::IsTwoChannelMode(m_channels[0].Mode())) {
+        } else if (i == 1 && mode != 0 && mode != modeBefore &&
+                   LevelChannelRecord::IsTwoChannelMode(m_channels[0].Mode())) {
             m_channels[0].SetMode(0);
             SetChanged(ChannelKey(0));
         }

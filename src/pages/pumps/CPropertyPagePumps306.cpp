@@ -319,11 +319,13 @@ void CPropertyPagePumps306::OnValueEdited(int key) {
             SetChanged(b + OHigh);
             ShowFields();
         } else if (key == b + OHigh || key == b + OLow) {
-            // Interval high never lies below interval low.
+            // Interval high never lies below interval low, whichever of the two was edited:
+            // raising low above high takes high along.
             CPageField* low = FieldOf(b + OLow);
             CPageField* high = FieldOf(b + OHigh);
-            if (key == b + OHigh && high->Value() < low->Value()) {
+            if (high->Value() < low->Value()) {
                 high->SetValue(std::min(low->Value(), high->Maximum()));
+                SetChanged(high->ChangeKey());
                 ShowFields();
             }
         }

@@ -46,12 +46,16 @@ std::optional<std::pair<int64_t, int64_t>> CAdjustTempDlg::Shifted(double r1, do
 
 bool CAdjustTempDlg::Validate() {
     using SensorParameters::Number;
-    double v[4];
-    for (int k = 0; k < 4; ++k) {
-        const std::optional<double> r = m_page->Read(Number(m_input, 10 + k));
-        if (!r) return false;
-        v[k] = *r;
+    if (!m_before) {
+        std::array<double, 4> read{};
+        for (int k = 0; k < 4; ++k) {
+            const std::optional<double> r = m_page->Read(Number(m_input, 10 + k));
+            if (!r) return false;
+            read[size_t(k)] = *r;
+        }
+        m_before = read;
     }
+    const std::array<double, 4>& v = *m_before;
     const double amount = m_direction == 1 ? -m_amount : m_amount;
     const auto shifted = Shifted(v[0], v[1], v[2], v[3], amount);
     if (!shifted) {

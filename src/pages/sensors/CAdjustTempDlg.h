@@ -3,6 +3,7 @@
 // calibration values move so that the calibrated reading changes by the amount.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <utility>
 
@@ -29,4 +30,7 @@ private:
     int m_input;
     int m_direction = 0;  // 0 = add, 1 = subtract
     double m_amount = 0;
+    // r1, r2, a1, a2 as read before the first attempt: a retry after a half-done write
+    // shifts from these, not from the point it already moved.
+    std::optional<std::array<double, 4>> m_before;
 };

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimeEdit>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -34,92 +35,96 @@ enum : int {
 };
 
 // clang-format off
-// k, control, factor, clamp, spin, signed, absolute temperature, caption
+// Integers for which only the controller knows a range: anything a parameter can hold.
+constexpr double kWhole = 4294967295.0;
+constexpr auto No = RealSpec::NotDegrees;
+constexpr auto Diff = RealSpec::DegreeDifference;
+constexpr auto Abs = RealSpec::AbsoluteDegrees;
+// k, control, factor, clamp, spin, signed, Fahrenheit conversion, caption
 const std::vector<SensorSpec> kSpecs = {
     {1, 195,
-     {15, 1064, 10, 15.0, 35.0, 0, 0, false, true, SSetpoint},
-     {16, 1284, 100, 0.15, 2.00, 0, 0, false, false, SDiffA},
-     {24, 1230, 10, 0.5, 5.0, 0, 0, false, false, SDiffB},
-     {18, 1077, 10, -3.0, -0.1, 0, 0, true, false, SOffset}, -3.0, -0.1, 10,
-     {{23, 1081, 1, 5, 30, 0, 0, false, false, SInt23},
-      {26, 1231, 10, 0.0, 5.0, 0, 0, false, false, SValue26},
-      {950, 1287, 10, 0.2, 10.0, 0, 0, false, false, SValue950}},
+     {15, 1064, 10, 15.0, 35.0, 0, 0, false, Abs, SSetpoint},
+     {16, 1284, 100, 0.15, 2.00, 0, 0, false, Diff, SDiffA},
+     {24, 1230, 10, 0.5, 5.0, 0, 0, false, Diff, SDiffB},
+     {18, 1077, 10, -3.0, -0.1, 0, 0, true, Diff, SOffset}, -3.0, -0.1, 10,
+     {{23, 1081, 1, 5, 30, 0, 0, false, No, SInt23},
+      {26, 1231, 10, 0.0, 5.0, 0, 0, false, Diff, SValue26},
+      {950, 1287, 10, 0.2, 10.0, 0, 0, false, Diff, SValue950}},
      true, true, {19532, 19533}, true, false, true,
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 22, 23, 10, 11, 12, 13, 1002, 26, 27, 28, 29, 948, 950, 951},
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 22, 23, 26, 27, 28, 29, 948, 951, 950}},
     {8, 23172,
-     {15, 1064, 10, 0.0, 50.0, 0, 0, false, true, SSetpoint},
-     {16, 1284, 10, 0.2, 3.0, 0, 0, false, false, SDiffA},
-     {24, 1230, 10, 1.0, 15.0, 0, 0, false, false, SDiffB},
-     {18, 1077, 10, -30.0, -0.5, 0, 0, true, false, SOffset}, -30.0, -0.5, 10,
-     {{950, 1287, 10, 0.5, 15.0, 0, 0, false, false, SValue950}},
+     {15, 1064, 10, 0.0, 50.0, 0, 0, false, Abs, SSetpoint},
+     {16, 1284, 10, 0.2, 3.0, 0, 0, false, Diff, SDiffA},
+     {24, 1230, 10, 1.0, 15.0, 0, 0, false, Diff, SDiffB},
+     {18, 1077, 10, -30.0, -0.5, 0, 0, true, Diff, SOffset}, -30.0, -0.5, 10,
+     {{950, 1287, 10, 0.5, 15.0, 0, 0, false, Diff, SValue950}},
      true, false, {19532, 19533}, true, false, false,
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 10, 11, 12, 13, 1002, 27, 28, 29, 948, 950, 951},
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 27, 28, 29, 948, 951, 950}},
     {2, 196,
-     {15, 1064, 100, 4.50, 9.50, 0, 0, false, false, SSetpoint},
-     {16, 1284, 100, 0.10, 1.00, 0, 0, false, false, SDiffA},
-     {24, 1230, 100, 0.50, 3.00, 0, 0, false, false, SDiffB},
-     {18, 1077, 100, -1.00, 1.00, 0, 0, true, false, SOffset}, -1.00, 1.00, 100,
+     {15, 1064, 100, 4.50, 9.50, 0, 0, false, No, SSetpoint},
+     {16, 1284, 100, 0.10, 1.00, 0, 0, false, No, SDiffA},
+     {24, 1230, 100, 0.50, 3.00, 0, 0, false, No, SDiffB},
+     {18, 1077, 100, -1.00, 1.00, 0, 0, true, No, SOffset}, -1.00, 1.00, 100,
      {}, true, false, {}, false, false, false,
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 10, 11, 12, 13, 1002, 28, 29, 948, 951},
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 28, 29, 948, 951}},
     {10, 23183,
-     {15, 1064, 100, 0.00, 10.00, 0, 0, false, false, SSetpoint},
-     {16, 1284, 100, 0.05, 3.00, 0, 0, false, false, SDiffA},
-     {24, 1230, 100, 0.10, 6.00, 0, 0, false, false, SDiffB},
-     {18, 1077, 100, -3.00, 3.00, 0, 0, true, false, SOffset}, -1.00, 1.00, 100,
+     {15, 1064, 100, 0.00, 10.00, 0, 0, false, No, SSetpoint},
+     {16, 1284, 100, 0.05, 3.00, 0, 0, false, No, SDiffA},
+     {24, 1230, 100, 0.10, 6.00, 0, 0, false, No, SDiffB},
+     {18, 1077, 100, -3.00, 3.00, 0, 0, true, No, SOffset}, -1.00, 1.00, 100,
      {}, true, false, {}, false, false, false,
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 10, 11, 12, 13, 1002, 28, 29, 948, 951},
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 28, 29, 948, 951}},
-    // The bound after a setpoint edit is 50.5 on the controller's own tool; the offset's
-    // own range (up to 50.0) still applies last.
+    // After a setpoint edit the offset may reach 50.5, although typed it stops at 50.0.
     {7, 23173,
-     {15, 1064, 10, 2.0, 98.0, 0, 0, true, false, SSetpoint},
-     {16, 1284, 10, 0.2, 15.0, 0, 0, false, false, SDiffA},
-     {24, 1230, 10, 1.0, 20.0, 0, 0, false, false, SDiffB},
-     {18, 1077, 10, 1.0, 50.0, 0, 0, true, false, SOffset}, 1.0, 50.5, 1,
+     {15, 1064, 10, 2.0, 98.0, 0, 0, true, No, SSetpoint},
+     {16, 1284, 10, 0.2, 15.0, 0, 0, false, No, SDiffA},
+     {24, 1230, 10, 1.0, 20.0, 0, 0, false, No, SDiffB},
+     {18, 1077, 10, 1.0, 50.0, 0, 0, true, No, SOffset}, 1.0, 50.5, 1,
      {}, true, false, {}, false, false, false,
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 10, 11, 12, 13, 1002, 28, 29, 948, 951},
      {15, 21, 17, 18, 19, 20, 16, 14, 24, 28, 29, 948, 951}},
     {3, 205,
-     {15, 1064, 1, -300, 600, 0, 0, true, false, SSetpoint},
-     {16, 1284, 1, 10, 100, 0, 0, false, false, SDiffA},
-     {24, 1230, 1, 40, 400, 0, 0, false, false, SDiffB},
+     {15, 1064, 1, -300, 600, 0, 0, true, No, SSetpoint},
+     {16, 1284, 1, 10, 100, 0, 0, false, No, SDiffA},
+     {24, 1230, 1, 40, 400, 0, 0, false, No, SDiffB},
      {}, 0, 0, 1,
      {}, false, false, {}, false, false, false,
      {15, 21, 16, 14, 24, 10, 11, 12, 13, 1002, 28, 29, 948, 951},
      {15, 21, 16, 14, 24, 28, 29, 948, 951}},
     {4, 211,
-     {15, 1064, 1, 10, 1900, 0, 0, false, false, SSetpoint},
-     {16, 1284, 1, 8, 200, 0, 0, false, false, SDiffA},
-     {24, 1230, 1, 50, 500, 0, 0, false, false, SDiffB},
+     {15, 1064, 1, 10, 1900, 0, 0, false, No, SSetpoint},
+     {16, 1284, 1, 8, 200, 0, 0, false, No, SDiffA},
+     {24, 1230, 1, 50, 500, 0, 0, false, No, SDiffB},
      {}, 0, 0, 1,
-     {{23, 1367, 1, 5, 30, 0, 0, false, false, SInt23},
-      {26, 1368, 10, 15.0, 35.0, 0, 0, false, false, SValue26}},
+     {{23, 1367, 1, 0, kWhole, 0, 0, false, No, SInt23},
+      {26, 1368, 10, 15.0, 35.0, 0, 0, false, No, SValue26}},
      false, false, {}, false, false, false,
      {15, 21, 16, 14, 24, 23, 10, 11, 12, 13, 1002, 26, 28, 29, 948, 951},
      {15, 21, 16, 14, 24, 23, 26, 28, 29, 948, 951}},
     {5, 210,
-     {15, 1064, 10, 0.5, 99.0, 0, 0, false, false, SSetpoint},
-     {16, 1284, 10, 0.3, 10.0, 0, 0, false, false, SDiffA},
-     {24, 1230, 10, 2.5, 25.0, 0, 0, false, false, SDiffB},
+     {15, 1064, 10, 0.5, 99.0, 0, 0, false, No, SSetpoint},
+     {16, 1284, 10, 0.3, 10.0, 0, 0, false, No, SDiffA},
+     {24, 1230, 10, 2.5, 25.0, 0, 0, false, No, SDiffB},
      {}, 0, 0, 10,
-     {{23, 1367, 1, 5, 30, 0, 0, false, false, SInt23},
-      {26, 1231, 10, 15.0, 35.0, 0, 0, false, false, SValue26},
-      {950, 1287, 10000, -0.005, 0.005, 0, 0, true, false, SDensity}},
+     {{23, 1367, 1, 0, kWhole, 0, 0, false, No, SInt23},
+      {26, 1231, 10, 15.0, 35.0, 0, 0, false, No, SValue26},
+      {950, 1287, 10000, -0.005, 0.005, 0, 0, true, No, SDensity}},
      false, false, {19534, 19535, 19536}, false, true, false,
      {15, 21, 16, 14, 24, 23, 10, 11, 12, 13, 1002, 26, 27, 28, 29, 948, 951, 950},
      {15, 21, 16, 14, 24, 23, 26, 27, 28, 29, 948, 951, 950}},
     {9, 23162,
-     {15, 1064, 10, 0.0, 130.0, 0, 0, false, false, SSetpoint},
-     {16, 1284, 10, 2.0, 10.0, 0.3, 10.0, false, false, SDiffA},
-     {24, 1230, 10, 2.0, 20.0, 2.5, 25.0, false, false, SDiffB},
+     {15, 1064, 10, 0.0, 130.0, 0, 0, false, No, SSetpoint},
+     {16, 1284, 10, 2.0, 10.0, 0.3, 10.0, false, No, SDiffA},
+     {24, 1230, 10, 2.0, 20.0, 2.5, 25.0, false, No, SDiffB},
      {}, 0, 0, 10,
-     {{23, 1367, 1, 5, 30, 0, 0, false, false, SInt23},
-      {949, 1375, 1, 5, 30, 0, 0, false, false, SInt949},
-      {26, 1368, 10, 15.0, 35.0, 0, 0, false, false, SValue26},
-      {950, 1371, 10, 0.0, 50.0, 0, 0, false, false, SValue950Oxy}},
+     {{23, 1367, 1, 0, kWhole, 0, 0, false, No, SInt23},
+      {949, 1375, 1, 0, kWhole, 0, 0, false, No, SInt949},
+      {26, 1368, 10, 15.0, 35.0, 0, 0, false, No, SValue26},
+      {950, 1371, 10, 0.0, 50.0, 0, 0, false, No, SValue950Oxy}},
      false, false, {19537, 19538}, false, false, false,
      {15, 21, 16, 14, 24, 23, 949, 10, 11, 12, 13, 1002, 26, 950, 27, 28, 29, 948, 951},
      {15, 21, 16, 14, 24, 23, 26, 949, 950, 27, 28, 29, 948, 951}},
@@ -171,8 +176,11 @@ void CPropertyPageSensor::DeclareFields() {
     const SensorSpec& s = *m_spec;
     const int fw = App().firmwareVersion;
     auto real = [this, &s](const RealSpec& r) -> CPageField& {
-        CEditSpin* c = s.fahrenheit ? new CTempEditSpin(r.control, r.factor, r.absolute, this)
-                                    : new CEditSpin(r.control, r.factor, r.minimum, r.maximum, this);
+        // Only temperatures and their differences follow the Fahrenheit display.
+        CEditSpin* c = s.fahrenheit && r.degrees != RealSpec::NotDegrees
+                           ? new CTempEditSpin(r.control, r.factor,
+                                               r.degrees == RealSpec::AbsoluteDegrees, this)
+                           : new CEditSpin(r.control, r.factor, r.minimum, r.maximum, this);
         c->setMinimumWidth(90);
         CPageField& f = Real(N(r.k), c).Range(r.minimum, r.maximum).Signed(r.isSigned);
         if (r.spinMaximum > r.spinMinimum) f.Spin(r.spinMinimum, r.spinMaximum);
@@ -182,7 +190,10 @@ void CPropertyPageSensor::DeclareFields() {
     real(s.differenceA);
     real(s.differenceB);
     if (s.offset.k) {
-        real(s.offset);
+        // The control holds what a setpoint edit may leave, which can lie beyond what may be
+        // typed (the offset's own edit clamps to its range, ClampOffset).
+        real(s.offset).Range(std::min(s.offset.minimum, s.offsetAfterSetpointMin),
+                             std::max(s.offset.maximum, s.offsetAfterSetpointMax));
         Time(N(19), IdWindowStart);
         Time(N(20), IdWindowEnd);
     }
@@ -213,8 +224,13 @@ void CPropertyPageSensor::DeclareFields() {
         .Bits(0, 32);  // the whole value, so the flag below lands on the encoded bits
     Check(N(14), IdFlagThreeWay, Tr(19509)).Bits(1, 1);
 
-    Duration(N(28), IdDuration1);
-    Duration(N(29), IdDuration2);
+    // Alarm durations: one second up to an hour.
+    for (int id : {int(IdDuration1), int(IdDuration2)}) {
+        Duration(N(id == IdDuration1 ? 28 : 29), id).Range(1, 3600);
+        auto* picker = ControlAs<QTimeEdit>(id);
+        picker->setDisplayFormat(QStringLiteral("H:mm:ss"));
+        picker->setTimeRange(QTime(0, 0, 1), QTime(1, 0, 0));
+    }
     Combo(N(948), IdFiveWay, {Tr(237), Tr(238), Tr(239), Tr(240), Tr(400)}).Bits(0, 3);
     Check(N(948), IdFlagFiveWay, Tr(19511)).Bits(3, 1);
     Combo(N(951), IdSelection951, {Tr(19545), Tr(19546), Tr(19547)}).Offset(1);
@@ -362,8 +378,12 @@ void CPropertyPageSensor::CreateControls() {
     reset->setObjectName(QString::number(IdHoursReset));
     auto* set = new QPushButton(Tr(19529), this);
     set->setObjectName(QString::number(IdHoursSet));
-    connect(reset, &QPushButton::clicked, this, [this] { COperatingHours::Reset(*this, N(1002)); });
-    connect(set, &QPushButton::clicked, this, [this] { COperatingHours::Set(*this, N(1002)); });
+    const auto showHours = [this] {
+        UpdateData(true);
+        if (ReadField(N(1002))) ShowFields();
+    };
+    connect(reset, &QPushButton::clicked, this, [this, showHours] { COperatingHours::Reset(*this, N(1002), showHours); });
+    connect(set, &QPushButton::clicked, this, [this, showHours] { COperatingHours::Set(*this, N(1002), showHours); });
     buttons->addWidget(reset);
     buttons->addWidget(set);
     buttons->addStretch(1);
@@ -421,8 +441,8 @@ void CPropertyPageSensor::OnValueEdited(int key) {
 }
 
 void CPropertyPageSensor::ClampOffset(bool afterSetpoint) {
-    // setpoint + offset stays within the setpoint's range; the offset's own range applies
-    // last, so a setpoint near its limit never leaves the offset outside what it may be.
+    // setpoint + offset stays within the setpoint's range; where those bounds cross (a
+    // setpoint at its limit), the bounds of the edit that was made win.
     const RealSpec& o = m_spec->offset;
     const RealSpec& sp = m_spec->setpoint;
     CPageField* offset = FieldOf(N(o.k));
@@ -432,7 +452,7 @@ void CPropertyPageSensor::ClampOffset(bool afterSetpoint) {
     double v = offset->Value();
     v = std::max(v, std::max(lo, sp.minimum - setpoint));
     v = std::min(v, std::min(hi, sp.maximum - setpoint));
-    v = std::clamp(v, o.minimum, o.maximum);
+    v = std::min(std::max(v, lo), hi);
     if (v != offset->Value()) {
         offset->SetValue(v);
         SetChanged(offset->ChangeKey());

@@ -24,7 +24,9 @@ public:
         double minimum = 0, maximum = 0;
         double spinMinimum = 0, spinMaximum = 0;
         bool isSigned = false;
-        bool absolute = false;  // a temperature (not a difference) for the Fahrenheit display
+        // What the Fahrenheit display does with it: nothing (a plain number), x * 1.8
+        // (a temperature difference) or x * 1.8 + 32 (an absolute temperature).
+        enum Degrees { NotDegrees, DegreeDifference, AbsoluteDegrees } degrees = NotDegrees;
         int captionId = 0;
     };
     struct SensorSpec {

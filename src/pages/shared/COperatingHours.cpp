@@ -20,18 +20,30 @@ int64_t COperatingHours::MinutesOf(double hours) {
     return FieldCodecs::HoursToMinutes(std::clamp(hours, 0.0, kMaxHours));
 }
 
-bool COperatingHours::Reset(CMyPropertyPage& page, int number) {
+void COperatingHours::Reread(CMyPropertyPage& page, const ShowCounter& showCounter) {
+    // The same question as the sheet's Read: unsent edits are not thrown away unasked.
+    if (page.IsModified() &&
+        CMessageService::ShowMessage(169, CMessageService::Icon::Warning,
+                                     CMessageService::Buttons::YesNo, {}, &page) !=
+            CUserInteraction::IdYes) {
+        showCounter();
+        return;
+    }
+    page.ReadPage(true);
+}
+
+bool COperatingHours::Reset(CMyPropertyPage& page, int number, const ShowCounter& showCounter) {
     CTimerStop stop;
     if (CMessageService::ShowMessage(123, CMessageService::Icon::Warning,
                                      CMessageService::Buttons::YesNo, {}, &page) !=
         CUserInteraction::IdYes)
         return false;
     if (page.WriteParam(number, 0) != 0) return false;
-    page.ReadPage(true);
+    Reread(page, showCounter);
     return true;
 }
 
-bool COperatingHours::Set(CMyPropertyPage& page, int number) {
+bool COperatingHours::Set(CMyPropertyPage& page, int number, const ShowCounter& showCounter) {
     CTimerStop stop;
     double hours = 0;
     {
@@ -45,6 +57,6 @@ bool COperatingHours::Set(CMyPropertyPage& page, int number) {
         if (!ok) return false;
     }
     if (page.WriteParam(number, double(MinutesOf(hours))) != 0) return false;
-    page.ReadPage(true);
+    Reread(page, showCounter);
     return true;
 }

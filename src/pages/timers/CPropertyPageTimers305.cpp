@@ -48,7 +48,7 @@ QStringList CPropertyPageTimers305::RowTexts(const CSwitchtime& p, int type) {
 
 void CPropertyPageTimers305::CreateControls() {
     auto* nameRow = new QFormLayout;
-    nameRow->addRow(Tr(16602), BindLineEdit(IdName, m_name, KeyName, 64));
+    nameRow->addRow(Tr(16602), BindLineEdit(IdName, m_name, KeyName));
 
     auto* modeBox = new QGroupBox(Tr(16603), this);
     auto* modeLayout = new QGridLayout(modeBox);
@@ -181,8 +181,9 @@ bool CPropertyPageTimers305::WriteValues() {
     }
     if (m_mode == 0 && IsChanged(KeyDays) && !write(base + 3, m_days)) return false;
     if (m_mode == 1 && IsChanged(KeyLength) && !write(base + 3, int(m_cycleLength))) return false;
-    // The reference is defined only for a cycle of at least one day.
-    if (m_mode == 1 && IsChanged(KeyOffset)) {
+    // The reference is defined only for a cycle of at least one day. It depends on the
+    // cycle length too, so a new length or mode rewrites it from the offset shown.
+    if (m_mode == 1 && (IsChanged(KeyOffset) || IsChanged(KeyLength) || IsChanged(KeyMode))) {
         if (const auto reference = CTimer::CycleReference(m_dayCounter, int(m_cycleLength), int(m_offset)))
             if (!write(base + 2, double(*reference))) return false;
     }
