@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimeEdit>
+#include <QWhatsThis>
 #include <cmath>
 
 #include "app/CEnableProgressTicking.h"
@@ -18,6 +19,9 @@
 #include "link/CSWMBus.h"
 #include "ui/page/CBindingSet.h"
 #include "ui/page/CEditSpin.h"
+#include <QWhatsThis>
+
+#include "ui/page/CFieldHelp.h"
 #include "ui/services/CHelpViewer.h"
 #include "ui/services/CMessageService.h"
 #include "ui/sheet/CMyPropertySheet.h"
@@ -83,6 +87,7 @@ void CMyPropertyPage::EnsureInitialised() {
         CreateControls();
         UpdateData(false);
     }
+    CFieldHelp::Apply(*this);
     RefreshControlStates();
 }
 
@@ -587,6 +592,11 @@ bool CMyPropertyPage::event(QEvent* e) {
 }
 
 void CMyPropertyPage::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1 && (e->modifiers() & Qt::ShiftModifier)) {
+        // What's This: the next click on a control opens its topic (see event()).
+        QWhatsThis::enterWhatsThisMode();
+        return;
+    }
     if (e->key() == Qt::Key_F1) {
         int id = 0;
         for (QWidget* w = focusWidget(); w && w != this && id == 0; w = w->parentWidget())

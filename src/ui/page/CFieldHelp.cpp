@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/page/CFieldHelp.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QSet>
+
+#include "lang/CLanguage.h"
+#include "ui/page/CEditSpin.h"
+#include "ui/page/CMyPropertyPage.h"
+#include "ui/services/CHelpEngine.h"
+
+namespace {
+// A control a label can hand the focus to: it or something inside takes the keyboard and
+// it is no label and no button (those carry their own text).
+QWidget* Focusable(QLayoutItem* item) {
+    if (!item) return nullptr;
+    QWidget* w = item->widget();
+    if (!w && item->layout()) {
+        QLayout* inner = item->layout();
+        for (int i = 0; i < inner->count(); ++i)
+            if (QWidget* found = Focusable(inner->itemAt(i))) return found;
+        return nullptr;
+    }
+    if (!w || qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) return nullptr;
+    if (w->focusPolicy() != Qt::NoFocus || w->focusProxy()) return w;
+    return nullptr;
+}
+
+bool NamesNext(const QLabel& label) {
+    return label.text().trimmed().endsWith(QLatin1Char(':'));
+}
+
+void Link(QLabel* label, QWidget* control) {
+    if (!label || !control || label->buddy() || label->text().isEmpty()) return;
+    label->setBuddy(control);
+}
+
+void LinkLayout(QLayout* layout) {
+    if (auto* form = qobject_cast<QFormLayout*>(layout)) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            QLayoutItem* l = form->itemAt(row, QFormLayout::LabelRole);
+            auto* label = l ? qobject_cast<QLabel*>(l->widget()) : nullptr;
+            Link(label, Focusable(form->itemAt(row, QFormLayout::FieldRole)));
+        }
+    } else if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+        for (int i = 0; i < grid->count(); ++i) {
+            auto* label = qobject_cast<QLabel*>(grid->itemAt(i)->widget());
+            if (!label || !NamesNext(*label)) continue;
+            int row, column, rowSpan, columnSpan;
+            grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+            Link(label, Focusable(grid->itemAtPosition(row, column + columnSpan)));
+        }
+    } else if (qobject_cast<QBoxLayout*>(layout)) {
+        for (int i = 0; i + 1 < layout->count(); ++i) {
+            auto* label = qobject_cast<QLabel*>(layout->itemAt(i)->widget());
+            if (label && NamesNext(*label)) Link(label, Focusable(layout->itemAt(i + 1)));
+        }
+    }
+    for (int i = 0; i < layout->count(); ++i)
+        if (QLayout* inner = layout->itemAt(i)->layout()) LinkLayout(inner);
+}
+
+QSet<QChar> UsedMnemonics(const QWidget& root) {
+    QSet<QChar> used;
+    auto take = [&used](const QString& text) {
+        const int at = text.indexOf(QLatin1Char('&'));
+        if (at >= 0 && at + 1 < text.size() && text[at + 1] != QLatin1Char('&'))
+            used.insert(text[at + 1].toLower());
+    };
+    for (const auto* b : root.findChildren<QAbstractButton*>()) take(b->text());
+    for (const auto* l : root.findChildren<QLabel*>()) take(l->text());
+    return used;
+}
+
+// A free letter of the label's text gets the marker; none free leaves it without.
+void AddMnemonic(QLabel& label, QSet<QChar>& used) {
+    const QString text = label.text();
+    if (text.contains(QLatin1Char('&')) || label.textFormat() == Qt::RichText) return;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i].toLower();
+        if (!c.isLetter() || used.contains(c)) continue;
+        used.insert(c);
+        label.setText(text.left(i) + QLatin1Char('&') + text.mid(i));
+        return;
+    }
+}
+
+QString Number(double value, int decimals) {
+    return QLocale().toString(value, 'f', decimals);
+}
+}  // namespace
+
+QString CFieldHelp::PlainLabel(const QLabel& label) {
+    QString text = label.text();
+    text.replace(QLatin1String("&&"), QLatin1String("\x01"));
+    text.remove(QLatin1Char('&'));
+    text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    text = text.trimmed();
+    if (text.endsWith(QLatin1Char(':'))) text.chop(1);
+    return text.trimmed();
+}
+
+void CFieldHelp::LinkLabels(QWidget& root) {
+    if (root.layout()) LinkLayout(root.layout());
+    for (QWidget* child : root.findChildren<QWidget*>())
+        if (child->layout()) LinkLayout(child->layout());
+    QSet<QChar> used = UsedMnemonics(*root.window());
+    for (QLabel* label : root.findChildren<QLabel*>()) {
+        QWidget* buddy = label->buddy();
+        if (!buddy) continue;
+        AddMnemonic(*label, used);
+        if (buddy->accessibleName().isEmpty()) buddy->setAccessibleName(PlainLabel(*label));
+    }
+}
+
+QString CFieldHelp::ToolTip(CMyPropertyPage& page, const CPageField& field, const QString& label) {
+    CHelpEngine& help = CHelpEngine::Current();
+    const int id = field.ControlId();
+    CHelpEngine::Tip tip = help.FieldTip(page.HelpTopicFor(id), id);
+    if (tip.text.isEmpty()) tip = help.FieldTip(page.PageHelpTopic(), id);
+    const QString term = !label.isEmpty() ? label : tip.term;
+    QStringList lines;
+    if (!term.isEmpty()) lines << QStringLiteral("<b>%1</b>").arg(term.toHtmlEscaped());
+    if (!tip.text.isEmpty()) lines << tip.text.toHtmlEscaped();
+    if (field.kind() == CPageField::Kind::Real) {
+        if (const auto* spin = qobject_cast<const CEditSpin*>(page.Control(id))) {
+            QString range = TrArg(54020, {Number(spin->OwnMinimum(), spin->decimals()),
+                                          Number(spin->OwnMaximum(), spin->decimals())});
+            if (!tip.unit.isEmpty()) range += QLatin1Char(' ') + tip.unit;
+            lines << range.toHtmlEscaped();
+        }
+    } else if (!tip.unit.isEmpty()) {
+        lines << TrArg(54021, {tip.unit}).toHtmlEscaped();
+    }
+    lines << QStringLiteral("<i>%1</i>").arg(Tr(54022).toHtmlEscaped());
+    return lines.join(QStringLiteral("<br>"));
+}
+
+void CFieldHelp::Apply(CMyPropertyPage& page) {
+    LinkLabels(page);
+    QHash<QWidget*, QString> labelOf;
+    for (const QLabel* label : page.findChildren<QLabel*>())
+        if (label->buddy()) labelOf.insert(label->buddy(), PlainLabel(*label));
+    for (const CPageField& field : page.Fields()) {
+        if (field.IsReadOnly() || field.kind() == CPageField::Kind::Hidden) continue;
+        QWidget* control = page.Control(field.ControlId());
+        if (!control || !control->toolTip().isEmpty()) continue;
+        QString label = labelOf.value(control);
+        if (label.isEmpty()) {
+            if (auto* button = qobject_cast<QAbstractButton*>(control))
+                label = button->text().remove(QLatin1Char('&'));
+        }
+        control->setToolTip(ToolTip(page, field, label));
+        if (control->accessibleName().isEmpty() && !label.isEmpty()) control->setAccessibleName(label);
+    }
+}

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every editable field of every page explains itself: a tooltip with the tip sentence of its
+// help page, a label that is its buddy, an accessible name. Driven over page sets that
+// together hold every page class.
+#include <QAbstractButton>
+#include <QLabel>
+#include <QSet>
+#include <QTest>
+#include <cstdio>
+
+#include "support/CSheetRig.h"
+#include "ui/page/CEditSpin.h"
+#include "ui/page/CFieldHelp.h"
+#include "ui/page/CPageRegistry.h"
+
+namespace {
+CDeviceModel::Options Model(int code, int firmware, QVector<int> sensors, bool sms) {
+    CDeviceModel::Options o;
+    o.productCode = code;
+    o.firmware = firmware;
+    o.sensors = std::move(sensors);
+    o.sms = sms;
+    return o;
+}
+
+QHash<QWidget*, QLabel*> Buddies(QWidget& page) {
+    QHash<QWidget*, QLabel*> buddies;
+    for (QLabel* label : page.findChildren<QLabel*>())
+        if (label->buddy()) buddies.insert(label->buddy(), label);
+    return buddies;
+}
+}  // namespace
+
+class FieldHelpTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyEditableFieldExplainsItself_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<CDeviceModel::Options>("options");
+        QTest::newRow("English, all sensor kinds, SMS")
+            << 1 << Model(4, 408, {1, 2, 3, 4, 5, 7, 8, 9}, true);
+        QTest::newRow("German, voltage input, firmware 306")
+            << 0 << Model(4, 306, {10, 1, 0, 0, 0, 0, 0, 0}, false);
+        QTest::newRow("French, model G") << 2 << Model(7, 408, {}, false);
+    }
+
+    void everyEditableFieldExplainsItself() {
+        QFETCH(int, language);
+        QFETCH(CDeviceModel::Options, options);
+        static QSet<QString> seen;
+        const bool dump = qEnvironmentVariableIsSet("KORVALIS_DUMP_FIELDS");
+        CSheetRig rig(options, language);
+        QVERIFY(rig.Connect());
+        const QList<CMyPropertyPage*> pages = rig.sheet->Pages();
+        int withTip = 0, fields = 0;
+        for (CMyPropertyPage* page : pages) {
+            seen << page->ClassName();
+            page->EnsureInitialised();
+            const auto buddies = Buddies(*page);
+            for (const CPageField& field : page->Fields()) {
+                if (field.IsReadOnly() || field.kind() == CPageField::Kind::Hidden) continue;
+                QWidget* control = page->Control(field.ControlId());
+                if (!control) continue;
+                const QString where = page->ClassName() + QLatin1Char(' ') + QString::number(field.ControlId());
+                QLabel* label = buddies.value(control);
+                if (dump) {
+                    const auto* spin = qobject_cast<CEditSpin*>(control);
+                    std::printf("%s topic %d/%d id %d kind %d label [%s] range %s\n",
+                                qPrintable(page->ClassName()), page->PageHelpTopic(),
+                                page->HelpTopicFor(field.ControlId()), field.ControlId(), int(field.kind()),
+                                qPrintable(label ? CFieldHelp::PlainLabel(*label) : control->accessibleName()),
+                                spin ? qPrintable(QStringLiteral("%1..%2").arg(spin->OwnMinimum()).arg(spin->OwnMaximum()))
+                                     : "-");
+                }
+                ++fields;
+                QVERIFY2(!control->toolTip().isEmpty(), qPrintable(where + " has no tooltip"));
+                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(where + " has no accessible name"));
+                // Check boxes and radio buttons carry their own text; everything else is named
+                // by a label that hands it the focus through a mnemonic.
+                if (!qobject_cast<QAbstractButton*>(control)) {
+                    QVERIFY2(label, qPrintable(where + " has no label buddy"));
+                    QVERIFY2(label->text().contains(QLatin1Char('&')), qPrintable(where + " label has no mnemonic"));
+                }
+                // A field with a tip sentence shows it, and a spin box its range.
+                if (control->toolTip().count(QStringLiteral("<br>")) >= 2) ++withTip;
+                if (qobject_cast<CEditSpin*>(control))
+                    QVERIFY2(control->toolTip().contains(Tr(54020).section(QLatin1Char('%'), 0, 0).trimmed()),
+                             qPrintable(where + " tooltip lacks the range"));
+            }
+        }
+        QVERIFY(fields > 50);
+        std::printf("%d editable fields, %d with a tip sentence\n", fields, withTip);
+        if (QTest::currentDataTag() == QByteArray("French, model G")) {
+            for (const QString& c : CPageRegistry::Classes())
+                if (!seen.contains(c)) std::printf("no page set here holds %s\n", qPrintable(c));
+        }
+    }
+};
+
+Q_DECLARE_METATYPE(CDeviceModel::Options)
+QTEST_MAIN(FieldHelpTest)
+#include "FieldHelp_test.moc"
