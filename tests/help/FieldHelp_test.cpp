@@ -57,17 +57,15 @@ private Q_SLOTS:
             seen << page->ClassName();
             page->EnsureInitialised();
             const auto buddies = Buddies(*page);
-            for (const CPageField& field : page->Fields()) {
-                if (field.IsReadOnly() || field.kind() == CPageField::Kind::Hidden) continue;
-                QWidget* control = page->Control(field.ControlId());
-                if (!control) continue;
-                const QString where = page->ClassName() + QLatin1Char(' ') + QString::number(field.ControlId());
+            for (QWidget* control : CFieldHelp::EditableControls(*page)) {
+                const int id = control->objectName().toInt();
+                const QString where = page->ClassName() + QLatin1Char(' ') + QString::number(id);
                 QLabel* label = buddies.value(control);
                 if (dump) {
                     const auto* spin = qobject_cast<CEditSpin*>(control);
-                    std::printf("%s topic %d/%d id %d kind %d label [%s] range %s\n",
-                                qPrintable(page->ClassName()), page->PageHelpTopic(),
-                                page->HelpTopicFor(field.ControlId()), field.ControlId(), int(field.kind()),
+                    std::printf("%s topic %d/%d id %d %s label [%s] range %s\n",
+                                qPrintable(page->ClassName()), page->PageHelpTopic(), page->HelpTopicFor(id), id,
+                                control->metaObject()->className(),
                                 qPrintable(label ? CFieldHelp::PlainLabel(*label) : control->accessibleName()),
                                 spin ? qPrintable(QStringLiteral("%1..%2").arg(spin->OwnMinimum()).arg(spin->OwnMaximum()))
                                      : "-");

@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QSet>
 
@@ -120,22 +121,42 @@ void CFieldHelp::LinkLabels(QWidget& root) {
     }
 }
 
-QString CFieldHelp::ToolTip(CMyPropertyPage& page, const CPageField& field, const QString& label) {
+QList<QWidget*> CFieldHelp::EditableControls(QWidget& page) {
+    QList<QWidget*> controls;
+    for (QWidget* w : page.findChildren<QWidget*>()) {
+        bool numbered = false;
+        w->objectName().toInt(&numbered);
+        if (!numbered) continue;
+        const bool input = qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) ||
+                           (qobject_cast<QLineEdit*>(w) && !qobject_cast<QAbstractSpinBox*>(w->parentWidget())) ||
+                           (qobject_cast<QAbstractButton*>(w) && static_cast<QAbstractButton*>(w)->isCheckable());
+        if (input) controls << w;
+    }
+    return controls;
+}
+
+namespace {
+// The control's term on the help page of its topic, else on the page's own help page.
+CHelpEngine::Tip TipOf(CMyPropertyPage& page, const QWidget& control) {
     CHelpEngine& help = CHelpEngine::Current();
-    const int id = field.ControlId();
+    const int id = control.objectName().toInt();
     CHelpEngine::Tip tip = help.FieldTip(page.HelpTopicFor(id), id);
     if (tip.text.isEmpty()) tip = help.FieldTip(page.PageHelpTopic(), id);
+    return tip;
+}
+}  // namespace
+
+QString CFieldHelp::ToolTip(CMyPropertyPage& page, QWidget& control, const QString& label) {
+    const CHelpEngine::Tip tip = TipOf(page, control);
     const QString term = !label.isEmpty() ? label : tip.term;
     QStringList lines;
     if (!term.isEmpty()) lines << QStringLiteral("<b>%1</b>").arg(term.toHtmlEscaped());
     if (!tip.text.isEmpty()) lines << tip.text.toHtmlEscaped();
-    if (field.kind() == CPageField::Kind::Real) {
-        if (const auto* spin = qobject_cast<const CEditSpin*>(page.Control(id))) {
-            QString range = TrArg(54020, {Number(spin->OwnMinimum(), spin->decimals()),
-                                          Number(spin->OwnMaximum(), spin->decimals())});
-            if (!tip.unit.isEmpty()) range += QLatin1Char(' ') + tip.unit;
-            lines << range.toHtmlEscaped();
-        }
+    if (const auto* spin = qobject_cast<const CEditSpin*>(&control)) {
+        QString range = TrArg(54020, {Number(spin->OwnMinimum(), spin->decimals()),
+                                      Number(spin->OwnMaximum(), spin->decimals())});
+        if (!tip.unit.isEmpty()) range += QLatin1Char(' ') + tip.unit;
+        lines << range.toHtmlEscaped();
     } else if (!tip.unit.isEmpty()) {
         lines << TrArg(54021, {tip.unit}).toHtmlEscaped();
     }
@@ -148,16 +169,13 @@ void CFieldHelp::Apply(CMyPropertyPage& page) {
     QHash<QWidget*, QString> labelOf;
     for (const QLabel* label : page.findChildren<QLabel*>())
         if (label->buddy()) labelOf.insert(label->buddy(), PlainLabel(*label));
-    for (const CPageField& field : page.Fields()) {
-        if (field.IsReadOnly() || field.kind() == CPageField::Kind::Hidden) continue;
-        QWidget* control = page.Control(field.ControlId());
-        if (!control || !control->toolTip().isEmpty()) continue;
+    for (QWidget* control : EditableControls(page)) {
+        if (!control->toolTip().isEmpty()) continue;
         QString label = labelOf.value(control);
-        if (label.isEmpty()) {
-            if (auto* button = qobject_cast<QAbstractButton*>(control))
-                label = button->text().remove(QLatin1Char('&'));
-        }
-        control->setToolTip(ToolTip(page, field, label));
+        if (label.isEmpty())
+            if (auto* button = qobject_cast<QAbstractButton*>(control)) label = button->text().remove(QLatin1Char('&'));
+        control->setToolTip(ToolTip(page, *control, label));
+        if (label.isEmpty()) label = TipOf(page, *control).term;
         if (control->accessibleName().isEmpty() && !label.isEmpty()) control->setAccessibleName(label);
     }
 }

@@ -5,11 +5,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QButtonGroup>
-#include <QKeyEvent>
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimeEdit>
+#include <QShortcut>
 #include <QWhatsThis>
 #include <cmath>
 
@@ -31,6 +31,13 @@
 CMyPropertyPage::CMyPropertyPage(QWidget* parent)
     : QWidget(parent), m_bindingSet(new CBindingSet(this, m_fillingControls)) {
     m_bindingSet->acceptEdit = [this](int key) { return AcceptEdit(key); };
+    // Shortcuts rather than key events: edits and spin boxes would swallow F1 before the page.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this, this, &CMyPropertyPage::ShowFocusHelp,
+                             Qt::WidgetWithChildrenShortcut);
+    auto* shiftF1 = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [] { QWhatsThis::enterWhatsThisMode(); },
+                                  Qt::WidgetWithChildrenShortcut);
+    Q_UNUSED(f1);
+    Q_UNUSED(shiftF1);
     m_bindingSet->edited = [this](int key) {
         MarkModified(true);
         SetChanged(key);
@@ -591,18 +598,9 @@ bool CMyPropertyPage::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void CMyPropertyPage::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_F1 && (e->modifiers() & Qt::ShiftModifier)) {
-        // What's This: the next click on a control opens its topic (see event()).
-        QWhatsThis::enterWhatsThisMode();
-        return;
-    }
-    if (e->key() == Qt::Key_F1) {
-        int id = 0;
-        for (QWidget* w = focusWidget(); w && w != this && id == 0; w = w->parentWidget())
-            id = w->objectName().toInt();
-        ShowContextHelp(id);
-        return;
-    }
-    QWidget::keyPressEvent(e);
+void CMyPropertyPage::ShowFocusHelp() {
+    int id = 0;
+    for (QWidget* w = focusWidget(); w && w != this && id == 0; w = w->parentWidget())
+        id = w->objectName().toInt();
+    ShowContextHelp(id);
 }
