@@ -2,6 +2,7 @@
 #include "ui/page/CFieldHelp.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QAbstractSpinBox>
 #include <QBoxLayout>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenuBar>
 #include <QSet>
 
 #include "lang/CLanguage.h"
@@ -68,6 +70,15 @@ void LinkLayout(QLayout* layout) {
         if (QLayout* inner = layout->itemAt(i)->layout()) LinkLayout(inner);
 }
 
+bool InOtherPage(const QWidget* w, const QWidget& root) {
+    for (; w; w = w->parentWidget())
+        if (w == &root) return false;
+        else if (qobject_cast<const CMyPropertyPage*>(w)) return true;
+    return false;
+}
+
+// Letters taken in what is on screen with root: root's own labels and buttons, the window's
+// buttons and menus outside other pages (hidden pages keep theirs to themselves).
 QSet<QChar> UsedMnemonics(const QWidget& root) {
     QSet<QChar> used;
     auto take = [&used](const QString& text) {
@@ -75,8 +86,13 @@ QSet<QChar> UsedMnemonics(const QWidget& root) {
         if (at >= 0 && at + 1 < text.size() && text[at + 1] != QLatin1Char('&'))
             used.insert(text[at + 1].toLower());
     };
-    for (const auto* b : root.findChildren<QAbstractButton*>()) take(b->text());
-    for (const auto* l : root.findChildren<QLabel*>()) take(l->text());
+    const QWidget& window = *root.window();
+    for (const auto* b : window.findChildren<QAbstractButton*>())
+        if (!InOtherPage(b, root)) take(b->text());
+    for (const auto* l : window.findChildren<QLabel*>())
+        if (!InOtherPage(l, root)) take(l->text());
+    for (const auto* bar : window.findChildren<QMenuBar*>())
+        for (const QAction* a : bar->actions()) take(a->text());
     return used;
 }
 
@@ -112,7 +128,7 @@ void CFieldHelp::LinkLabels(QWidget& root) {
     if (root.layout()) LinkLayout(root.layout());
     for (QWidget* child : root.findChildren<QWidget*>())
         if (child->layout()) LinkLayout(child->layout());
-    QSet<QChar> used = UsedMnemonics(*root.window());
+    QSet<QChar> used = UsedMnemonics(root);
     for (QLabel* label : root.findChildren<QLabel*>()) {
         QWidget* buddy = label->buddy();
         if (!buddy) continue;

@@ -90,11 +90,14 @@ void CHelpEngine::Setup() {
         m_indexReady = true;
         emit indexReady();
     });
-    // A changed help file needs a new index; an unchanged one only a check.
-    if (same)
+    // A changed help file needs a new index first; an unchanged one searches the index it
+    // has while the engine checks it.
+    if (same) {
+        m_indexReady = true;
         search->scheduleIndexDocumentation();
-    else
+    } else {
         search->reindexDocumentation();
+    }
 }
 
 QUrl CHelpEngine::TopicUrl(uint16_t topic) const {
