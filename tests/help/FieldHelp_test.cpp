@@ -3,6 +3,7 @@
 // help page, a label that is its buddy, an accessible name. Driven over page sets that
 // together hold every page class.
 #include <QAbstractButton>
+#include <QFormLayout>
 #include <QLabel>
 #include <QSet>
 #include <QTest>
@@ -21,6 +22,15 @@ CDeviceModel::Options Model(int code, int firmware, QVector<int> sensors, bool s
     o.sensors = std::move(sensors);
     o.sms = sms;
     return o;
+}
+
+QWidget* FirstInput(QLayoutItem* item, const QList<QWidget*>& inputs) {
+    if (!item) return nullptr;
+    if (QWidget* w = item->widget()) return inputs.contains(w) ? w : nullptr;
+    if (QLayout* inner = item->layout())
+        for (int i = 0; i < inner->count(); ++i)
+            if (QWidget* w = FirstInput(inner->itemAt(i), inputs)) return w;
+    return nullptr;
 }
 
 QHash<QWidget*, QLabel*> Buddies(QWidget& page) {
@@ -73,17 +83,34 @@ private Q_SLOTS:
                 ++fields;
                 QVERIFY2(!control->toolTip().isEmpty(), qPrintable(where + " has no tooltip"));
                 QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(where + " has no accessible name"));
-                // Check boxes and radio buttons carry their own text; everything else is named
-                // by a label that hands it the focus through a mnemonic.
-                if (!qobject_cast<QAbstractButton*>(control)) {
-                    QVERIFY2(label, qPrintable(where + " has no label buddy"));
+                if (label)
                     QVERIFY2(label->text().contains(QLatin1Char('&')), qPrintable(where + " label has no mnemonic"));
-                }
                 // A field with a tip sentence shows it, and a spin box its range.
                 if (control->toolTip().count(QStringLiteral("<br>")) >= 2) ++withTip;
                 if (qobject_cast<CEditSpin*>(control))
                     QVERIFY2(control->toolTip().contains(Tr(54020).section(QLatin1Char('%'), 0, 0).trimmed()),
                              qPrintable(where + " tooltip lacks the range"));
+            }
+            // Every form label whose field holds an input hands the focus to that input.
+            const QList<QWidget*> inputs = CFieldHelp::EditableControls(*page);
+            for (QFormLayout* form : page->findChildren<QFormLayout*>()) {
+                for (int row = 0; row < form->rowCount(); ++row) {
+                    QLayoutItem* l = form->itemAt(row, QFormLayout::LabelRole);
+                    auto* label = l ? qobject_cast<QLabel*>(l->widget()) : nullptr;
+                    QWidget* input = FirstInput(form->itemAt(row, QFormLayout::FieldRole), inputs);
+                    if (!label || label->text().isEmpty() || !input || qobject_cast<QAbstractButton*>(input)) continue;
+                    QVERIFY2(label->buddy() == input,
+                             qPrintable(page->ClassName() + ": \"" + label->text() + "\" is not its field's buddy"));
+                }
+            }
+            // Mnemonics are told apart on a page.
+            QSet<QChar> mnemonics;
+            for (QLabel* label : page->findChildren<QLabel*>()) {
+                const int at = label->text().indexOf(QLatin1Char('&'));
+                if (!label->buddy() || at < 0 || at + 1 >= label->text().size()) continue;
+                const QChar c = label->text()[at + 1].toLower();
+                QVERIFY2(!mnemonics.contains(c), qPrintable(page->ClassName() + ": mnemonic " + QString(c) + " twice"));
+                mnemonics << c;
             }
         }
         QVERIFY(fields > 50);

@@ -28,7 +28,7 @@ QString Read(const QString& path) {
 // dialogs' and the application's topics.
 QMap<int, QString> TopicsInCode() {
     static const QRegularExpression patterns(QStringLiteral(
-        "(?:PageTopic\\(|HelpTopic\\(|m_pageHelpTopic = |HelpTopic = |HelpTopic = |ShowTopic\\(|"
+        "(?:PageTopic\\(|HelpTopic\\(|m_pageHelpTopic = |HelpTopic = |ShowTopic\\(|"
         "defaultHelpTopic = |currentHelpTopic = )(\\d+)"));
     QMap<int, QString> topics;
     topics.insert(1, QStringLiteral("the page base's default"));

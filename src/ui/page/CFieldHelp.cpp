@@ -55,9 +55,11 @@ void LinkLayout(QLayout* layout) {
     } else if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
         for (int i = 0; i < grid->count(); ++i) {
             auto* label = qobject_cast<QLabel*>(grid->itemAt(i)->widget());
-            if (!label || !NamesNext(*label)) continue;
+            if (!label) continue;
             int row, column, rowSpan, columnSpan;
             grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+            // A label in the first column heads its row even without a colon.
+            if (!NamesNext(*label) && column != 0) continue;
             Link(label, Focusable(grid->itemAtPosition(row, column + columnSpan)));
         }
     } else if (qobject_cast<QBoxLayout*>(layout)) {
@@ -79,6 +81,26 @@ bool InOtherPage(const QWidget* w, const QWidget& root) {
 
 // Letters taken in what is on screen with root: root's own labels and buttons, the window's
 // buttons and menus outside other pages (hidden pages keep theirs to themselves).
+QString LabelText(QLayoutItem* item) {
+    const auto* label = item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+    return label ? CFieldHelp::PlainLabel(*label) : QString();
+}
+
+// A cell of a table that no label names is named by its row and column headers.
+void NameGridCells(QGridLayout& grid) {
+    for (int i = 0; i < grid.count(); ++i) {
+        QWidget* w = Focusable(grid.itemAt(i));
+        if (!w || !w->accessibleName().isEmpty()) continue;
+        int row, column, rowSpan, columnSpan;
+        grid.getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+        QStringList parts;
+        if (column > 0) parts << LabelText(grid.itemAtPosition(row, 0));
+        if (row > 0) parts << LabelText(grid.itemAtPosition(0, column));
+        parts.removeAll(QString());
+        if (!parts.isEmpty()) w->setAccessibleName(parts.join(QLatin1Char(' ')));
+    }
+}
+
 QSet<QChar> UsedMnemonics(const QWidget& root) {
     QSet<QChar> used;
     auto take = [&used](const QString& text) {
@@ -135,6 +157,7 @@ void CFieldHelp::LinkLabels(QWidget& root) {
         AddMnemonic(*label, used);
         if (buddy->accessibleName().isEmpty()) buddy->setAccessibleName(PlainLabel(*label));
     }
+    for (QGridLayout* grid : root.findChildren<QGridLayout*>()) NameGridCells(*grid);
 }
 
 QList<QWidget*> CFieldHelp::EditableControls(QWidget& page) {
