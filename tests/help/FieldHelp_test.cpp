@@ -6,10 +6,13 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
+#include "lang/CLanguage.h"
 #include "support/CSheetRig.h"
+#include "ui/services/CHelpEngine.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CFieldHelp.h"
 #include "ui/page/CPageRegistry.h"
@@ -43,7 +46,14 @@ QHash<QWidget*, QLabel*> Buddies(QWidget& page) {
 
 class FieldHelpTest : public QObject {
     Q_OBJECT
+    QTemporaryDir m_home;
+
 private Q_SLOTS:
+    void initTestCase() {
+        // The help engine keeps its collection in the profile folder.
+        qputenv("KORVALIS_HOME", m_home.path().toLocal8Bit());
+    }
+
     void everyEditableFieldExplainsItself_data() {
         QTest::addColumn<int>("language");
         QTest::addColumn<CDeviceModel::Options>("options");
@@ -85,8 +95,15 @@ private Q_SLOTS:
                 QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(where + " has no accessible name"));
                 if (label)
                     QVERIFY2(label->text().contains(QLatin1Char('&')), qPrintable(where + " label has no mnemonic"));
-                // A field with a tip sentence shows it, and a spin box its range.
-                if (control->toolTip().count(QStringLiteral("<br>")) >= 2) ++withTip;
+                // The tip sentence of the control's help page shows in its tooltip.
+                CHelpEngine::Tip tip = CHelpEngine::Current().FieldTip(page->HelpTopicFor(id), id);
+                if (tip.text.isEmpty()) tip = CHelpEngine::Current().FieldTip(page->PageHelpTopic(), id);
+                if (!tip.text.isEmpty()) {
+                    ++withTip;
+                    QVERIFY2(control->toolTip().contains(tip.text.toHtmlEscaped()), qPrintable(where + " tooltip lacks its tip"));
+                } else if (dump) {
+                    std::printf("  no tip sentence for %s\n", qPrintable(where));
+                }
                 if (qobject_cast<CEditSpin*>(control))
                     QVERIFY2(control->toolTip().contains(Tr(54020).section(QLatin1Char('%'), 0, 0).trimmed()),
                              qPrintable(where + " tooltip lacks the range"));
@@ -115,6 +132,8 @@ private Q_SLOTS:
         }
         QVERIFY(fields > 50);
         std::printf("%d editable fields, %d with a tip sentence\n", fields, withTip);
+        // Most fields are explained on their help page; the rest name themselves.
+        QVERIFY2(withTip * 10 >= fields * 8, qPrintable(QStringLiteral("%1 of %2").arg(withTip).arg(fields)));
         if (QTest::currentDataTag() == QByteArray("French, model G")) {
             for (const QString& c : CPageRegistry::Classes())
                 if (!seen.contains(c)) std::printf("no page set here holds %s\n", qPrintable(c));

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QDateEdit>
 #include <QButtonGroup>
 #include <QAbstractButton>

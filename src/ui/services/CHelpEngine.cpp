@@ -88,7 +88,7 @@ void CHelpEngine::Setup() {
     QHelpSearchEngine* search = m_engine->searchEngine();
     connect(search, &QHelpSearchEngine::indexingFinished, this, [this] {
         m_indexReady = true;
-        emit indexReady();
+        Q_EMIT indexReady();
     });
     // A changed help file needs a new index first; an unchanged one searches the index it
     // has while the engine checks it.

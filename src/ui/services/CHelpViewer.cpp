@@ -233,7 +233,7 @@ void CHelpViewer::ShowResults() {
         m_results.append(TopicOf(r.url()));
     }
     m_searchState->setText(count == 0 ? Tr(54014) : TrArg(54015, {QString::number(count)}));
-    emit searchFinished();
+    Q_EMIT searchFinished();
 }
 
 CHelpViewer* CHelpViewer::ShowTopic(uint16_t topic, QWidget* parent) {
