@@ -56,17 +56,22 @@ private Q_SLOTS:
 
     void everyEditableFieldExplainsItself_data() {
         QTest::addColumn<int>("language");
-        QTest::addColumn<CDeviceModel::Options>("options");
-        QTest::newRow("English, all sensor kinds, SMS")
-            << 1 << Model(4, 408, {1, 2, 3, 4, 5, 7, 8, 9}, true);
-        QTest::newRow("German, voltage input, firmware 306")
-            << 0 << Model(4, 306, {10, 1, 0, 0, 0, 0, 0, 0}, false);
-        QTest::newRow("French, model G") << 2 << Model(7, 408, {}, false);
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("firmware");
+        QTest::addColumn<QVector<int>>("sensors");
+        QTest::addColumn<bool>("sms");
+        QTest::newRow("English, all sensor kinds, SMS") << 1 << 4 << 408 << QVector<int>{1, 2, 3, 4, 5, 7, 8, 9} << true;
+        QTest::newRow("German, voltage input, firmware 306") << 0 << 4 << 306 << QVector<int>{10, 1, 0, 0, 0, 0, 0, 0} << false;
+        QTest::newRow("French, model G") << 2 << 7 << 408 << QVector<int>{} << false;
     }
 
     void everyEditableFieldExplainsItself() {
         QFETCH(int, language);
-        QFETCH(CDeviceModel::Options, options);
+        QFETCH(int, model);
+        QFETCH(int, firmware);
+        QFETCH(QVector<int>, sensors);
+        QFETCH(bool, sms);
+        const CDeviceModel::Options options = Model(model, firmware, sensors, sms);
         static QSet<QString> seen;
         const bool dump = qEnvironmentVariableIsSet("KORVALIS_DUMP_FIELDS");
         CSheetRig rig(options, language);
@@ -141,6 +146,5 @@ private Q_SLOTS:
     }
 };
 
-Q_DECLARE_METATYPE(CDeviceModel::Options)
 QTEST_MAIN(FieldHelpTest)
 #include "FieldHelp_test.moc"

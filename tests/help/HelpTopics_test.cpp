@@ -129,6 +129,7 @@ private Q_SLOTS:
         for (const QString& language : kLanguages) {
             const QString qch = QStringLiteral(KORVALIS_SHARE_DIR "/help/%1.qch").arg(language);
             QHelpEngineCore engine(dir.filePath(language + QStringLiteral(".qhc")));
+            engine.setReadOnly(false);
             QVERIFY(engine.setupData());
             QVERIFY2(engine.registerDocumentation(qch), qPrintable(qch + ": " + engine.error()));
             const QString ns = QHelpEngineCore::namespaceName(qch);

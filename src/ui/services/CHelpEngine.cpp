@@ -105,7 +105,7 @@ QUrl CHelpEngine::TopicUrl(uint16_t topic) const {
 }
 
 bool CHelpEngine::HasTopic(uint16_t topic) const {
-    return m_error.isEmpty() && m_engine->findFile(TopicUrl(topic)).isValid();
+    return m_error.isEmpty() && !m_engine->fileData(TopicUrl(topic)).isEmpty();
 }
 
 CHelpEngine::Tip CHelpEngine::FieldTip(uint16_t topic, int controlId) {

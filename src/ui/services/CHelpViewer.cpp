@@ -3,6 +3,7 @@
 
 #include <QHBoxLayout>
 #include <QHelpContentWidget>
+#include <QHelpContentModel>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
@@ -35,7 +36,9 @@ public:
         setOpenExternalLinks(true);
     }
     QVariant loadResource(int type, const QUrl& name) override {
-        if (m_engine && name.scheme() == QLatin1String("qthelp")) return m_engine->fileData(name);
+        // Relative names (the style sheet, pictures) live beside the page in the help file.
+        const QUrl url = name.isRelative() ? source().resolved(name) : name;
+        if (m_engine && url.scheme() == QLatin1String("qthelp")) return m_engine->fileData(url);
         return QTextBrowser::loadResource(type, name);
     }
 
@@ -138,6 +141,13 @@ CHelpViewer::CHelpViewer(QWidget* parent)
         SyncContents();
     });
     connect(contents, &QHelpContentWidget::linkActivated, this, &CHelpViewer::Open);
+    // The tree is short: show it open, with the page shown selected.
+    auto expand = [this, contents] {
+        contents->expandAll();
+        SyncContents();
+    };
+    connect(engine->contentModel(), &QHelpContentModel::contentsCreated, this, expand);
+    expand();
     connect(m_indexFilter, &QLineEdit::textChanged, index,
             [index](const QString& text) { index->filterIndices(text); });
     connect(m_indexFilter, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
