@@ -63,6 +63,7 @@ CEmailSettings& CPropertyPageEmail::Settings() {
 }
 
 void CPropertyPageEmail::CreateControls() {
+    PageTopic(613);
     // --- rules ---
     auto* rulesBox = new QGroupBox(Tr(42320), this);
     m_list = new QTreeWidget(rulesBox);

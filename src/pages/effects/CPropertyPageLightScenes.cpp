@@ -49,6 +49,7 @@ CPropertyPageLightScenes::CPropertyPageLightScenes() : m_clock(SystemTick) {
 // --- controls ------------------------------------------------------------------------------------
 
 void CPropertyPageLightScenes::CreateControls() {
+    PageTopic(605);
     m_testBox = Named(new QCheckBox(Tr(14401), this), IdTestMode);
     connect(m_testBox, &QCheckBox::toggled, this, [this](bool on) {
         if (!IsFillingControls()) SetTestMode(on);

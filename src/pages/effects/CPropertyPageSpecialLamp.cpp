@@ -26,6 +26,7 @@ int CPropertyPageSpecialLamp::LampCount() const {
 }
 
 void CPropertyPageSpecialLamp::DeclareFields() {
+    PageTopic(604);
     Check(kOn, IdOn, Tr(23182));
     // Channel numbers from 1 on the page, from 0 on the controller.
     const auto fromDevice = [](uint32_t raw, int32_t) { return double(raw) + 1; };

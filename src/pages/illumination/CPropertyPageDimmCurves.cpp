@@ -26,6 +26,7 @@ KORVALIS_REGISTER_PAGE(CPropertyPageDimmCurves);
 CPropertyPageDimmCurves::CPropertyPageDimmCurves() = default;
 
 void CPropertyPageDimmCurves::CreateControls() {
+    PageTopic(603);
     m_chart = new CRunChartView(IdChart, this);
     m_chart->setMinimumHeight(240);
 

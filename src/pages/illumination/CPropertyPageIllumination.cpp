@@ -57,6 +57,7 @@ bool CPropertyPageIllumination::OptionsApply() const {
 }
 
 void CPropertyPageIllumination::CreateControls() {
+    PageTopic(601);
     m_chart = new CRunChartView(IdChart, this);
 
     auto* settings = new QFormLayout;

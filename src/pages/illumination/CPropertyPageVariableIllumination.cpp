@@ -15,6 +15,7 @@ KORVALIS_REGISTER_PAGE(CPropertyPageVariableIllumination);
 CPropertyPageVariableIllumination::CPropertyPageVariableIllumination() = default;
 
 void CPropertyPageVariableIllumination::CreateControls() {
+    PageTopic(602);
     QStringList items;
     for (int v = 0; v < 16; ++v) items << TrArg(16802, {QString::number(v)});
     auto* box = new QGroupBox(Tr(16803), this);

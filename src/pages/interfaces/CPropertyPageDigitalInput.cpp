@@ -19,6 +19,7 @@ KORVALIS_REGISTER_PAGE(CPropertyPageDigitalInput);
 CPropertyPageDigitalInput::CPropertyPageDigitalInput() = default;
 
 void CPropertyPageDigitalInput::CreateControls() {
+    PageTopic(608);
     static const int captions[3] = {StringId(465), StringId(467), StringId(291)};
     QStringList headers;
     for (int id : captions) headers << Tr(id);

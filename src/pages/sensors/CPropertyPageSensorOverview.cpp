@@ -23,6 +23,7 @@ CPropertyPageSensorOverview::CPropertyPageSensorOverview() {
 }
 
 void CPropertyPageSensorOverview::CreateControls() {
+    PageTopic(609);
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QString::number(IdList));
     m_list->setRootIsDecorated(false);

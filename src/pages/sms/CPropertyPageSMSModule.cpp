@@ -62,6 +62,7 @@ T* Named(T* w, int id) {
 CPropertyPageSMSModule::CPropertyPageSMSModule() = default;
 
 void CPropertyPageSMSModule::CreateControls() {
+    PageTopic(607);
     auto* entriesBox = new QGroupBox(Tr(42600), this);
     auto* entriesLayout = new QHBoxLayout(entriesBox);
     m_list = Named(new QTreeWidget(entriesBox), IdList);

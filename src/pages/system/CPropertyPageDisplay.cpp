@@ -45,6 +45,7 @@ uint32_t CheckedBits(const QListWidget* list) {
 CPropertyPageDisplay::CPropertyPageDisplay() = default;
 
 void CPropertyPageDisplay::DeclareFields() {
+    PageTopic(612);
     Real(770, IdValue).Range(1, 60).Spin(1, 60);
     Hidden(kFirstMask);
     Hidden(kSecondMask);

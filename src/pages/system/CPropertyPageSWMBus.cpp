@@ -33,6 +33,7 @@ QString CPropertyPageSWMBus::FormatValue(double value) {
 }
 
 void CPropertyPageSWMBus::CreateControls() {
+    PageTopic(610);
     auto* box = new QGroupBox(Tr(19401), this);
     auto* form = new QFormLayout(box);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);

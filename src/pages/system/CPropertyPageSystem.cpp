@@ -169,6 +169,7 @@ void CPropertyPageSystem::ConfigureNetworkModule() {
 }
 
 void CPropertyPageSystem::CreateControls() {
+    PageTopic(611);
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QString::number(IdTree));
     m_tree->setHeaderHidden(true);

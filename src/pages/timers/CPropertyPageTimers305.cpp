@@ -47,6 +47,7 @@ QStringList CPropertyPageTimers305::RowTexts(const CSwitchtime& p, int type) {
 }
 
 void CPropertyPageTimers305::CreateControls() {
+    PageTopic(606);
     auto* nameRow = new QFormLayout;
     nameRow->addRow(Tr(16602), BindLineEdit(IdName, m_name, KeyName));
 

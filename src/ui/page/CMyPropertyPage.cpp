@@ -3,13 +3,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QDateEdit>
 #include <QButtonGroup>
-#include <QKeyEvent>
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimeEdit>
+#include <QShortcut>
+#include <QWhatsThis>
 #include <algorithm>
 #include <cmath>
 
@@ -20,6 +22,7 @@
 #include "params/CDescriptionFile.h"
 #include "ui/page/CBindingSet.h"
 #include "ui/page/CEditSpin.h"
+#include "ui/page/CFieldHelp.h"
 #include "ui/services/CHelpViewer.h"
 #include "ui/services/CMessageService.h"
 #include "ui/sheet/CMyPropertySheet.h"
@@ -29,6 +32,13 @@
 CMyPropertyPage::CMyPropertyPage(QWidget* parent)
     : QWidget(parent), m_bindingSet(new CBindingSet(this, m_fillingControls)) {
     m_bindingSet->acceptEdit = [this](int key) { return AcceptEdit(key); };
+    // Shortcuts rather than key events: edits and spin boxes would swallow F1 before the page.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this, this, &CMyPropertyPage::ShowFocusHelp,
+                             Qt::WidgetWithChildrenShortcut);
+    auto* shiftF1 = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [] { QWhatsThis::enterWhatsThisMode(); },
+                                  Qt::WidgetWithChildrenShortcut);
+    Q_UNUSED(f1);
+    Q_UNUSED(shiftF1);
     m_bindingSet->edited = [this](int key) {
         MarkModified(true);
         SetChanged(key);
@@ -91,6 +101,7 @@ void CMyPropertyPage::EnsureInitialised() {
                 spin->SetValueQuietly(
                     std::clamp(spin->value(), spin->OwnMinimum(), spin->OwnMaximum()));
     }
+    CFieldHelp::Apply(*this);
     RefreshControlStates();
 }
 
@@ -609,13 +620,9 @@ bool CMyPropertyPage::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void CMyPropertyPage::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_F1) {
-        int id = 0;
-        for (QWidget* w = focusWidget(); w && w != this && id == 0; w = w->parentWidget())
-            id = w->objectName().toInt();
-        ShowContextHelp(id);
-        return;
-    }
-    QWidget::keyPressEvent(e);
+void CMyPropertyPage::ShowFocusHelp() {
+    int id = 0;
+    for (QWidget* w = focusWidget(); w && w != this && id == 0; w = w->parentWidget())
+        id = w->objectName().toInt();
+    ShowContextHelp(id);
 }

@@ -153,6 +153,8 @@ public:
     uint16_t HelpTopicFor(int controlId) const;
     // Makes the topic the current help topic and shows it. controlId 0 = the page's topic.
     void ShowContextHelp(int controlId);
+    // F1: the topic of the focused control (or of the control it belongs to), else the page's.
+    void ShowFocusHelp();
 
     // --- change flags -------------------------------------------------------------------------
     void SetChanged(int key) { m_changed.insert(key); }
@@ -293,7 +295,6 @@ protected:
     bool m_fillingControls = false;
 
     bool event(QEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void AccessFailed(bool quiet);

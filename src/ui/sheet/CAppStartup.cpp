@@ -8,6 +8,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QTranslator>
 #include <QWidget>
@@ -25,6 +26,7 @@
 #include "ui/settings/CCompareDialog.h"
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CLanguageDlg.h"
+#include "ui/services/CHelpViewer.h"
 #include "ui/services/CMessageService.h"
 #include "ui/page/CMyPropertyPage.h"
 #include "ui/sheet/CMyPropertySheet.h"
@@ -138,6 +140,8 @@ CAppStartup::Options CAppStartup::ParseArguments(const QStringList& arguments) {
             if (!value(o.screenshot)) break;
         } else if (a == QLatin1String("--screenshot-page")) {
             if (!value(o.screenshotPage)) break;
+        } else if (a == QLatin1String("--screenshot-help")) {
+            if (!value(o.screenshotHelp)) break;
         } else {
             o.error = QStringLiteral("unknown argument \"%1\"").arg(a);
             break;
@@ -155,6 +159,7 @@ QString CAppStartup::Usage() {
         "  --demo-connection DEVICE    the same over a serial port (a path such as /dev/ttyUSB0)\n"
         "  --screenshot FILE           save a picture of the window once it is up, then quit\n"
         "  --screenshot-page CLASS[:N] show this page first, the Nth of its class (e.g. CPropertyPagepHValue:2)\n"
+        "  --screenshot-help TOPIC[:WORDS] picture the help window at the topic (searching the words)\n"
         "  --help                      this text\n"
         "  --version                   the program's version\n\n"
         "environment: KORVALIS_HOME keeps the profile and the data folder in that folder.\n"
@@ -286,8 +291,16 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
                         }
                     if (sheet.ActivatePage(page)) sheet.SelectTreeItemOf(page);
                 }
-                QTimer::singleShot(400, &sheet, [&sheet, options] {
-                    const bool saved = sheet.grab().save(options.screenshot);
+                QPointer<CHelpViewer> help;
+                if (!options.screenshotHelp.isEmpty()) {
+                    help = CHelpViewer::ShowTopic(uint16_t(options.screenshotHelp.section(QLatin1Char(':'), 0, 0).toUInt()), &sheet);
+                    const QString words = options.screenshotHelp.section(QLatin1Char(':'), 1);
+                    if (!words.isEmpty()) help->Search(words);
+                }
+                // The help's search index is built in the background: give it a moment.
+                QTimer::singleShot(help ? 3000 : 400, &sheet, [&sheet, options, help] {
+                    const bool saved = help ? help->grab().save(options.screenshot)
+                                            : sheet.grab().save(options.screenshot);
                     std::fprintf(stderr, "screenshot %s: %s\n", qPrintable(options.screenshot),
                                  saved ? "saved" : "FAILED");
                     sheet.DisconnectController(false);

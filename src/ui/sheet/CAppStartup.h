@@ -23,6 +23,9 @@ public:
         // --screenshot FILE: grab the main window once it is up (and connected), then quit.
         QString screenshot;
         QString screenshotPage;  // --screenshot-page CLASS: activate this page first
+        // --screenshot-help TOPIC[:WORDS]: picture the help window at the topic instead
+        // (with a full-text search for the words).
+        QString screenshotHelp;
         QString error;           // non-empty: the command line could not be used
     };
 

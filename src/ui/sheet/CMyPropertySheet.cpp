@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,7 +15,6 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWhatsThis>
 #include <algorithm>
@@ -30,6 +28,7 @@
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/sheet/CBanner.h"
 #include "ui/sheet/CBrowser.h"
+#include "ui/services/CHelpViewer.h"
 #include "ui/services/CGuiUserInteraction.h"
 #include "ui/sheet/CLanguageDlg.h"
 #include "ui/services/CMessageService.h"
@@ -840,7 +839,8 @@ void CMyPropertySheet::ChooseLanguage() {
 }
 
 void CMyPropertySheet::OpenManual() {
-    QDesktopServices::openUrl(QUrl::fromUserInput(Tr(346)));
+    // The manual is the help itself, opened at its overview.
+    CHelpViewer::ShowTopic(1, this);
 }
 
 void CMyPropertySheet::ShowAbout() {
