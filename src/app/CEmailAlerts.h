@@ -48,8 +48,11 @@ public:
     static int MinuteOfDay(const QDateTime& t) { return t.time().hour() * 60 + t.time().minute(); }
 
     // One pass over the rules (the sheet's 30-second timer). Does nothing while not connected
-    // or while a transfer runs. Returns the number of e-mails handed on.
+    // or while a transfer runs; a pass held off by a transfer runs as soon as it ends, and
+    // sends each time of day that passed meanwhile once. Returns the number of e-mails
+    // handed on.
     int RunAlertCycle();
+    static constexpr int CatchUpPollMs = 250;
     // Parameter 1090 read and not 0. A failed read counts as no alarm.
     bool AlarmState();
     // Fills the placeholders of rule.text from the controller, reading each parameter at
@@ -120,10 +123,13 @@ private:
     QString m_mailerProgram;
     QString m_messageFolder;
     QStringList m_extraArguments;
+    void CatchUpAfterTransfer();
+
     int m_timeLimitMs = DefaultTimeLimitMs;
     QList<Job> m_queue;
     Job m_current;
     QProcess* m_process = nullptr;
     QTimer* m_timer = nullptr;
     SendResult m_last;
+    bool m_heldByTransfer = false;
 };
