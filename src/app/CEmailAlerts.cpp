@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QTimer>
 #include <sys/stat.h>
+#include <utility>
 
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
@@ -107,10 +108,32 @@ qint64 CEmailAlerts::SendingService() const
     return CAlertSenderLock::Holder(CAlertSenderLock::FoldersToCheck(m_app.dataFolder), m_app.serialNumber);
 }
 
+namespace {
+// Whether the time of day t lies in the minutes after last up to and including m.
+bool PassedBetween(int last, int m, int t)
+{
+    const auto after = [](int from, int to) { return (to - from + CEmail::MinutesPerDay) % CEmail::MinutesPerDay; };
+    return t >= 0 && after(last, t) != 0 && after(last, t) <= after(last, m);
+}
+}  // namespace
+
+void CEmailAlerts::CatchUpAfterTransfer()
+{
+    QTimer::singleShot(CatchUpPollMs, this, [this] {
+        if (!m_heldByTransfer) return;
+        if (m_app.IsTransferInProgress())
+            CatchUpAfterTransfer();
+        else
+            RunAlertCycle();
+    });
+}
+
 int CEmailAlerts::RunAlertCycle()
 {
-    if (!m_app.IsConnected() || m_app.IsTransferInProgress())
+    if (!m_app.IsConnected()) {
+        m_heldByTransfer = false;
         return 0;
+    }
     const qint64 service = SendingService();
     if ((service != 0) != m_serviceSending) {
         m_serviceSending = service != 0;
@@ -126,6 +149,16 @@ int CEmailAlerts::RunAlertCycle()
     }
     if (m_serviceSending)
         return 0;
+    // A bulk write, a firmware transfer or a download can outlast a rule's minute: what falls
+    // due meanwhile is sent as soon as the transfer ends, not lost for the day.
+    if (m_app.IsTransferInProgress()) {
+        if (!m_heldByTransfer) {
+            m_heldByTransfer = true;
+            CatchUpAfterTransfer();
+        }
+        return 0;
+    }
+    const bool catchUp = std::exchange(m_heldByTransfer, false);
     CTimerStop timerStop;
     const int minute = MinuteOfDay(Now());
     // The alarm is read once per cycle, and only when an alarm rule needs it, so every
@@ -138,9 +171,15 @@ int CEmailAlerts::RunAlertCycle()
         bool due = false;
         switch (rule.type) {
         case CEmail::AtTime:
-        case CEmail::Interval:
+        case CEmail::Interval: {
+            const bool checkedBefore = !rule.firstCheck;
+            const int last = rule.lastMinute;
             due = rule.IsDue(minute);
+            // Intervals add up the minutes missed by themselves; a time of day needs the window.
+            if (!due && catchUp && checkedBefore && rule.type == CEmail::AtTime)
+                due = PassedBetween(last, minute, rule.TimeMinutes());
             break;
+        }
         case CEmail::OnAlarm:
         case CEmail::OnAlarmRepeated: {
             if (alarm < 0)

@@ -47,10 +47,12 @@ public:
     QDateTime Now() const;
     static int MinuteOfDay(const QDateTime& t) { return t.time().hour() * 60 + t.time().minute(); }
 
-    // One pass over the rules (the sheet's 30-second timer). Does nothing while not connected,
-    // while a transfer runs, or while another program (the service) holds the controller's
-    // sender lock. Returns the number of e-mails handed on.
+    // One pass over the rules (the sheet's 30-second timer). Does nothing while not connected
+    // or while another program (the service) holds the controller's sender lock; a pass held
+    // off by a transfer runs as soon as it ends, and sends each time of day that passed
+    // meanwhile once. Returns the number of e-mails handed on.
     int RunAlertCycle();
+    static constexpr int CatchUpPollMs = 250;
     // The process id of the other program that sends this controller's alerts; 0 when this
     // program sends them.
     qint64 SendingService() const;
@@ -135,6 +137,8 @@ private:
     QString m_mailerProgram;
     QString m_messageFolder;
     QStringList m_extraArguments;
+    void CatchUpAfterTransfer();
+
     int m_timeLimitMs = DefaultTimeLimitMs;
     int m_retries = 0;
     int m_retryDelayMs = 60000;
@@ -145,4 +149,5 @@ private:
     QProcess* m_process = nullptr;
     QTimer* m_timer = nullptr;
     SendResult m_last;
+    bool m_heldByTransfer = false;
 };

@@ -186,6 +186,8 @@ void CKorvalisControlApp::Disconnect()
     m_channel.reset();
     model = nullptr;
     simulatedConnectionUp = false;
+    // The title names the model only while one is connected, however the link went.
+    UpdateTitle();
 }
 
 bool CKorvalisControlApp::Fail()
@@ -230,6 +232,8 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
     CTimerStop timerStop;
 
     Disconnect();
+    // A reason belongs to its attempt: a discovery that finds nothing has none of its own.
+    m_lastChannelError.clear();
     parameter8 = 0;
     smsModulePresent = false;
     for (int i = 0; i < 8; ++i) {

@@ -273,6 +273,9 @@ CMeasDownload::Result CMeasDownload::Run(const State& state, const CSaveMeasOpti
         return result;
     }
     if (cancelled) {
+        // The records read are gone from the controller: the user must know where they went.
+        message(56000, Icon::Information, Buttons::Ok,
+                {QString::number(result.records), QString::number(records), QDir::toNativeSeparators(target)});
         result.outcome = Outcome::Cancelled;
         return result;
     }

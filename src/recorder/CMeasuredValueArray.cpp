@@ -7,6 +7,8 @@
 #include <charconv>
 #include <vector>
 
+#include "base/CRegularFile.h"
+
 namespace {
 constexpr char16_t kTab = u'\t';
 
@@ -255,7 +257,8 @@ void CMeasuredValueArray::Clear() {
 CMeasuredValueArray::LoadResult CMeasuredValueArray::LoadFile(const QString& path) {
     Clear();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return LoadResult::CannotOpen;
+    // A FIFO or device would block the window or never end.
+    if (!CRegularFile::OpenForReading(file)) return LoadResult::CannotOpen;
     const LoadResult result = Load(file);
     if (result == LoadResult::Ok && file.error() != QFileDevice::NoError) {
         Clear();

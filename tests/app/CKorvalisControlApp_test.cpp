@@ -13,6 +13,7 @@
 #include "device/CDeviceModel.h"
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"
+#include "link/CMyAsyncSocket.h"
 #include "link/CSWMBus.h"
 #include "support/CScriptedUserInteraction.h"
 
@@ -109,6 +110,40 @@ private Q_SLOTS:
         r.app.Disconnect();
         QVERIFY(!r.app.IsConnected());
         QCOMPARE(r.app.GetModelName(), QStringLiteral("not connected"));
+    }
+
+    // Whatever ends a link, the title stops naming the model; and a failed attempt quotes
+    // only its own reason.
+    void failuresLeaveNothingStale()
+    {
+        const QString disconnected = QStringLiteral("Korvalis Control - not connected");
+        Rig r(Opts(4));
+        QVERIFY(r.Connect());
+        r.app.Disconnect();
+        QCOMPARE(r.ui.title, disconnected);
+
+        QVERIFY(r.Connect());
+        CDeviceModel::Faults refuse;
+        refuse.refuse = {1141};
+        r.model.SetFaults(refuse);
+        QVERIFY(r.app.WriteTextParameter(1141, QByteArray(21, '\0')) != 0);
+        QVERIFY(!r.app.IsConnected());
+        QCOMPARE(r.ui.title, disconnected);
+
+        CDeviceModel::Faults silent;
+        silent.dropRate = 1.0;
+        r.model.SetFaults(silent);
+        QVERIFY(!r.Connect());
+        QVERIFY(!r.app.LastChannelError().isEmpty());
+        // Discovery finds no module: no reason of its own, none of the attempt before.
+        r.app.SetChannelFactory({});
+        CMyAsyncSocket::SetDiscovery([](bool) { return QStringLiteral("0.0.0.0"); });
+        r.connection.type = CConnection::Tcp;
+        r.connection.networkAddress = QStringLiteral("0.0.0.0");
+        QVERIFY(!r.Connect());
+        CMyAsyncSocket::SetDiscovery({});
+        QVERIFY2(r.app.LastChannelError().isEmpty(), qPrintable(r.app.LastChannelError()));
+        QCOMPARE(r.ui.title, disconnected);
     }
 
     void firmwareGates()

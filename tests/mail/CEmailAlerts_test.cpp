@@ -8,6 +8,7 @@
 
 #include "app/CEmailAlerts.h"
 #include "app/CKorvalisControlApp.h"
+#include "app/CTimerStop.h"
 #include "device/CDeviceModel.h"
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"
@@ -239,6 +240,42 @@ private Q_SLOTS:
         rig.app.SetTransferInProgress(false);
         QCOMPARE(rig.Cycle(), QStringList{"Every0"});
         QVERIFY(!rig.app.IsTransferInProgress());
+    }
+
+    // Times of day that pass during a transfer are sent right after it, each once; one sent
+    // before the transfer is not sent again, and one still to come waits for its minute.
+    void dueRulesCatchUpAfterATransfer()
+    {
+        Rig rig;
+        rig.Add("AtOne", CEmail::AtTime, 8 * 60 + 1);
+        rig.Add("AtThree", CEmail::AtTime, 8 * 60 + 3);
+        rig.Add("AtFive", CEmail::AtTime, 8 * 60 + 5);
+        rig.Add("AtSeven", CEmail::AtTime, 8 * 60 + 7);
+        rig.Add("Every2", CEmail::Interval, 2);
+        QVERIFY(rig.Connect());
+        rig.At(8, 0);
+        QCOMPARE(rig.Cycle(), QStringList{});
+        rig.At(8, 1);
+        QCOMPARE(rig.Cycle(), QStringList{"AtOne"});
+        QSignalSpy queued(&rig.app.EmailAlerts(), &CEmailAlerts::MailQueued);
+        {
+            CTimerStop transfer;
+            for (int m : {2, 3, 4}) {
+                rig.At(8, m);
+                QCOMPARE(rig.Cycle(), QStringList{});
+                QTest::qWait(2 * CEmailAlerts::CatchUpPollMs);
+            }
+            rig.At(8, 5);
+        }
+        // Right after the transfer, without waiting for the next tick.
+        QTRY_COMPARE(queued.size(), 3);
+        QStringList sent;
+        for (const QList<QVariant>& args : queued) sent << args.at(0).toString();
+        QCOMPARE(sent, (QStringList{"AtThree", "AtFive", "Every2"}));
+        rig.At(8, 5, 30);
+        QCOMPARE(rig.Cycle(), QStringList{});
+        rig.At(8, 7);
+        QCOMPARE(rig.Cycle(), (QStringList{"AtSeven", "Every2"}));
     }
 };
 

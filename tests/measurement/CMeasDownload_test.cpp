@@ -281,14 +281,17 @@ private Q_SLOTS:
         QCOMPARE(Lines(ui.fileName).size(), 6);
         QCOMPARE(shortRec.next, 5);  // the record of the wrong length stays in the controller
 
-        // Cancelled in the progress window: the lines so far stay, no message.
+        // Cancelled in the progress window: the records read so far are saved, and the user
+        // is told how many (they are no longer in the controller).
         ui.messages.clear();
         ui.fileName = m_dir.filePath(QStringLiteral("cancelled.txt"));
         ui.cancelAt = 7;  // within the third record
         FakeRecorder third = TenRecords();
         CMeasDownload dl3(m_sensors, third.Access(), &ui, &ui);
-        QCOMPARE(dl3.Run(ThreeInputs(30)).outcome, CMeasDownload::Outcome::Cancelled);
-        QVERIFY(ui.messages.isEmpty());
+        const CMeasDownload::Result cancelled = dl3.Run(ThreeInputs(30));
+        QCOMPARE(cancelled.outcome, CMeasDownload::Outcome::Cancelled);
+        QCOMPARE(cancelled.records, qint64(3));
+        QCOMPARE(ui.messages, QList<int>{56000});
         QCOMPARE(Lines(ui.fileName).size(), 4);
     }
 

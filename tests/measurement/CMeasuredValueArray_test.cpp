@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <sys/stat.h>
 
 #include "recorder/CMeasuredValueArray.h"
 
@@ -175,6 +176,11 @@ private Q_SLOTS:
                  CMeasuredValueArray::LoadResult::Malformed);
         QCOMPARE(a.LoadFile(m_dir.filePath("none.txt")),
                  CMeasuredValueArray::LoadResult::CannotOpen);
+        // No writer will ever come: refused at once instead of waiting for one.
+        const QString fifo = m_dir.filePath("fifo.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(a.LoadFile(fifo), CMeasuredValueArray::LoadResult::CannotOpen);
+        QCOMPARE(a.LoadFile(m_dir.path()), CMeasuredValueArray::LoadResult::CannotOpen);
     }
 };
 

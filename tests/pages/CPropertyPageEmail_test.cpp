@@ -217,6 +217,22 @@ private Q_SLOTS:
         // The edited rule starts its trigger test afresh.
         QVERIFY(e.Settings().rules[0].firstCheck);
 
+        // An alarm the cycle reports while the dialog is open stays reported after OK.
+        WhenModalOpens<CEditEmail>([&](CEditEmail* d) {
+            Control<QComboBox>(d, CEditEmail::IdType)->setCurrentIndex(CEmail::OnAlarm);
+            e.Settings().rules[0].alarmLatch = true;  // what the cycle does at the onset
+            PressOk(d);
+        });
+        ButtonOf(page, Page::IdEdit)->click();
+        QCOMPARE(e.Settings().rules[0].type, static_cast<int>(CEmail::OnAlarm));
+        QVERIFY(e.Settings().rules[0].alarmLatch);
+        WhenModalOpens<CEditEmail>([](CEditEmail* d) {
+            Control<QComboBox>(d, CEditEmail::IdType)->setCurrentIndex(CEmail::Interval);
+            Control<QTimeEdit>(d, CEditEmail::IdTime)->setTime(QTime(1, 30));
+            PressOk(d);
+        });
+        ButtonOf(page, Page::IdEdit)->click();
+
         // Duplicate: the copy, edited, is appended; the original stays.
         WhenModalOpens<CEditEmail>([](CEditEmail* d) {
             Control<QLineEdit>(d, CEditEmail::IdSubject)->setText("Copy");

@@ -6,11 +6,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimeEdit>
 
+#include "app/CEmailAlerts.h"
 #include "device/behaviours/CSmsModuleBehaviour.h"
 #include "lang/CLanguage.h"
 #include "link/CSerialComm.h"
@@ -116,6 +118,60 @@ private Q_SLOTS:
         QCOMPARE(page->findChild<QLineEdit*>("1632")->text(), QStringLiteral("1234"));
         QCOMPARE(page->findChild<QLineEdit*>("1636")->text(), QStringLiteral("+4917"));
         QVERIFY(page->findChild<QCheckBox*>("1661")->isChecked());
+    }
+
+    // The first failed read ends the read wherever it falls: one message, nothing read after.
+    void readStopsAtTheFirstFailure_data() {
+        QTest::addColumn<int>("failing");
+        for (int n : {0, 90, 100, 121, 122, 124, 128}) QTest::addRow("%d", n) << n;
+    }
+    void readStopsAtTheFirstFailure() {
+        QFETCH(int, failing);
+        Rig rig;
+        QVERIFY(rig.Connect());
+        rig.model.ClearLog();
+        // From this parameter on every answer is lost (each read is tried three times).
+        rig.model.SmsModule()->AddBeforeRead([&rig, failing](CBusDevice&, int n) {
+            if (n != failing) return;
+            CDeviceModel::Faults f;
+            f.dropRate = 1.0;
+            rig.model.SetFaults(f);
+        });
+        rig.Activate<CPropertyPageSMSModule>();
+        QCOMPARE(rig.ui.MessageIds(), QList<int>{354});
+        QList<int> reads;
+        for (const Access& a : rig.model.Log())
+            if (a.address == 34) reads << a.number;
+        QCOMPARE(reads.last(), failing);
+    }
+
+    // What the module holds comes back as it was: a PIN with leading zeros, and an empty
+    // text, which goes out as a lone zero byte since the bus carries no empty value field.
+    void pinAndEmptyTextsRoundTrip() {
+        Rig rig;
+        rig.model.SmsModule()->SetValue(8, 42);
+        auto* page = rig.Page();
+        QVERIFY(page);
+        QCOMPARE(page->findChild<QLineEdit*>("1632")->text(), QStringLiteral("0042"));
+        // The PIN box off and on again: the PIN counts as changed and is sent as it was.
+        for (int k = 0; k < 2; ++k) QTest::mouseClick(page->findChild<QCheckBox*>("1640"), Qt::LeftButton);
+        page->findChild<QSpinBox*>("1649")->setValue(300);
+        page->runEditor = [](CSMS& e) { e.text.clear(); return true; };
+        page->SelectRow(0);
+        page->EditEntry();
+        rig.model.ClearLog();
+        rig.Send();
+        QVERIFY(rig.ui.MessageIds().isEmpty());
+        CBusDevice& m = *rig.model.SmsModule();
+        QVERIFY(rig.model.Writes().contains(QPair<int, int64_t>{8, 42}));
+        QCOMPARE(m.Value(89), 300);
+        QByteArray sent;
+        for (const Access& a : rig.model.Log())
+            if (a.kind == Access::WriteText && a.number == 110) sent = a.text;
+        QCOMPARE(sent, QByteArray(1, '\0'));
+        QVERIFY(rig.app.IsConnected());
+        // A field with no bytes at all is not taken by the module: the write fails.
+        QVERIFY(rig.app.WriteTextParameter(110, QByteArray(), true) != 0);
     }
 
     void writesInOrderAndRenumbersSlots() {
@@ -234,6 +290,33 @@ private Q_SLOTS:
         QCOMPARE(events->itemData(2).toInt(), 1);
     }
 
+    // The text keeps its line breaks (CR LF on the module, one line break in the editor),
+    // counts them as two of its 20 characters, and is filtered when it is taken over.
+    void entryTextKeepsLineBreaks() {
+        CSMS stored;
+        stored.text = QStringLiteral("Hi\r\nyou");
+        const struct { const char* first; const char* second; const char* want; } cases[] = {
+            {nullptr, nullptr, "Hi\r\nyou"},                        // taken over unchanged
+            {"Tank", "hot \xc3\xbc 1234567890123", "Tank\r\nhot ue 1234567"},
+            {"ab", "", "ab\r\n"},
+        };
+        for (const auto& c : cases) {
+            CEditSMS d(c.first ? CSMS() : stored);
+            d.show();
+            auto* text = d.findChild<QPlainTextEdit*>(QString::number(CEditSMS::IdText));
+            QVERIFY(text);
+            if (!c.first) QCOMPARE(text->toPlainText(), QStringLiteral("Hi\nyou"));
+            if (c.first) {
+                text->setFocus();
+                QTest::keyClicks(text, QString::fromUtf8(c.first));
+                QTest::keyClick(text, Qt::Key_Return);
+                QTest::keyClicks(text, QString::fromUtf8(c.second));
+            }
+            d.accept();
+            QCOMPARE(d.Record().text, QString::fromUtf8(c.want));
+        }
+    }
+
     // The modem terminal over a real serial line (a socat pseudo-terminal pair) against the
     // module's terminal: greeting, typed lines echoed and answered, no bus frame mixed into
     // the stream, and the bus back after the closing escape. Over a network link the
@@ -268,6 +351,11 @@ private Q_SLOTS:
             return port;
         });
         rig.app.serviceMode = true;
+        // An alarm rule would read the controller's alarm at once, were the cycle let through.
+        CEmail alarmRule;
+        alarmRule.recipients = {QStringLiteral("keeper@example.org")};
+        alarmRule.type = CEmail::OnAlarm;
+        rig.app.EmailSettings().rules.append(alarmRule);
         QVERIFY(rig.Connect());
         auto* page = rig.Activate<CPropertyPageSMSModule>();
         QVERIFY(page);
@@ -275,6 +363,7 @@ private Q_SLOTS:
         rig.ui.QueueAnswer(CUserInteraction::IdYes);  // question 463
         QString output, input;
         int opened = 0;
+        bool transferHeld = false, cycleQuiet = false;
         WhenModalOpens<CSMSDiagnosis>(
             [&](CSMSDiagnosis* d) {
                 // Polls until the modem has answered (bounded: each poll waits 100 ms at most).
@@ -282,6 +371,11 @@ private Q_SLOTS:
                     for (int i = 0; i < 100 && !d->Output().endsWith(tail); ++i) d->Poll();
                 };
                 until(QStringLiteral("OK\n"));
+                // The modem has the line: the alert cycle sends nothing meanwhile.
+                transferHeld = rig.app.IsTransferInProgress();
+                const qsizetype before = rig.model.Log().size();
+                rig.app.EmailAlerts().RunAlertCycle();
+                cycleQuiet = rig.model.Log().size() == before;
                 QTest::keyClicks(d, QStringLiteral("ati"));
                 QTest::keyClick(d, Qt::Key_Return);
                 until(QStringLiteral("ati\nOK\n"));
@@ -298,11 +392,27 @@ private Q_SLOTS:
         QTest::mouseClick(page->findChild<QPushButton*>(QString::number(CPropertyPageSMSModule::IdDiagnosis)),
                           Qt::LeftButton);
         QCOMPARE(opened, 1);
+        QVERIFY(transferHeld && cycleQuiet);
+        QVERIFY(!rig.app.IsTransferInProgress());
+        QVERIFY(page->IsRefreshing());
         QCOMPARE(rig.ui.MessageIds(), QList<int>{463});
         QCOMPARE(output, QStringLiteral("AT\nOK\nati\nOK\nx\nERROR\n"));
         QCOMPARE(input, QStringLiteral("AT\nati\nx\n"));
         // The escape gave the line back to the bus, at the old timeout.
         QCOMPARE(rig.app.ReadParameter(0, true), uint16_t(0));
+
+        // A module that refuses the terminal: the sheet's failure handling, and the page it
+        // left does not poll on behind the General page.
+        CDeviceModel::Faults refuse;
+        refuse.refuse = {2056};
+        rig.model.SetFaults(refuse);
+        rig.ui.shown.clear();
+        rig.ui.QueueAnswer(CUserInteraction::IdYes);
+        page->OpenDiagnosis();
+        QCOMPARE(rig.ui.MessageIds(), (QList<int>{463, 354}));
+        QCOMPARE(rig.sheet->ActivePage(), rig.sheet->GeneralPage());
+        QVERIFY(!page->IsRefreshing());
+        rig.model.SetFaults({});
         server.Stop();
         QVERIFY(!module.InTerminal());
         bool switched = false;

@@ -224,19 +224,33 @@ private Q_SLOTS:
         QCOMPARE(seen, 0);
         delete watcher;
 
-        // A refused mask is not shown as sent: the click is undone, and the next one retries.
+        // A refused mask is not shown as sent: the click is undone, and the failure takes the
+        // sheet's way (message, General page, where leaving asks about test mode).
         CDeviceModel::Faults f;
         f.refuse = {1188};
         r.rig.model.SetFaults(f);
         r.rig.model.ClearLog();
+        r.rig.ui.QueueAnswer(CUserInteraction::IdNo);
         ClickColumn0(page, 1);
         QCOMPARE(page->StateImage(1), 1);
-        ClickColumn0(page, 1);
-        QCOMPARE(r.rig.ui.MessageIds(), QList<int>{354});
+        QCOMPARE(r.rig.ui.MessageIds(), (QList<int>{354, 329}));
+        QVERIFY(r.rig.sheet->LinkError());
+        QCOMPARE(r.rig.sheet->ActivePage(), r.rig.sheet->GeneralPage());
         r.rig.model.SetFaults({});
+        r.rig.sheet->ActivatePage(page);
         ClickColumn0(page, 1);
         QCOMPARE(page->StateImage(1), 2);
         QCOMPARE(r.rig.model.Controller().Value(1188), 2);
+
+        // After Read in test mode the states are the sockets' own: the click that switches
+        // the last socket off is sent.
+        r.rig.Read();
+        QVERIFY(page->InTestMode());
+        QCOMPARE(page->ShownMask(), 2u);
+        r.rig.model.ClearLog();
+        ClickColumn0(page, 1);
+        QCOMPARE(r.rig.model.Writes(), (Writes{{1188, 0}}));
+        QCOMPARE(page->StateImage(1), 1);
     }
 
     void leavingInTestModeAsks() {

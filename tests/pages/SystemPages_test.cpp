@@ -186,6 +186,22 @@ private Q_SLOTS:
             network->click();
             QCOMPARE(seen, 1);
         }
+        // A refused record has closed the link: the dialog closes, and the sheet says so and
+        // leaves the connected pages.
+        CDeviceModel::Faults refuse;
+        refuse.refuse = {1141};
+        rig.model.SetFaults(refuse);
+        SelectNode(page, 0);
+        WhenModalOpens<CLantronixConfig>([](CLantronixConfig* dlg) { dlg->accept(); });
+        network->click();
+        rig.Settle();
+        QCOMPARE(rig.ui.MessageIds(), QList<int>{354});
+        QVERIFY(!rig.app.IsConnected());
+        QCOMPARE(rig.sheet->PageCount(), 2);
+        rig.model.SetFaults({});
+        QVERIFY(rig.Connect());
+        page = rig.Activate<System>();
+        firmware = Find<QPushButton>(page, System::IdFirmware);
         // The firmware button starts the firmware command (its download warning comes first).
         SelectNode(page, -1);
         int seen = 0;

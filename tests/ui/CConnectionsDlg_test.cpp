@@ -383,12 +383,21 @@ private Q_SLOTS:
         m_app->SetChannelFactory([&](const CConnection&) { return std::make_unique<CMemoryChannel>(model); });
         QVERIFY(m_app->Connect(nullptr, false));
         model.ClearLog();
-        CDeviceAddressDlg::ApplyNewAddress(*m_app, 12);
+        QCOMPARE(CDeviceAddressDlg::ApplyNewAddress(*m_app, 12), uint16_t(0));
         QCOMPARE(model.Writes(), (QVector<QPair<int, int64_t>>{{5, 12}}));
         QCOMPARE(m_app->Connections().GetSelected().deviceAddress, 12u);
         QCOMPARE(m_app->currentConnection.deviceAddress, 1u);
+        // A refused write keeps the stored address: the next connect must still find it.
+        CDeviceModel::Faults refuse;
+        refuse.refuse = {5};
+        model.SetFaults(refuse);
+        QVERIFY(CDeviceAddressDlg::ApplyNewAddress(*m_app, 20) != 0);
+        QCOMPARE(m_app->Connections().GetSelected().deviceAddress, 12u);
+        model.SetFaults({});
         m_app->Disconnect();
-        // In simulation only the stored connection changes.
+        // Without a link, and in simulation, only the stored connection changes.
+        QCOMPARE(CDeviceAddressDlg::ApplyNewAddress(*m_app, 4), uint16_t(0));
+        QCOMPARE(m_app->Connections().GetSelected().deviceAddress, 4u);
         m_app->simulationMode = true;
         CDeviceAddressDlg::ApplyNewAddress(*m_app, 3);
         QCOMPARE(m_app->Connections().GetSelected().deviceAddress, 3u);

@@ -271,6 +271,9 @@ void CPropertyPageEmail::EditRule() {
     if (!RunEditor(rule)) return;
     CEmailArray& rules = Settings().rules;
     if (!rules.IsValidIndex(row)) return;
+    // The alert cycle runs while the dialog is open: an alarm it has reported meanwhile
+    // stays reported, or the edit would send it again.
+    rule.alarmLatch = rules[row].alarmLatch;
     rules[row] = rule;
     FillList(row);
     Save();

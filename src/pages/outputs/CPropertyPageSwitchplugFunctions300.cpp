@@ -129,6 +129,14 @@ bool CPropertyPageSwitchplugFunctions300::ReadValues() {
     }
     if (!ReadField(kOption)) return false;
     FillList();
+    // In test mode no tick reads the states, and the next click is compared with them: they
+    // must be the sockets' own, not the cleared mask of the refilled list.
+    if (m_testMode) {
+        if (ReadParam(kStates) != 0) return false;
+        m_mask = static_cast<uint32_t>(static_cast<int64_t>(std::trunc(LastValue())));
+        m_lastShown = m_mask;
+        ShowStates();
+    }
     return true;
 }
 
@@ -207,16 +215,9 @@ void CPropertyPageSwitchplugFunctions300::OnItemClicked(QTreeWidgetItem* item, i
     if (k < 0 || k >= kSockets) return;
     const uint32_t mask = m_mask ^ (1u << k);
     if (mask == m_lastShown) return;
-    // A mask the controller did not take is not shown: the click is undone, and the next
-    // click tries again from the states the sockets really have. The page stays, so the user
-    // can go on testing; the failure is told once until a mask goes through again.
-    if (App().WriteParameter(kStates, mask) != 0) {
-        if (!m_maskFailed)
-            CMessageService::ShowMessage(354, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {}, this);
-        m_maskFailed = true;
-        return;
-    }
-    m_maskFailed = false;
+    // A mask the controller did not take is not shown: the click is undone, and the failure
+    // goes the way of every failed access (message, General page).
+    if (WriteParam(kStates, mask) != 0) return;
     m_mask = mask;
     m_lastShown = mask;
     ShowStates();

@@ -42,7 +42,7 @@ public:
 protected:
     void DeclareFields() override;
     void CreateControls() override;
-    int ReadCount() const override { return kSockets + 1; }
+    int ReadCount() const override { return kSockets + 1 + (m_testMode ? 1 : 0); }
     int WriteCount() const override { return kSockets + 1; }
     bool ReadValues() override;
     bool WriteValues() override;
@@ -61,7 +61,6 @@ private:
     std::array<CSPFPara, kSockets> m_sockets{};
     std::array<bool, kSockets> m_ticked{};  // test mode: the states the user clicked
     bool m_testMode = false;
-    bool m_maskFailed = false;
     uint32_t m_mask = 0;
     uint32_t m_lastShown = 0;
     CRecordList* m_list = nullptr;

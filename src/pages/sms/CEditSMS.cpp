@@ -7,8 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPlainTextEdit>
+#include <QEvent>
 #include <QSpinBox>
 #include <QTimeEdit>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "lang/CLanguage.h"
@@ -49,8 +52,13 @@ CEditSMS::CEditSMS(const CSMS& entry, QWidget* parent) : CFieldDialog(23181, par
     auto* form = new QFormLayout;
     m_recipient = Named(new QLineEdit(m_rec.recipient, this), IdRecipient);
     m_recipient->setMaxLength(CSMS::MaxLength);
-    m_text = Named(new QLineEdit(m_rec.text, this), IdText);
-    m_text->setMaxLength(CSMS::MaxLength);
+    m_text = Named(new QPlainTextEdit(EditorText(m_rec.text), this), IdText);
+    m_text->setTabChangesFocus(true);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setFixedHeight(m_text->fontMetrics().lineSpacing() * 3 + 2 * m_text->frameWidth() +
+                           static_cast<int>(2 * m_text->document()->documentMargin()));
+    m_text->installEventFilter(this);
+    m_acceptedText = m_text->toPlainText();
     m_code = Named(new QLineEdit(m_rec.code, this), IdCode);
     m_code->setMaxLength(CSMS::MaxCodeLength);
     m_codeCaption = Named(new QLabel(Tr(42631), this), IdCodeCaption);
@@ -91,13 +99,51 @@ CEditSMS::CEditSMS(const CSMS& entry, QWidget* parent) : CFieldDialog(23181, par
 
     connect(m_recipient, &QLineEdit::editingFinished, this,
             [this] { m_recipient->setText(CSMS::NormalisePhoneNumber(m_recipient->text())); });
-    connect(m_text, &QLineEdit::editingFinished, this,
-            [this] { m_text->setText(CSMS::FilterText(m_text->text())); });
+    connect(m_text, &QPlainTextEdit::textChanged, this, &CEditSMS::LimitText);
     connect(m_event, &QComboBox::activated, this, [this] {
         FillConditions();
         UpdateControlStates();
     });
     connect(m_condition, &QComboBox::activated, this, [this] { UpdateControlStates(); });
+}
+
+QString CEditSMS::EditorText(const QString& moduleText) {
+    QString t = moduleText;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    return t;
+}
+
+QString CEditSMS::ModuleText(const QString& editorText) {
+    QString t = EditorText(editorText);
+    t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return CSMS::FilterText(t);
+}
+
+QString CEditSMS::TypedText() const {
+    // An entry taken over unchanged keeps the module's own bytes (a lone CR or LF stays).
+    const QString typed = m_text->toPlainText();
+    return typed == EditorText(m_rec.text) ? m_rec.text : ModuleText(typed);
+}
+
+void CEditSMS::LimitText() {
+    // The module holds 20 characters, a line break counting two: an edit past that is undone.
+    QString raw = m_text->toPlainText();
+    raw.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    if (raw.size() <= CSMS::MaxLength) {
+        m_acceptedText = m_text->toPlainText();
+        return;
+    }
+    const QSignalBlocker quiet(m_text);
+    m_text->setPlainText(m_acceptedText);
+    m_text->moveCursor(QTextCursor::End);
+}
+
+bool CEditSMS::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_text && event->type() == QEvent::FocusOut) {
+        const QString shown = EditorText(TypedText());
+        if (shown != m_text->toPlainText()) m_text->setPlainText(shown);
+    }
+    return CFieldDialog::eventFilter(watched, event);
 }
 
 void CEditSMS::SelectEvent(int event) {
@@ -145,7 +191,7 @@ void CEditSMS::UpdateControlStates() {
 
 bool CEditSMS::Validate() {
     m_rec.recipient = CSMS::NormalisePhoneNumber(m_recipient->text());
-    m_rec.text = CSMS::FilterText(m_text->text());
+    m_rec.text = TypedText();
     m_rec.code = m_code->text().left(CSMS::MaxCodeLength);
     m_rec.event = static_cast<uint8_t>(SelectedEvent());
     m_rec.condition = static_cast<uint8_t>(SelectedCondition());

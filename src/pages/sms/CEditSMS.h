@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QSpinBox;
 class QTimeEdit;
 
@@ -43,16 +44,25 @@ public:
     int SelectedCondition() const;
     void SelectEvent(int event);
 
+    // The module keeps a line break as CR LF; the editor shows it as one line break.
+    static QString EditorText(const QString& moduleText);
+    // The editor's text as the module takes it: line breaks as CR LF, then filtered and cut.
+    static QString ModuleText(const QString& editorText);
+
 protected:
     bool Validate() override;
     void UpdateControlStates() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FillConditions();
+    void LimitText();
+    QString TypedText() const;
 
     CSMS m_rec;
     QLineEdit* m_recipient = nullptr;
-    QLineEdit* m_text = nullptr;
+    QPlainTextEdit* m_text = nullptr;
+    QString m_acceptedText;  // the editor's text before the last edit, within the limit
     QLineEdit* m_code = nullptr;
     QLabel* m_codeCaption = nullptr;
     QComboBox* m_event = nullptr;

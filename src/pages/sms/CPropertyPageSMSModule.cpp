@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "app/CKorvalisControlApp.h"
+#include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "pages/sms/CEditSMS.h"
 #include "pages/sms/CEnterPUK.h"
@@ -216,7 +217,8 @@ bool CPropertyPageSMSModule::ReadValues() {
     const auto pin = read(8);
     if (!pin) return false;
     m_pinOn = *pin != kNoPin;
-    m_pin = m_pinOn ? QString::number(SaturatingCast<int64_t>(*pin)) : QString();
+    // Four digits as the module holds them: "0042" is not the PIN 42.
+    m_pin = m_pinOn ? QStringLiteral("%1").arg(SaturatingCast<qint64>(*pin), 4, 10, QLatin1Char('0')) : QString();
     const auto number = read(89);
     if (!number) return false;
     m_number = SaturatingCast<int>(*number);
@@ -232,17 +234,21 @@ bool CPropertyPageSMSModule::ReadValues() {
         if (!text(b, e.recipient)) return false;
         if (e.recipient.isEmpty()) continue;
         if (!text(b + 10, e.text)) return false;
-        const auto kind = read(b + 20), minutes = read(b + 21), v1 = read(b + 22);
-        if (!kind || !minutes || !v1) return false;
-        const auto flag = read(b + 23), v2 = read(b + 24);
-        if (!flag || !v2 || !text(b + 28, e.code)) return false;
-        const auto k = SaturatingCast<uint32_t>(*kind);
+        // One read at a time: on a dead link the first failure ends the read.
+        double v[5];
+        for (int j = 0; j < 5; ++j) {
+            const auto value = read(b + 20 + j);
+            if (!value) return false;
+            v[j] = *value;
+        }
+        if (!text(b + 28, e.code)) return false;
+        const auto k = SaturatingCast<uint32_t>(v[0]);
         e.event = k & 0xFF;
         e.condition = (k >> 8) & 0xFF;
-        e.minutes = static_cast<int>(SaturatingCast<uint32_t>(*minutes) % (24 * 60));
-        e.value1 = SaturatingCast<uint8_t>(*v1);
-        e.flag = *flag != 0 ? 1 : 0;
-        e.value2 = SaturatingCast<uint8_t>(*v2);
+        e.minutes = static_cast<int>(SaturatingCast<uint32_t>(v[1]) % (24 * 60));
+        e.value1 = SaturatingCast<uint8_t>(v[2]);
+        e.flag = v[3] != 0 ? 1 : 0;
+        e.value2 = SaturatingCast<uint8_t>(v[4]);
         e.slot = i;
         entries.append(e);
     }
@@ -485,7 +491,13 @@ void CPropertyPageSMSModule::OpenDiagnosis() {
     StopRefresh();
     {
         CSMSDiagnosis dialog(this);
-        if (dialog.Open(*this)) dialog.exec();
+        if (dialog.Open(*this)) {
+            // While the modem has the line no bus frame may go out, the alert cycle's neither;
+            // the flag is held until the escape has given the line back.
+            CTimerStop transfer;
+            dialog.exec();
+        }
     }
-    StartRefresh();
+    // A refused start went the way of every failed access: the page is no longer active.
+    if (IsActive()) StartRefresh();
 }

@@ -165,7 +165,10 @@ void CPropertyPageSystem::UpdateControlStates() {
 void CPropertyPageSystem::ConfigureNetworkModule() {
     const Module* m = SelectedModule();
     if (!m || (m->code != ModuleInfo::WlanCode && m->code != ModuleInfo::LanCode)) return;
-    CConnectionCommands::ConfigureNetworkModule(this, uint8_t(m->index), m->code == ModuleInfo::WlanCode);
+    // A refused record has closed the link: the sheet reports it and leaves the connected pages.
+    if (CConnectionCommands::ConfigureNetworkModule(this, uint8_t(m->index), m->code == ModuleInfo::WlanCode) != 0 &&
+        Sheet())
+        Sheet()->AccessFailed(false);
 }
 
 void CPropertyPageSystem::CreateControls() {

@@ -23,13 +23,14 @@ void CConnectionCommands::OpenConnectionsDialog(QWidget* parent)
     dlg.exec();
 }
 
-bool CConnectionCommands::SetDeviceAddress(QWidget* parent)
+uint16_t CConnectionCommands::SetDeviceAddress(QWidget* parent)
 {
     return CDeviceAddressDlg::RunCommand(CKorvalisControlApp::Instance(), parent);
 }
 
-void CConnectionCommands::ConfigureNetworkModule(QWidget* parent, uint8_t moduleIndex, bool wireless)
+uint16_t CConnectionCommands::ConfigureNetworkModule(QWidget* parent, uint8_t moduleIndex, bool wireless)
 {
     CLantronixConfig dlg(CKorvalisControlApp::Instance(), moduleIndex, wireless, parent);
     dlg.exec();
+    return dlg.WriteStatus();
 }

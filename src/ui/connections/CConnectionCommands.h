@@ -13,8 +13,10 @@ public:
     static void InstallDiscoveryDialogs(QWidget* mainWindow);
     // Command 40029 (and the offer after a failed connect): the connections dialog, modal.
     static void OpenConnectionsDialog(QWidget* parent);
-    // Command 40008: the device-address dialog on the selected connection; true on OK.
-    static bool SetDeviceAddress(QWidget* parent);
+    // Command 40008: the device-address dialog on the selected connection; the status of the
+    // controller's write (0 when it went through, nothing was written or the user cancelled).
+    static uint16_t SetDeviceAddress(QWidget* parent);
     // The System page's network-module button: wireless (code 2) or wired (code 3) module k.
-    static void ConfigureNetworkModule(QWidget* parent, uint8_t moduleIndex, bool wireless);
+    // The status of its write (0 also when nothing was written).
+    static uint16_t ConfigureNetworkModule(QWidget* parent, uint8_t moduleIndex, bool wireless);
 };

@@ -67,20 +67,23 @@ void CDeviceAddressDlg::accept()
     QDialog::accept();
 }
 
-bool CDeviceAddressDlg::RunCommand(CKorvalisControlApp& app, QWidget* parent)
+uint16_t CDeviceAddressDlg::RunCommand(CKorvalisControlApp& app, QWidget* parent)
 {
     CDeviceAddressDlg dlg(app.Connections().GetSelected().deviceAddress, parent);
     if (dlg.exec() != QDialog::Accepted)
-        return false;
-    ApplyNewAddress(app, dlg.NewAddress());
-    return true;
+        return 0;
+    return ApplyNewAddress(app, dlg.NewAddress());
 }
 
-void CDeviceAddressDlg::ApplyNewAddress(CKorvalisControlApp& app, uint16_t address)
+uint16_t CDeviceAddressDlg::ApplyNewAddress(CKorvalisControlApp& app, uint16_t address)
 {
     CConnection copy = app.Connections().GetSelected();
-    if (!app.simulationMode)
-        app.WriteParameter(5, address);  // status ignored: not connected simply writes nothing
+    // Without a link only the stored connection changes (the controller is set at its keys).
+    if (!app.simulationMode && app.IsConnected()) {
+        if (const uint16_t status = app.WriteParameter(5, address); status != 0)
+            return status;
+    }
     copy.deviceAddress = address;
     app.Connections().UpdateSelected(copy);
+    return 0;
 }

@@ -21,11 +21,13 @@ public:
 
     // Command 40008: the dialog on the selected stored connection; on OK the controller
     // learns its new address (parameter 5, not in simulation) and the stored connection
-    // keeps it. The connection in use keeps the old one until the next connect.
-    // True when the user confirmed.
-    static bool RunCommand(CKorvalisControlApp& app, QWidget* parent);
+    // keeps it. The connection in use keeps the old one until the next connect. A write the
+    // controller refuses or does not answer keeps the old address stored, since the next
+    // connect would go to an address the controller does not have; its status is returned
+    // (0 also when the user cancelled).
+    static uint16_t RunCommand(CKorvalisControlApp& app, QWidget* parent);
     // The command after the dialog, for callers that have the address already.
-    static void ApplyNewAddress(CKorvalisControlApp& app, uint16_t address);
+    static uint16_t ApplyNewAddress(CKorvalisControlApp& app, uint16_t address);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -132,10 +132,9 @@ void CLantronixConfig::accept()
     }
     const uint8_t option = m_option[1]->isChecked() ? 1 : 0;
     const QByteArray record = BuildRecord(ipv4, automatic, option, m_name->text());
-    // A failed write disconnects the application; the dialog stays open so that the user
-    // sees the settings did not reach the module instead of taking the close for success.
-    if (m_app.WriteTextParameter(FirstParameter + m_moduleIndex, record, false) != 0) {
-        CAskUser::Ask(this, 354, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok);
+    m_writeStatus = m_app.WriteTextParameter(FirstParameter + m_moduleIndex, record, false);
+    if (m_writeStatus != 0) {
+        reject();
         return;
     }
     QDialog::accept();

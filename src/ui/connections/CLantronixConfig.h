@@ -26,12 +26,16 @@ public:
     static QByteArray BuildRecord(uint32_t ipv4, bool automatic, uint8_t option, const QString& networkName);
 
     void accept() override;
+    // The status of the record's write (0 until one failed). A failed write has closed the
+    // link, so the dialog closes too and the caller reports it the way of any failed access.
+    uint16_t WriteStatus() const { return m_writeStatus; }
 
 private:
     void ShowAddressField();
 
     CKorvalisControlApp& m_app;
     uint8_t m_moduleIndex;
+    uint16_t m_writeStatus = 0;
     QLineEdit* m_address;
     QLineEdit* m_name;
     QRadioButton* m_option[2];

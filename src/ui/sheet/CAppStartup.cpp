@@ -246,7 +246,9 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
         CConnectionCommands::OpenConnectionsDialog(&s);
         return true;
     });
-    CMyPropertySheet::SetDeviceAddressHandler([](CMyPropertySheet& s) { CConnectionCommands::SetDeviceAddress(&s); });
+    CMyPropertySheet::SetDeviceAddressHandler([](CMyPropertySheet& s) {
+        if (CConnectionCommands::SetDeviceAddress(&s) != 0) s.AccessFailed(false);
+    });
     if (!options.demoSerialDevice.isEmpty()) app.serialDeviceOverride = options.demoSerialDevice;
     if (options.demoConnection) {
         sheet.SetConnectionOverride(*options.demoConnection, true);

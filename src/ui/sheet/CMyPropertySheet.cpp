@@ -792,11 +792,12 @@ void CMyPropertySheet::OpenDeviceAddressDialog() {
 }
 
 void CMyPropertySheet::RunAlertCycle() {
-    if (App().IsTransferInProgress()) return;
-    if (g_alertCycle)
-        g_alertCycle(*this);
-    else
-        App().EmailAlerts().RunAlertCycle();
+    if (g_alertCycle) {
+        if (!App().IsTransferInProgress()) g_alertCycle(*this);
+        return;
+    }
+    // The cycle waits for a running transfer itself and catches up right after it.
+    App().EmailAlerts().RunAlertCycle();
 }
 
 void CMyPropertySheet::RestartDevice() {
