@@ -26,7 +26,7 @@ QString Source(const QString& language, int topic) {
 QString HeadingWord(const QString& html) {
     const QString heading = QRegularExpression(QStringLiteral("<h1>([^<]*)</h1>")).match(html).captured(1);
     QString longest;
-    for (const QString& w : heading.split(QRegularExpression(QStringLiteral("[^\\w-]+")), Qt::SkipEmptyParts))
+    for (const QString& w : heading.split(QRegularExpression(QStringLiteral("[^\\w]+")), Qt::SkipEmptyParts))
         if (w.size() > longest.size()) longest = w;
     return longest;
 }
