@@ -237,15 +237,18 @@ private Q_SLOTS:
 
             CMeasHistory h;
             const CMeasHistory::OpenResult first = h.Open(path);
+            QString asidePath;
             if (!c.foundAtOpen) {
                 QCOMPARE(first, CMeasHistory::OpenResult::Ok);
                 QVERIFY2(!h.IntegrityProblems().isEmpty(), c.name);
                 QVERIFY(h.KeepAside());
+                asidePath = h.DamagedCopy();
                 QCOMPARE(h.Open(path), CMeasHistory::OpenResult::Ok);
             } else {
                 QVERIFY2(first == CMeasHistory::OpenResult::Replaced, c.name);
+                asidePath = h.DamagedCopy();
             }
-            QFile aside(h.DamagedCopy());
+            QFile aside(asidePath);
             QVERIFY(aside.open(QIODevice::ReadOnly));
             QCOMPARE(aside.readAll(), bytes);
             QCOMPARE(h.Summarise().count, 0);
