@@ -63,7 +63,7 @@ private Q_SLOTS:
         QTest::newRow("periods") << Timer(0, {{H(8), H(9)}, {H(18), H(20)}}) << 0;
         QTest::newRow("period past midnight overlaps") << Timer(0, {{H(0, 30), H(2)}, {H(23), H(1)}}) << 2;
         QTest::newRow("equal start and end is a day") << Timer(0, {{H(8), H(8)}, {H(18), H(19)}}) << 2;
-        QTest::newRow("alone, a whole day") << Timer(0, {{H(8), H(8)}}) << 2;
+        QTest::newRow("alone, a whole day") << Timer(0, {{H(8), H(8)}}) << 0;
         QTest::newRow("period ends before next") << Timer(0, {{H(8), H(17, 59)}, {H(18), H(19)}}) << 0;
         QTest::newRow("pulses apart") << Timer(1, {{H(8), 300}, {H(8, 6), 30}}) << 0;
         QTest::newRow("pulse reaches next") << Timer(1, {{H(8), 300}, {H(8, 5), 30}}) << 2;
