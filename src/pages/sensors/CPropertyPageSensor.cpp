@@ -447,9 +447,14 @@ void CPropertyPageSensor::ClampOffset(bool afterSetpoint) {
     const RealSpec& sp = m_spec->setpoint;
     CPageField* offset = FieldOf(N(o.k));
     const double setpoint = FieldOf(N(sp.k))->Value();
-    const double lo = afterSetpoint ? m_spec->offsetAfterSetpointMin : o.minimum;
-    const double hi = afterSetpoint ? m_spec->offsetAfterSetpointMax : o.maximum;
     double v = offset->Value();
+    // An offset the controller holds outside the range that may be typed stays as it is
+    // until the user edits it; only the setpoint's range still bounds the sum.
+    const bool asRead = v < offset->Minimum() || v > offset->Maximum();
+    const double lo = asRead ? std::min(v, o.minimum)
+                      : afterSetpoint ? m_spec->offsetAfterSetpointMin : o.minimum;
+    const double hi = asRead ? std::max(v, o.maximum)
+                      : afterSetpoint ? m_spec->offsetAfterSetpointMax : o.maximum;
     v = std::max(v, std::max(lo, sp.minimum - setpoint));
     v = std::min(v, std::min(hi, sp.maximum - setpoint));
     v = std::min(std::max(v, lo), hi);
