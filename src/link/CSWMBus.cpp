@@ -183,7 +183,9 @@ uint16_t CSWMBus::WriteBytes(int16_t number, const QByteArray& bytes)
     // The count travels in eight bits on the device side; a longer string would be cut silently.
     if (bytes.size() > 255)
         return TooLong;
-    return WriteField(number, CFrameCodec::EncodeBytes(bytes));
+    // The bus carries no empty field; an empty text is its end byte alone, as the
+    // controller answers it.
+    return WriteField(number, CFrameCodec::EncodeBytes(bytes.isEmpty() ? QByteArray(1, '\0') : bytes));
 }
 
 uint16_t CSWMBus::ReadAttempt(int16_t number)

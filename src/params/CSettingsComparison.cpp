@@ -17,9 +17,17 @@ int VersionOf(const CParameterArray& list) {
     return std::isfinite(v) && std::fabs(v) < 2147483647.0 ? static_cast<int>(v) : -1;
 }
 
+// A text ends at its first zero byte: the controller answers an empty text as that byte
+// alone, which is the same text as the list's "".
+QByteArray TextBeforeZero(const CParameter& p) {
+    const QByteArray bytes = p.TextBytes();
+    const qsizetype end = bytes.indexOf('\0');
+    return end < 0 ? bytes : bytes.left(end);
+}
+
 bool SameValue(const CParameter& a, const CParameter& b) {
     if (a.Kind != b.Kind) return false;
-    return a.Kind == CParameter::TextKind ? a.TextBytes() == b.TextBytes()
+    return a.Kind == CParameter::TextKind ? TextBeforeZero(a) == TextBeforeZero(b)
                                           : a.FileValue() == b.FileValue();
 }
 

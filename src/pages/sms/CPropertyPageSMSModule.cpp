@@ -257,11 +257,7 @@ bool CPropertyPageSMSModule::ReadValues() {
 }
 
 bool CPropertyPageSMSModule::WriteText(int number, const QString& text) {
-    // The module's texts end at a zero byte; an empty text goes out as that byte alone,
-    // since the bus carries no empty field.
-    QByteArray bytes = text.toLatin1();
-    if (bytes.isEmpty()) bytes.append('\0');
-    return WriteTextParam(number, bytes, false, true) == 0;
+    return WriteTextParam(number, text.toLatin1(), false, true) == 0;
 }
 
 bool CPropertyPageSMSModule::WriteAll(bool& switchedOff) {
