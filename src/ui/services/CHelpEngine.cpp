@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/services/CHelpEngine.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpEngine>
 #include <QHelpSearchEngine>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextDocumentFragment>
@@ -15,7 +17,7 @@
 namespace {
 // One engine per language, kept for the run: a help window and the tooltips of pages made
 // before a language change still use theirs.
-CHelpEngine* g_engines[3] = {};
+QPointer<CHelpEngine> g_engines[3];
 constexpr qint64 kMaxPageBytes = 1024 * 1024;
 
 QString LanguageFolder(int language) {
@@ -31,7 +33,19 @@ QString PlainText(const QString& html) {
 
 CHelpEngine& CHelpEngine::Current() {
     const int language = qBound(0, CLanguage::Current().Language(), 2);
-    if (!g_engines[language]) g_engines[language] = new CHelpEngine(language);
+    if (!g_engines[language]) {
+        g_engines[language] = new CHelpEngine(language);
+        // The engines' threads (contents, search index) still running at quit are stopped
+        // and joined first thing when the application goes, while their database driver is
+        // still there.
+        static const bool cleanup = [] {
+            qAddPostRoutine([] {
+                for (QPointer<CHelpEngine>& engine : g_engines) delete engine.data();
+            });
+            return true;
+        }();
+        Q_UNUSED(cleanup);
+    }
     return *g_engines[language];
 }
 
@@ -85,6 +99,12 @@ void CHelpEngine::Setup() {
         m_engine->setCustomValue(QStringLiteral("korvalis/helpfile"), stamp);
         m_engine->setupData();
     }
+    m_fileChanged = !same;
+}
+
+void CHelpEngine::PrepareSearch() {
+    if (m_searchPrepared || !m_error.isEmpty()) return;
+    m_searchPrepared = true;
     QHelpSearchEngine* search = m_engine->searchEngine();
     connect(search, &QHelpSearchEngine::indexingFinished, this, [this] {
         m_indexReady = true;
@@ -92,11 +112,11 @@ void CHelpEngine::Setup() {
     });
     // A changed help file needs a new index first; an unchanged one searches the index it
     // has while the engine checks it.
-    if (same) {
+    if (m_fileChanged) {
+        search->reindexDocumentation();
+    } else {
         m_indexReady = true;
         search->scheduleIndexDocumentation();
-    } else {
-        search->reindexDocumentation();
     }
 }
 

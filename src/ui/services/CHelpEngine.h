@@ -37,7 +37,9 @@ public:
         QString term;
     };
     Tip FieldTip(uint16_t topic, int controlId);
-    // Full-text search index: true once built for the registered help file.
+    // Full-text search index: made only when a help window asks for it (tooltips need none),
+    // since building it takes seconds of a core. True once built for the registered file.
+    void PrepareSearch();
     bool IsIndexReady() const { return m_indexReady; }
 
 Q_SIGNALS:
@@ -51,6 +53,8 @@ private:
     QHelpEngine* m_engine = nullptr;
     QString m_namespace;
     QString m_error;
+    bool m_fileChanged = false;  // the registered help file is new: the old index is stale
+    bool m_searchPrepared = false;
     bool m_indexReady = false;
     QHash<uint16_t, QHash<int, Tip>> m_tips;  // topic -> control -> tip
 };

@@ -53,6 +53,7 @@ CHelpViewer::CHelpViewer(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Tr(54000));
     QHelpEngine* engine = m_help->Engine();
+    m_help->PrepareSearch();
 
     auto* toolbar = new QHBoxLayout;
     auto tool = [this, toolbar](int text, const char* name) {
