@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 #include <algorithm>
+#include <utility>
 
 #include "app/CEmailAlerts.h"
 #include "app/CKorvalisControlApp.h"
@@ -536,7 +537,7 @@ bool CMyPropertySheet::DisconnectController(bool ask) {
         return false;
     if (PageDialogRunning()) {
         m_disconnectPending = true;
-        PollDeferred();
+        SyncPageSet();
         return true;
     }
     DisconnectedState();
@@ -549,26 +550,6 @@ bool CMyPropertySheet::PageDialogRunning() const {
     for (const QWidget* w = modal->parentWidget(); w; w = w->parentWidget())
         if (qobject_cast<const CMyPropertyPage*>(w)) return true;
     return false;
-}
-
-void CMyPropertySheet::PollDeferred() {
-    if (m_deferredPoll) return;
-    m_deferredPoll = true;
-    QTimer::singleShot(100, this, [this] {
-        m_deferredPoll = false;
-        if (PageDialogRunning()) {
-            PollDeferred();
-            return;
-        }
-        if (m_disconnectPending) {
-            m_disconnectPending = false;
-            if (App().IsConnected() || m_builtConnected) {
-                DisconnectedState();
-                return;
-            }
-        }
-        SyncPageSet();
-    });
 }
 
 void CMyPropertySheet::FollowBusAddress(uint32_t address) {
@@ -608,12 +589,9 @@ void CMyPropertySheet::DisconnectedState() {
 void CMyPropertySheet::SyncPageSet() {
     if (!m_initialised) return;
     CKorvalisControlApp& app = App();
-    // The pages must outlive a page's dialog that is still open: the rebuild waits for it.
-    if (PageDialogRunning()) {
-        PollDeferred();
-        return;
-    }
-    if (app.IsTransferInProgress()) {
+    // Neither a running transfer nor a page's open dialog may lose the pages under it: the
+    // rebuild, and a disconnect asked for meanwhile, wait for both.
+    if (app.IsTransferInProgress() || PageDialogRunning()) {
         if (!m_syncPending) {
             m_syncPending = true;
             QTimer::singleShot(100, this, [this] {
@@ -621,6 +599,10 @@ void CMyPropertySheet::SyncPageSet() {
                 SyncPageSet();
             });
         }
+        return;
+    }
+    if (std::exchange(m_disconnectPending, false) && app.IsConnected()) {
+        DisconnectedState();
         return;
     }
     if (m_builtConnected == app.IsConnected()) return;

@@ -126,6 +126,7 @@ public:
     void FollowBusAddress(uint32_t address);
     // When the page set no longer matches the application's connection state (a failed text
     // write or restart disconnected below the sheet), rebuilds it for the state it finds.
+    // While a transfer or a page's dialog runs it waits, checking again every 100 ms.
     void SyncPageSet();
     bool PageSetIsConnected() const { return m_builtConnected; }
     // "Group / Caption" as the tree shows the page.
@@ -207,8 +208,6 @@ private:
     // The page set for the state the application is in, after a connect or a disconnect.
     void ConnectedState();
     void DisconnectedState();
-    // Re-checks every 100 ms until no page dialog runs, then carries out what waited.
-    void PollDeferred();
 
     QList<CMyPropertyPage*> m_pages;
     CMyPropertyPage* m_general = nullptr;
@@ -230,7 +229,6 @@ private:
     bool m_linkError = false;
     bool m_builtConnected = false;
     bool m_syncPending = false;
-    bool m_deferredPoll = false;
     bool m_disconnectPending = false;
     bool m_closing = false;  // reject(): the pages being removed get OnReset first
     int m_restartWaitMs = 10000;
