@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QLocale>
+#include <QTextDocument>
 #include <algorithm>
 #include <cmath>
 
@@ -187,12 +188,19 @@ void CEditSpin::ReleaseOutOfRange() {
 }
 
 void CEditSpin::MarkOutOfRange(bool on) {
-    if (on == m_held && !on) return;
+    if (!on && !m_held) return;
     if (on) {
         if (!m_held) m_ownToolTip = toolTip();
         const QString note = Tr(50003).arg(textFromValue(value()), textFromValue(m_ownMinimum),
                                            textFromValue(m_ownMaximum));
-        setToolTip(m_ownToolTip.isEmpty() ? note : m_ownToolTip + QLatin1Char('\n') + note);
+        // The field help's tooltip is rich text, where a plain line break would run the note
+        // on after its last line.
+        if (m_ownToolTip.isEmpty())
+            setToolTip(note);
+        else if (Qt::mightBeRichText(m_ownToolTip))
+            setToolTip(m_ownToolTip + QStringLiteral("<br>") + note.toHtmlEscaped());
+        else
+            setToolTip(m_ownToolTip + QLatin1Char('\n') + note);
         QPalette marked = palette();
         marked.setColor(QPalette::Text, QColor(176, 0, 0));
         marked.setColor(QPalette::Base, QColor(255, 236, 236));
