@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/FieldCodecs.h"
+#include "base/SaturatingCast.h"
 #include "ui/page/PageConversions.h"
 
 CPageField::CPageField(Kind kind, int number, int controlId)
@@ -105,9 +106,7 @@ void CPageField::SetValue(double value) {
         case Kind::Time:
         case Kind::Duration:
         case Kind::Date:
-            m_int = std::isfinite(value) ? int(std::clamp(std::trunc(value), -2147483648.0,
-                                                          2147483647.0))
-                                         : 0;
+            m_int = std::isfinite(value) ? SaturatingCast<int>(value) : 0;
             break;
         default:
             m_real = value;
