@@ -29,16 +29,18 @@
 #include "ui/page/CUpdate.h"
 #include "ui/page/PageConversions.h"
 
+namespace {
+// The identifier of w or of the numbered control it belongs to; 0 for the page itself.
+int ControlIdOf(const QWidget* w, const QWidget* page) {
+    int id = 0;
+    for (; w && w != page && id == 0; w = w->parentWidget()) id = w->objectName().toInt();
+    return id;
+}
+}  // namespace
+
 CMyPropertyPage::CMyPropertyPage(QWidget* parent)
     : QWidget(parent), m_bindingSet(new CBindingSet(this, m_fillingControls)) {
     m_bindingSet->acceptEdit = [this](int key) { return AcceptEdit(key); };
-    // Shortcuts rather than key events: edits and spin boxes would swallow F1 before the page.
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this, this, &CMyPropertyPage::ShowFocusHelp,
-                             Qt::WidgetWithChildrenShortcut);
-    auto* shiftF1 = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [] { QWhatsThis::enterWhatsThisMode(); },
-                                  Qt::WidgetWithChildrenShortcut);
-    Q_UNUSED(f1);
-    Q_UNUSED(shiftF1);
     m_bindingSet->edited = [this](int key) {
         MarkModified(true);
         SetChanged(key);
@@ -49,6 +51,11 @@ CMyPropertyPage::CMyPropertyPage(QWidget* parent)
         MarkModified(true);
         SetChanged(key);
     };
+    // Shortcuts rather than key events: edits and spin boxes would swallow F1 before the page.
+    new QShortcut(QKeySequence(Qt::Key_F1), this, this, &CMyPropertyPage::ShowFocusHelp,
+                  Qt::WidgetWithChildrenShortcut);
+    new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [] { QWhatsThis::enterWhatsThisMode(); },
+                  Qt::WidgetWithChildrenShortcut);
     m_refreshTimer.setInterval(100);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMyPropertyPage::RefreshTick);
 }
@@ -611,18 +618,12 @@ bool CMyPropertyPage::event(QEvent* e) {
     }
     if (e->type() == QEvent::WhatsThis) {
         // Context-help mode: the control under the pointer, else the page.
-        QWidget* w = childAt(static_cast<QHelpEvent*>(e)->pos());
-        int id = 0;
-        for (; w && w != this && id == 0; w = w->parentWidget()) id = w->objectName().toInt();
-        ShowContextHelp(id);
+        ShowContextHelp(ControlIdOf(childAt(static_cast<QHelpEvent*>(e)->pos()), this));
         return true;
     }
     return QWidget::event(e);
 }
 
 void CMyPropertyPage::ShowFocusHelp() {
-    int id = 0;
-    for (QWidget* w = focusWidget(); w && w != this && id == 0; w = w->parentWidget())
-        id = w->objectName().toInt();
-    ShowContextHelp(id);
+    ShowContextHelp(ControlIdOf(focusWidget(), this));
 }
