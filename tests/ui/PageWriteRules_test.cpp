@@ -137,6 +137,8 @@ private Q_SLOTS:
         QCOMPARE(spin->value(), 500.0);
         QVERIFY(spin->IsOutOfRange());
         QVERIFY(spin->toolTip().contains(Tr(50003).arg("500", "1", "60")));
+        // Under the field help's rich text, on a line of its own.
+        QVERIFY(spin->toolTip().contains("<br>" + Tr(50003).arg("500", "1", "60").toHtmlEscaped()));
         QVERIFY(!page->IsModified());
         rig.sheet->ActivatePage(rig.sheet->GeneralPage());
         rig.sheet->ActivatePage(page);
