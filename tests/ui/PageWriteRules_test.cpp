@@ -88,6 +88,17 @@ private Q_SLOTS:
         rig.sheet->WriteAllPages();
         QVERIFY(rig.model.Log().isEmpty());
         QVERIFY(rig.ui.shown.isEmpty());
+        // Settings loaded onto the controller leave the pages unread until they are shown
+        // again: an edit made before is kept, not sent, and named as not read.
+        TypeAndLeave(display, CPropertyPageDisplay::IdValue, "14");
+        rig.sheet->ActivatePage(rig.sheet->GeneralPage());
+        rig.sheet->InvalidatePages();
+        QVERIFY(display->IsModified() && !display->IsRead() && !display->ReadFailed());
+        rig.model.ClearLog();
+        rig.Send();
+        QVERIFY(rig.model.Writes().isEmpty());
+        QCOMPARE(rig.ui.MessageIds(), QList<int>{50000});
+        QVERIFY(rig.ui.shown[0].text.contains(Tr(50001).arg(display->Caption())));
     }
 
     // Typed text not yet confirmed, and a list page's own values, survive leaving the page.
