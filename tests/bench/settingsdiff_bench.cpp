@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "lang/CLanguage.h"
 #include "link/CMyAsyncSocket.h"
 #include "link/CSWMBus.h"
 #include "params/CParameterArray.h"
@@ -170,6 +171,8 @@ void CompareBench(int rounds) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The rows' names and display texts come from the catalogue, as in the program.
+    CLanguage::Current().Load(CLanguage::FindCatalogue(CLanguage::English));
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 21;
     CompareBench(rounds);
     return RestoreBench();

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <algorithm>
 
 CRecordList::CRecordList(int id, const QStringList& captions, const std::vector<int>& widths,
@@ -61,7 +62,12 @@ void CRecordList::SetEditButton(QPushButton* button) {
 
 void CRecordList::FitRows(int count) {
     const int row = sizeHintForRow(0) > 0 ? sizeHintForRow(0) : fontMetrics().height() + 6;
-    const int height = header()->sizeHint().height() + row * count + 2 * frameWidth() + 4;
+    // Room for the horizontal scroll bar too: wide columns on a narrow window bring it up,
+    // and it must not hide the last row.
+    const int scrollBar = horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff
+                              ? 0
+                              : horizontalScrollBar()->sizeHint().height();
+    const int height = header()->sizeHint().height() + row * count + scrollBar + 2 * frameWidth() + 4;
     setMinimumHeight(height);
     setMaximumHeight(height);
 }
