@@ -128,6 +128,24 @@ bool CCtlContext::ParseCommonOptions(QStringList& args, QString& error)
     return ok;
 }
 
+bool CCtlContext::MeasOptions(CSaveMeasOptions& options) const
+{
+    const QString decimal = Option(QStringLiteral("--decimal"), QStringLiteral("comma"));
+    const QString separator = Option(QStringLiteral("--separator"), QStringLiteral("tab"));
+    if (decimal != QLatin1String("comma") && decimal != QLatin1String("point")) {
+        Err(QStringLiteral("error: --decimal takes point or comma"));
+        return false;
+    }
+    if (separator != QLatin1String("tab") && separator != QLatin1String("semicolon")) {
+        Err(QStringLiteral("error: --separator takes tab or semicolon"));
+        return false;
+    }
+    options.decimalSeparator = decimal == QLatin1String("point") ? 0 : 1;
+    options.fieldSeparator = separator == QLatin1String("semicolon") ? 0 : 1;
+    options.unitsInHeader = !HasOption(QStringLiteral("--no-units"));
+    return true;
+}
+
 bool CCtlContext::ConnectDevice()
 {
     if (!m_app->Connect(&m_connection, true)) {

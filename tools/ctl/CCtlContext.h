@@ -13,6 +13,7 @@
 #include "link/CConnection.h"
 #include "app/CKorvalisControlApp.h"
 #include "base/CUserInteraction.h"
+#include "recorder/CSaveMeasOptions.h"
 
 class CCtlContext : public CUserInteraction {
 public:
@@ -29,6 +30,9 @@ public:
         return m_options.value(name, fallback);
     }
 
+    // How a measured-value file is written: --decimal point|comma, --separator tab|semicolon,
+    // --no-units. False with a message for a value neither takes.
+    bool MeasOptions(CSaveMeasOptions& options) const;
     // Runs the connect sequence for the chosen connection; prints the reason on failure.
     bool ConnectDevice();
     // Prints "error: <what>: status N (<meaning>)" to stderr.
