@@ -78,16 +78,7 @@ bool CCtlContext::ParseCommonOptions(QStringList& args, QString& error)
 
     bool ok = true;
     const auto number = [&](const QString& name, uint32_t& target, uint32_t lo, uint32_t hi) {
-        if (!HasOption(name))
-            return;
-        bool good = false;
-        const uint32_t v = Option(name).toUInt(&good);
-        if (!good || v < lo || v > hi) {
-            error = QStringLiteral("%1 must be a number from %2 to %3").arg(name).arg(lo).arg(hi);
-            ok = false;
-            return;
-        }
-        target = v;
+        ok = NumberOption(name, target, lo, hi, error) && ok;
     };
     // A stored connection first, so that the other options can change it.
     if (HasOption(QStringLiteral("--connection"))) {
