@@ -16,6 +16,7 @@
 #include <array>
 
 #include "app/CKorvalisControlApp.h"
+#include "base/CRegularFile.h"
 #include "lang/CLanguage.h"
 #include "ui/services/CFileDialogService.h"
 #include "ui/services/CMessageService.h"
@@ -233,7 +234,8 @@ bool CCompareDialog::ExportTo(const QString& path) {
         QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
             ? CSettingsComparison::ReportFormat::Csv
             : CSettingsComparison::ReportFormat::Text;
-    QSaveFile file(path);
+    // A link stays a link, and a device or a folder is refused, as for every file we write.
+    QSaveFile file(CRegularFile::SaveTarget(path));
     if (file.open(QIODevice::WriteOnly) &&
         file.write(m_comparison.Report(format, m_referenceTitle, m_fileTitle)) >= 0 &&
         file.commit())
