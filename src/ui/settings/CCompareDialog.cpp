@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <array>
@@ -234,11 +233,7 @@ bool CCompareDialog::ExportTo(const QString& path) {
         QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
             ? CSettingsComparison::ReportFormat::Csv
             : CSettingsComparison::ReportFormat::Text;
-    // A link stays a link, and a device or a folder is refused, as for every file we write.
-    QSaveFile file(CRegularFile::SaveTarget(path));
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(m_comparison.Report(format, m_referenceTitle, m_fileTitle)) >= 0 &&
-        file.commit())
+    if (CRegularFile::Replace(path, m_comparison.Report(format, m_referenceTitle, m_fileTitle)))
         return true;
     CMessageService::ShowMessage(51115, CMessageService::Icon::Stop, CMessageService::Buttons::Ok,
                                  {QDir::toNativeSeparators(path)}, this);
