@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include "base/CRegularFile.h"
 
@@ -79,15 +78,7 @@ int CAlertState::Restore(CEmailArray& rules, const QByteArray& bytes)
 
 bool CAlertState::Save(const QString& path, const CEmailArray& rules, const QDateTime& now, QString* error)
 {
-    QSaveFile file(CRegularFile::SaveTarget(path));
-    const QByteArray bytes = Serialize(rules, now);
-    if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return CRegularFile::Replace(path, Serialize(rules, now), error);
 }
 
 int CAlertState::Load(const QString& path, CEmailArray& rules)

@@ -147,8 +147,12 @@ int CEmailAlerts::RunAlertCycle()
                                             .arg(m_app.serialNumber);
         Q_EMIT SenderChanged();
     }
-    if (m_serviceSending)
+    if (m_serviceSending) {
+        // What falls due meanwhile is the service's to send: a hold from before it took over
+        // must not send it again once this program sends again.
+        m_heldByTransfer = false;
         return 0;
+    }
     // A bulk write, a firmware transfer or a download can outlast a rule's minute: what falls
     // due meanwhile is sent as soon as the transfer ends, not lost for the day.
     if (m_app.IsTransferInProgress()) {

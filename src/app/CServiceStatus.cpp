@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <cerrno>
 #include <signal.h>
 #include <unistd.h>
@@ -46,15 +45,7 @@ QStringList CServiceStatus::FoldersToRead(const QString& given)
 bool CServiceStatus::Write(const QString& path, const QJsonObject& status, QString* error)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(CRegularFile::SaveTarget(path));
-    const QByteArray bytes = QJsonDocument(status).toJson(QJsonDocument::Indented);
-    if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return CRegularFile::Replace(path, QJsonDocument(status).toJson(QJsonDocument::Indented), error);
 }
 
 QList<QJsonObject> CServiceStatus::ReadAll(const QStringList& folders)

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 
@@ -65,4 +66,16 @@ QString CRegularFile::SaveTarget(const QString& path, QString* why)
         return QString();
     }
     return target;
+}
+
+bool CRegularFile::Replace(const QString& path, const QByteArray& bytes, QString* why)
+{
+    const QString target = SaveTarget(path, why);
+    if (target.isEmpty())
+        return false;
+    QSaveFile file(target);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    Set(why, file.errorString());
+    return false;
 }

@@ -4,6 +4,7 @@
 // or a symbolic link would replace the node or the link with a plain file.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class QFile;
@@ -16,4 +17,7 @@ public:
     // Where an atomic save of path must go: path itself, or the file a symbolic link leads
     // to, so that the link stays. Empty when that exists and is not a regular file.
     static QString SaveTarget(const QString& path, QString* why = nullptr);
+    // Replaces the file at SaveTarget(path) with bytes atomically: a crash leaves the old
+    // file. False with the reason in *why.
+    static bool Replace(const QString& path, const QByteArray& bytes, QString* why = nullptr);
 };

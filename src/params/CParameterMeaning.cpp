@@ -3,6 +3,7 @@
 
 #include <QLocale>
 
+#include "base/CSensor.h"
 #include "base/SensorParameters.h"
 #include "base/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
@@ -143,11 +144,10 @@ QString CParameterMeaning::DisplayText(uint16_t number, int32_t value,
         case U::Hours:
             return locale.toString(value / 60.0, 'f', 1) + QStringLiteral(" h");
         case U::SensorValue: {
-            const int input = SensorInputOf(number);
-            const SensorTypeInfo* type =
-                SensorTypeInfo::Find(sensorTypes[static_cast<size_t>(input)]);
-            double scaled = value;
-            for (int d = 0; d < type->decimals; ++d) scaled /= 10.0;
+            const int code = sensorTypes[static_cast<size_t>(SensorInputOf(number))];
+            const SensorTypeInfo* type = SensorTypeInfo::Find(code);
+            // Mode 0: the unit the type's table names.
+            const double scaled = CSensor::ConvertValue(code, value, 0, 0.0);
             return locale.toString(scaled, 'f', type->decimals) + QLatin1Char(' ') +
                    QString::fromUtf8(type->unit);
         }

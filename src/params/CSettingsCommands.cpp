@@ -287,7 +287,6 @@ Result CSettingsCommands::WriteCompared(CParameterArray& list)
     m_lastLoad.leftOut = comparison.Count(CSettingsComparison::State::LeftOut);
     m_lastIgnored = 0;
     if (choice == Choice::WriteAll) {
-        m_lastLoad.wholeFile = true;
         const Result written = WriteList(list, true);
         m_lastLoad.failed = m_lastIgnored;
         if (written == Result::Done)

@@ -54,7 +54,6 @@ public:
         int notChosen = 0;     // differences the user did not check
         int equal = 0;         // the controller held the file's value already
         int failed = 0;        // writes that failed and were ignored
-        bool wholeFile = false;
     };
     const LoadCounts& LastLoad() const { return m_lastLoad; }
 

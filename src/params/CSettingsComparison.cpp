@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/CCsvField.h"
 #include "lang/CLanguage.h"
 
 namespace {
@@ -36,13 +37,7 @@ bool IsIdentificationNumber(const CParameter& p) {
 }
 
 QByteArray CsvField(const QString& text) {
-    QString t = text;
-    // A leading sign or equals would be taken for a formula by a spreadsheet; a negative
-    // number stays a number.
-    const bool negative = t.size() > 1 && t.front() == QLatin1Char('-') && t[1].isDigit();
-    if (!t.isEmpty() && QStringLiteral("=+-@").contains(t.front()) && !negative) t.prepend(QLatin1Char('\''));
-    t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return '"' + t.toUtf8() + '"';
+    return CCsvField::Text(text, true).toUtf8();
 }
 }  // namespace
 

@@ -7,19 +7,11 @@
 #include <QSet>
 #include <cmath>
 
+#include "base/CCsvField.h"
 #include "base/CRegularFile.h"
 #include "lang/CLanguage.h"
 #include "recorder/CMeasHistory.h"
 #include "recorder/CMeasuredValueArray.h"
-
-namespace {
-QString CsvField(QString text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    text.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-}  // namespace
 
 bool CHistoryExport::Write(const CMeasHistory& history, qint64 from, qint64 to, Format format,
                            const CSaveMeasOptions& options, QIODevice& out, qint64* records) {
@@ -45,7 +37,7 @@ bool CHistoryExport::Write(const CMeasHistory& history, qint64 from, qint64 to, 
     if (csv) {
         header = QStringLiteral("time (UTC)");
         for (const CMeasHistory::Column& c : columns)
-            header += sep + CsvField(c.unit.isEmpty() ? c.name : c.name + QStringLiteral(" [") + c.unit + QLatin1Char(']'));
+            header += sep + CCsvField::Text(c.unit.isEmpty() ? c.name : c.name + QStringLiteral(" [") + c.unit + QLatin1Char(']'));
     } else {
         header = Tr(139) + sep + Tr(138) + sep;
         for (const CMeasHistory::Column& c : columns) {

@@ -460,11 +460,13 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
         ins.bindValue(0, batch.Time(i));
         ins.bindValue(2, CHistoryCodec::EncodeValues(values, n));
         if (!Exec(ins, "adding a record")) return fail();
-        if (ins.numRowsAffected() > 0)
+        // A record already there is in the stored buckets already.
+        if (ins.numRowsAffected() > 0) {
             ++result.added;
-        else
+            pyramid.Add(batch.Time(i), columns, values);
+        } else {
             ++result.known;
-        pyramid.Add(batch.Time(i), columns, values);
+        }
     }
 
     // Records are only ever added: a bucket's new extremes are the old ones merged with
@@ -474,7 +476,7 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
     old.prepare(QStringLiteral("SELECT start, data FROM buckets WHERE level = ? AND start >= ? AND start <= ?"));
     QSqlQuery put(Db());
     put.prepare(QStringLiteral("INSERT OR REPLACE INTO buckets(level, start, data) VALUES(?, ?, ?)"));
-    for (int level = 1; level < kLevels && result.added > 0; ++level) {
+    for (int level = 1; level < kLevels; ++level) {
         BucketMap& buckets = pyramid.Level(level);
         if (buckets.empty()) continue;
         old.bindValue(0, level);

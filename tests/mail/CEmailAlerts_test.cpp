@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The alert cycle and the composition of alert texts against the device model.
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "alerts/CAlertSenderLock.h"
 #include "app/CEmailAlerts.h"
 #include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
@@ -276,6 +281,54 @@ private Q_SLOTS:
         QCOMPARE(rig.Cycle(), QStringList{});
         rig.At(8, 7);
         QCOMPARE(rig.Cycle(), (QStringList{"AtSeven", "Every2"}));
+    }
+
+    // A service that takes over while a transfer holds the cycle sends what falls due
+    // meanwhile; when this program sends again it does not send those a second time.
+    void serviceTakingOverDuringATransferLeavesNothingToCatchUp()
+    {
+        Rig rig;
+        rig.Add("AtThree", CEmail::AtTime, 8 * 60 + 3);
+        QVERIFY(rig.Connect());
+        rig.At(8, 1);
+        QCOMPARE(rig.Cycle(), QStringList{});
+        rig.app.SetTransferInProgress(true);
+        rig.At(8, 2);
+        QCOMPARE(rig.Cycle(), QStringList{});
+
+        // The lock as another live program on this machine holds it.
+        QProcess other;
+        other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(other.waitForStarted());
+        const QString lockPath = QDir(rig.app.dataFolder).filePath(CAlertSenderLock::FileName(rig.app.serialNumber));
+        QByteArray lockBytes;
+        {
+            QLockFile own(lockPath);
+            QVERIFY(own.tryLock(0));
+            QFile f(lockPath);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            lockBytes = f.readAll();
+            own.unlock();
+        }
+        lockBytes.replace(0, lockBytes.indexOf('\n'), QByteArray::number(other.processId()));
+        {
+            QFile f(lockPath);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(lockBytes);
+        }
+        rig.At(8, 3);
+        QCOMPARE(rig.Cycle(), QStringList{});
+        QCOMPARE(rig.app.EmailAlerts().SendingService(), other.processId());
+
+        QSignalSpy queued(&rig.app.EmailAlerts(), &CEmailAlerts::MailQueued);
+        rig.app.SetTransferInProgress(false);
+        QTest::qWait(2 * CEmailAlerts::CatchUpPollMs);
+        other.kill();
+        QVERIFY(other.waitForFinished());
+        QFile::remove(lockPath);
+        rig.At(8, 4);
+        QCOMPARE(rig.Cycle(), QStringList{});
+        QCOMPARE(queued.size(), 0);
     }
 };
 

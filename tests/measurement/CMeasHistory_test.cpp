@@ -315,6 +315,10 @@ private Q_SLOTS:
         QVERIFY2(r.out.contains("gap 2026-05-01 10:03 .. 2026-05-01 12:00"), qPrintable(r.out));
         QCOMPARE(RunCtl({"history", "import", "one.txt"}, home.path()).exitCode, 2);  // no --serial
         QCOMPARE(RunCtl({"history", "export", "--serial", "99", "x.txt"}, home.path()).exitCode, 1);
+        // The download's export options, checked as the download checks them.
+        r = RunCtl({"history", "export", "--serial", "815", "--decimal", "dot", "-"}, home.path());
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains("--decimal takes point or comma"), qPrintable(r.err));
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QtTest/QtTest>
 
 #include "app/CKorvalisControlApp.h"
+#include "base/CCsvField.h"
 #include "device/CDeviceModel.h"
 #include "device/CMemoryChannel.h"
 #include "lang/CLanguage.h"
@@ -254,6 +255,13 @@ private Q_SLOTS:
                  csv.constData());
         QVERIFY(csv.contains(
             "\"Programmable logic\",912,\"LOGIC_INPUTS - 0\",\"only in the first file\""));
+        // Device and file texts never become spreadsheet formulas; quotes only where needed
+        // unless asked for (the history's CSV shares the rule).
+        QCOMPARE(CCsvField::Text(QStringLiteral("=SUM(A1)")), QStringLiteral("'=SUM(A1)"));
+        QCOMPARE(CCsvField::Text(QStringLiteral("-2.5")), QStringLiteral("-2.5"));
+        QCOMPARE(CCsvField::Text(QStringLiteral("a,\"b\"")), QStringLiteral("\"a,\"\"b\"\"\""));
+        QCOMPARE(CCsvField::Text(QStringLiteral("line\rend")), QStringLiteral("\"line\rend\""));
+        QCOMPARE(CCsvField::Text(QStringLiteral("pH"), true), QStringLiteral("\"pH\""));
         // Control bytes of a device text are escaped, so a report line is never cut short.
         QCOMPARE(CSettingsComparison::RawText(CParameter::MakeText(1228, {}, QByteArray("A\0\n\\", 4))),
                  QStringLiteral("\"A\\x00\\x0a\\x5c\""));

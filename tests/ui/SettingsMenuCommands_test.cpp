@@ -129,7 +129,9 @@ private Q_SLOTS:
                                     "0, \"CODE_SOFTWAREVERSION\", 408\r\n182, \"ILLU_P1_START - 0\", 480\r\n");
         const QString b = WriteFile(dir, QStringLiteral("b.par"),
                                     "0, \"CODE_SOFTWAREVERSION\", 408\r\n182, \"ILLU_P1_START - 0\", 510\r\n");
+        // The report replaces the file a link leads to, and the link stays.
         const QString csv = dir.filePath(QStringLiteral("report.csv"));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("real.csv")), csv));
         bool writable = true;
         CCompareDialog::SetRunner([&](CCompareDialog& d) {
             writable = d.findChild<QPushButton*>(QStringLiteral("writeChecked")) != nullptr;
@@ -142,6 +144,7 @@ private Q_SLOTS:
         QVERIFY(rig.sheet->IsCommandEnabled(40034));  // no controller needed
         QVERIFY(rig.sheet->RunCommand(40034));
         QVERIFY(!writable);
+        QVERIFY(QFileInfo(csv).isSymLink());
         QFile f(csv);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().contains("182,\"ILLU_P1_START - 0\",\"differs\",\"480 (08:00)\",\"510 (08:30)\""));

@@ -78,16 +78,7 @@ bool CCtlContext::ParseCommonOptions(QStringList& args, QString& error)
 
     bool ok = true;
     const auto number = [&](const QString& name, uint32_t& target, uint32_t lo, uint32_t hi) {
-        if (!HasOption(name))
-            return;
-        bool good = false;
-        const uint32_t v = Option(name).toUInt(&good);
-        if (!good || v < lo || v > hi) {
-            error = QStringLiteral("%1 must be a number from %2 to %3").arg(name).arg(lo).arg(hi);
-            ok = false;
-            return;
-        }
-        target = v;
+        ok = NumberOption(name, target, lo, hi, error) && ok;
     };
     // A stored connection first, so that the other options can change it.
     if (HasOption(QStringLiteral("--connection"))) {
@@ -126,6 +117,24 @@ bool CCtlContext::ParseCommonOptions(QStringList& args, QString& error)
     if (HasOption(QStringLiteral("--sms")))
         m_connection.smsModule = true;
     return ok;
+}
+
+bool CCtlContext::MeasOptions(CSaveMeasOptions& options) const
+{
+    const QString decimal = Option(QStringLiteral("--decimal"), QStringLiteral("comma"));
+    const QString separator = Option(QStringLiteral("--separator"), QStringLiteral("tab"));
+    if (decimal != QLatin1String("comma") && decimal != QLatin1String("point")) {
+        Err(QStringLiteral("error: --decimal takes point or comma"));
+        return false;
+    }
+    if (separator != QLatin1String("tab") && separator != QLatin1String("semicolon")) {
+        Err(QStringLiteral("error: --separator takes tab or semicolon"));
+        return false;
+    }
+    options.decimalSeparator = decimal == QLatin1String("point") ? 0 : 1;
+    options.fieldSeparator = separator == QLatin1String("semicolon") ? 0 : 1;
+    options.unitsInHeader = !HasOption(QStringLiteral("--no-units"));
+    return true;
 }
 
 bool CCtlContext::ConnectDevice()

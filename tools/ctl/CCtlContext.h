@@ -13,6 +13,7 @@
 #include "link/CConnection.h"
 #include "app/CKorvalisControlApp.h"
 #include "base/CUserInteraction.h"
+#include "recorder/CSaveMeasOptions.h"
 
 class CCtlContext : public CUserInteraction {
 public:
@@ -28,7 +29,26 @@ public:
     {
         return m_options.value(name, fallback);
     }
+    // A whole-number option within lo..hi into target (left as it is when the option is not
+    // given); false with the message in error otherwise.
+    template <class T>
+    bool NumberOption(const QString& name, T& target, T lo, T hi, QString& error) const
+    {
+        if (!HasOption(name))
+            return true;
+        bool good = false;
+        const qlonglong v = Option(name).toLongLong(&good);
+        if (!good || v < static_cast<qlonglong>(lo) || v > static_cast<qlonglong>(hi)) {
+            error = QStringLiteral("%1 must be a number from %2 to %3").arg(name).arg(lo).arg(hi);
+            return false;
+        }
+        target = static_cast<T>(v);
+        return true;
+    }
 
+    // How a measured-value file is written: --decimal point|comma, --separator tab|semicolon,
+    // --no-units. False with a message for a value neither takes.
+    bool MeasOptions(CSaveMeasOptions& options) const;
     // Runs the connect sequence for the chosen connection; prints the reason on failure.
     bool ConnectDevice();
     // Prints "error: <what>: status N (<meaning>)" to stderr.

@@ -137,16 +137,14 @@ int Export(CCtlContext& ctx, const QStringList& args) {
         Err(QStringLiteral("error: --from and --to take a date (2026-03-29) or a date and time (2026-03-29T14:00)"));
         return CtlUsage;
     }
+    CSaveMeasOptions options;
+    if (!ctx.MeasOptions(options)) return CtlUsage;
     if (!QFileInfo::exists(CMeasHistory::PathFor(serial))) {
         Err(QStringLiteral("error: there is no history of controller %1").arg(serial));
         return CtlFailed;
     }
     CMeasHistory history;
     if (!OpenHistory(history, serial)) return CtlFailed;
-    CSaveMeasOptions options;
-    options.decimalSeparator = ctx.Option(QStringLiteral("--decimal"), QStringLiteral("comma")) == QLatin1String("point") ? 0 : 1;
-    options.fieldSeparator = ctx.Option(QStringLiteral("--separator"), QStringLiteral("tab")) == QLatin1String("semicolon") ? 0 : 1;
-    options.unitsInHeader = !ctx.HasOption(QStringLiteral("--no-units"));
     const CCtlFileArg file(args[0], CCtlFileArg::Direction::Write);
     qint64 records = 0;
     QString error;

@@ -43,18 +43,7 @@ public:
     }
     bool Login(uint16_t expected) override { return m_ctx.Login(expected); }
 
-    bool AskOptions(CSaveMeasOptions& o) override {
-        o.decimalSeparator = m_ctx.Option(QStringLiteral("--decimal"), QStringLiteral("comma")) ==
-                                     QLatin1String("point")
-                                 ? 0
-                                 : 1;
-        o.fieldSeparator = m_ctx.Option(QStringLiteral("--separator"), QStringLiteral("tab")) ==
-                                   QLatin1String("semicolon")
-                               ? 0
-                               : 1;
-        o.unitsInHeader = !m_ctx.HasOption(QStringLiteral("--no-units"));
-        return true;
-    }
+    bool AskOptions(CSaveMeasOptions& o) override { return m_ctx.MeasOptions(o); }
     QString AskFileName() override { return {}; }
     void ProgressBegin(int, qint64 total) override { m_total = total; }
     bool ProgressStep(qint64 done) override {
@@ -74,16 +63,8 @@ private:
 };
 
 bool ValidOptions(CCtlContext& ctx) {
-    const QString d = ctx.Option(QStringLiteral("--decimal"), QStringLiteral("comma"));
-    const QString s = ctx.Option(QStringLiteral("--separator"), QStringLiteral("tab"));
-    if (d != QLatin1String("comma") && d != QLatin1String("point")) {
-        Err(QStringLiteral("error: --decimal takes point or comma"));
-        return false;
-    }
-    if (s != QLatin1String("tab") && s != QLatin1String("semicolon")) {
-        Err(QStringLiteral("error: --separator takes tab or semicolon"));
-        return false;
-    }
+    CSaveMeasOptions options;
+    if (!ctx.MeasOptions(options)) return false;
     if (ctx.HasOption(QStringLiteral("--append")) && ctx.HasOption(QStringLiteral("--replace"))) {
         Err(QStringLiteral("error: --append and --replace exclude each other"));
         return false;

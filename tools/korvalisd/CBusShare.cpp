@@ -178,9 +178,8 @@ void CBusShare::Handle(Client* client, const QByteArray& frame)
         // A request opens the client's transaction; the line stays its own until the answer.
         m_owner = client;
         m_hold.start(HoldLimitMs);
-        client->refusal = -1;
-        if (NeedsRawLine(info, static_cast<uint8_t>(m_app.currentConnection.deviceAddress))) {
-            client->refusal = BusByte::SharedLineRefusal;
+        client->refused = NeedsRawLine(info, static_cast<uint8_t>(m_app.currentConnection.deviceAddress));
+        if (client->refused) {
             client->refusedDevice = info.device;
             ++m_refusals;
             qCWarning(lcService).noquote()
@@ -195,9 +194,9 @@ void CBusShare::Handle(Client* client, const QByteArray& frame)
         return;
     }
     // A poll hands the line to the device: its answer ends the transaction.
-    if (client->refusal >= 0) {
-        client->socket->write(CFrameSplitter::Refusal(client->refusedDevice, static_cast<uint8_t>(client->refusal)));
-        client->refusal = -1;
+    if (client->refused) {
+        client->socket->write(CFrameSplitter::Refusal(client->refusedDevice, BusByte::SharedLineRefusal));
+        client->refused = false;
     } else if (bus) {
         QByteArray answer;
         const uint16_t status = bus->RelayFrame(frame, true, answer);

@@ -63,7 +63,8 @@ private:
         QTcpSocket* socket = nullptr;
         CFrameSplitter splitter;
         QList<QByteArray> frames;
-        int refusal = -1;  // the refusal the next poll gets, instead of the device's answer
+        // The next poll gets the refusal of this device instead of the device's answer.
+        bool refused = false;
         uint8_t refusedDevice = 0;
         ClientInfo info;
     };

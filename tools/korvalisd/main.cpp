@@ -65,21 +65,6 @@ bool ParseEndpoint(const QString& text, QHostAddress& address, quint16& port)
     return true;
 }
 
-bool Number(const CCtlContext& ctx, const char* name, int& target, int lo, int hi, QString& error)
-{
-    const QString option = QLatin1String(name);
-    if (!ctx.HasOption(option))
-        return true;
-    bool ok = false;
-    const int v = ctx.Option(option).toInt(&ok);
-    if (!ok || v < lo || v > hi) {
-        error = QStringLiteral("%1 must be a number from %2 to %3").arg(option).arg(lo).arg(hi);
-        return false;
-    }
-    target = v;
-    return true;
-}
-
 int PrintStatus(const QString& folder, bool json)
 {
     bool running = false;
@@ -126,9 +111,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "korvalisd: --serve needs ADDRESS:PORT, e.g. 127.0.0.1:10101\n");
         return kUsage;
     }
-    if (!Number(ctx, "--alert-interval", options.alertIntervalMs, 100, 3600000, error) ||
-        !Number(ctx, "--retry-delay", options.retryDelayMs, 0, 3600000, error) ||
-        !Number(ctx, "--probe-interval", options.probeIntervalMs, 0, 3600000, error)) {
+    if (!ctx.NumberOption(QStringLiteral("--alert-interval"), options.alertIntervalMs, 100, 3600000, error) ||
+        !ctx.NumberOption(QStringLiteral("--retry-delay"), options.retryDelayMs, 0, 3600000, error) ||
+        !ctx.NumberOption(QStringLiteral("--probe-interval"), options.probeIntervalMs, 0, 3600000, error)) {
         std::fprintf(stderr, "korvalisd: %s\n", error.toLocal8Bit().constData());
         return kUsage;
     }

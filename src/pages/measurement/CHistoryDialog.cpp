@@ -126,21 +126,28 @@ int CHistoryDialog::PixelColumns() const {
     return std::max(200, m_chartArea->isVisible() ? m_chartArea->width() - 70 : width() - 120);
 }
 
-bool CHistoryDialog::SelectController(quint32 serial) {
+bool CHistoryDialog::OpenHistory(CMeasHistory& history, quint32 serial, CUserInteraction* ui) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const CMeasHistory::OpenResult r = m_history.Open(CMeasHistory::PathFor(serial));
+    const CMeasHistory::OpenResult r = history.Open(CMeasHistory::PathFor(serial));
     QApplication::restoreOverrideCursor();
-    m_serial = serial;
     if (r == CMeasHistory::OpenResult::Failed) {
-        if (m_ui) m_ui->ShowMessage(53014, Icon::Stop, Buttons::Ok, {QString::number(serial), m_history.LastError()});
+        if (ui) ui->ShowMessage(53014, Icon::Stop, Buttons::Ok, {QString::number(serial), history.LastError()});
+        return false;
+    }
+    if (r == CMeasHistory::OpenResult::Replaced && ui)
+        ui->ShowMessage(53015, Icon::Warning, Buttons::Ok,
+                        {QString::number(serial), QDir::toNativeSeparators(history.DamagedCopy())});
+    return true;
+}
+
+bool CHistoryDialog::SelectController(quint32 serial) {
+    m_serial = serial;
+    if (!OpenHistory(m_history, serial, m_ui)) {
         m_summary = {};
         m_columns.clear();
         BuildCharts();
         return false;
     }
-    if (r == CMeasHistory::OpenResult::Replaced && m_ui)
-        m_ui->ShowMessage(53015, Icon::Warning, Buttons::Ok,
-                          {QString::number(serial), QDir::toNativeSeparators(m_history.DamagedCopy())});
     m_summary = m_history.Summarise();
     m_columns = m_history.Columns();
     BuildCharts();
@@ -262,21 +269,11 @@ void CHistoryDialog::ShowModal(QWidget* parent, quint32 serial, CUserInteraction
     dialog.exec();
 }
 
-void CHistoryDialog::ImportFiles(QWidget* parent, quint32 serial, const QStringList& paths, CUserInteraction* ui) {
-    Q_UNUSED(parent);
+void CHistoryDialog::ImportFiles(quint32 serial, const QStringList& paths, CUserInteraction* ui) {
     if (paths.isEmpty()) return;
     CTimerStop stop;
     CMeasHistory history;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const CMeasHistory::OpenResult r = history.Open(CMeasHistory::PathFor(serial));
-    QApplication::restoreOverrideCursor();
-    if (r == CMeasHistory::OpenResult::Failed) {
-        if (ui) ui->ShowMessage(53014, Icon::Stop, Buttons::Ok, {QString::number(serial), history.LastError()});
-        return;
-    }
-    if (r == CMeasHistory::OpenResult::Replaced && ui)
-        ui->ShowMessage(53015, Icon::Warning, Buttons::Ok,
-                        {QString::number(serial), QDir::toNativeSeparators(history.DamagedCopy())});
+    if (!OpenHistory(history, serial, ui)) return;
     qint64 added = 0, known = 0;
     int files = 0;
     for (const QString& path : paths) {

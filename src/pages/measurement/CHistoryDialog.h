@@ -31,7 +31,7 @@ public:
     // Shows the dialog modally; says so instead when there is no history at all.
     static void ShowModal(QWidget* parent, quint32 serial, CUserInteraction* ui);
     // Imports measured-value files into a controller's history and reports the outcome.
-    static void ImportFiles(QWidget* parent, quint32 serial, const QStringList& paths, CUserInteraction* ui);
+    static void ImportFiles(quint32 serial, const QStringList& paths, CUserInteraction* ui);
 
     bool SelectController(quint32 serial);
     quint32 Serial() const { return m_serial; }
@@ -47,6 +47,8 @@ public:
     bool ExportRange(const QString& path, QString* error = nullptr) const;
 
 private:
+    // Opens a controller's history, telling ui when it failed or a damaged one was kept aside.
+    static bool OpenHistory(CMeasHistory& history, quint32 serial, CUserInteraction* ui);
     void Feed(double from, double to);
     void BuildCharts();
     void AskAndExport();

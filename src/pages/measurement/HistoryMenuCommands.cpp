@@ -59,7 +59,7 @@ const S::CommandRegistrar kImportIntoHistory([] {
         else
             files = QFileDialog::getOpenFileNames(&sheet, Tr(53027), QString(), Tr(53028));
         files.removeAll(QString());
-        CHistoryDialog::ImportFiles(&sheet, serial, files, S::App().UserInteraction());
+        CHistoryDialog::ImportFiles(serial, files, S::App().UserInteraction());
     };
     return c;
 }());

@@ -10,12 +10,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <array>
 
 #include "app/CKorvalisControlApp.h"
+#include "base/CRegularFile.h"
 #include "lang/CLanguage.h"
 #include "ui/services/CFileDialogService.h"
 #include "ui/services/CMessageService.h"
@@ -233,10 +233,7 @@ bool CCompareDialog::ExportTo(const QString& path) {
         QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
             ? CSettingsComparison::ReportFormat::Csv
             : CSettingsComparison::ReportFormat::Text;
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(m_comparison.Report(format, m_referenceTitle, m_fileTitle)) >= 0 &&
-        file.commit())
+    if (CRegularFile::Replace(path, m_comparison.Report(format, m_referenceTitle, m_fileTitle)))
         return true;
     CMessageService::ShowMessage(51115, CMessageService::Icon::Stop, CMessageService::Buttons::Ok,
                                  {QDir::toNativeSeparators(path)}, this);
