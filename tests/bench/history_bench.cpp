@@ -22,6 +22,7 @@
 
 #include "chart/CChartGroup.h"
 #include "chart/CTimeChartView.h"
+#include "lang/CLanguage.h"
 #include "pages/measurement/CHistoryDialog.h"
 #include "recorder/CMeasHistory.h"
 #include "recorder/CMeasuredValueArray.h"
@@ -143,6 +144,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The viewer's captions come from the catalogue, as in the program.
+    CLanguage::Current().Load(CLanguage::FindCatalogue(CLanguage::English));
     const QStringList args = app.arguments();
     if (args.size() >= 4 && args[1] == QLatin1String("--viewer")) return RunViewer(args[2], args[3].toUInt());
 
