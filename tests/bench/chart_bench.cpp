@@ -31,17 +31,12 @@
 #include "chart/CTimeChartView.h"
 #include "pages/measurement/CMeasDataDialog.h"
 #include "recorder/CMeasuredValueArray.h"
+#include "support/BenchFigures.h"
 
 namespace {
 constexpr int kColumns = 8;
 
-long PeakMemoryKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
+using BenchFigures::PeakMemoryKb;
 
 void WriteFile(const QString& path, int records) {
     QFile f(path);
@@ -89,13 +84,7 @@ void WriteFile(const QString& path, int records) {
     f.write(out);
 }
 
-// Processor time of this thread: on a shared, loaded machine the wall clock also counts
-// the time other programs had the processor.
-double CpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
+double CpuMs() { return BenchFigures::CpuMs(CLOCK_THREAD_CPUTIME_ID); }
 
 struct Figures {
     double median = 0, worst = 0;

@@ -26,24 +26,15 @@
 #include "pages/measurement/CHistoryDialog.h"
 #include "recorder/CMeasHistory.h"
 #include "recorder/CMeasuredValueArray.h"
+#include "support/BenchFigures.h"
 #include "support/TestPaths.h"
 
 namespace {
 constexpr quint32 kSerial = 4242;
 
-long PeakMemoryKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
+using BenchFigures::PeakMemoryKb;
 
-double CpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
+double CpuMs() { return BenchFigures::CpuMs(CLOCK_PROCESS_CPUTIME_ID); }
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
