@@ -17,6 +17,7 @@
 #include "link/CSWMBus.h"
 #include "params/CParameterArray.h"
 #include "params/CTransferUi.h"
+#include "support/CSilentTransferUi.h"
 #include "support/ServedModelProcess.h"
 #include "support/ParameterListSeeding.h"
 #include "support/TestPaths.h"
@@ -29,24 +30,6 @@ QString Lists()
 {
     return TestPaths::SourceDir() + QStringLiteral("/data/paralists");
 }
-
-class CSilentUi : public CTransferUi {
-public:
-    struct Progress : CTransferProgress {
-        void SetRange(int) override {}
-        void SetPos(int) override {}
-        void SetCaption(const QString&) override {}
-        void SetItemText(const QString&) override {}
-    };
-    std::unique_ptr<CTransferProgress> OpenProgressWindow(bool*) override { return std::make_unique<Progress>(); }
-    bool PumpPendingMessages() override { return true; }
-    int ShowMessage(int, CUserInteraction::Icon, CUserInteraction::Buttons, const QStringList&) override
-    {
-        return CUserInteraction::IdAbort;
-    }
-    QString GetSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString GetOpenFileName(const QString&) override { return {}; }
-};
 
 QByteArray MakeText(int lines)
 {
@@ -117,7 +100,7 @@ int TransferBench()
         std::fprintf(stderr, "no parameter list in %s\n", qPrintable(Lists()));
         return 1;
     }
-    CSilentUi ui;
+    CSilentTransferUi ui(CUserInteraction::IdAbort);
     QElapsedTimer wall;
     wall.start();
     const int result = list.ReadAllFromController(bus, ui);

@@ -19,6 +19,7 @@
 #include "params/CSettingsComparison.h"
 #include "params/CTransferUi.h"
 #include "support/CEmulatorProcess.h"
+#include "support/CSilentTransferUi.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -28,26 +29,6 @@ constexpr double kFrame = 0.020;  // request and poll, 10 ms pause each
 // Ten settings of different pages: a run point, a timer, a reminder, pumps, a sensor setpoint,
 // the recorder, a switch plug, a logic element.
 constexpr int kChanged[10] = {182, 246, 500, 442, 885, 15, 780, 684, 912, 756};
-
-class CSilentUi : public CTransferUi {
-public:
-    struct Progress : CTransferProgress {
-        void SetRange(int) override {}
-        void SetPos(int) override {}
-        void SetCaption(const QString&) override {}
-        void SetItemText(const QString&) override {}
-    };
-    std::unique_ptr<CTransferProgress> OpenProgressWindow(bool*) override {
-        return std::make_unique<Progress>();
-    }
-    bool PumpPendingMessages() override { return true; }
-    int ShowMessage(int, CUserInteraction::Icon, CUserInteraction::Buttons,
-                    const QStringList&) override {
-        return CUserInteraction::IdOk;
-    }
-    QString GetSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString GetOpenFileName(const QString&) override { return {}; }
-};
 
 bool Disturb(CSWMBus& bus, const CParameterArray& backup, int salt) {
     for (int n : kChanged) {
@@ -79,7 +60,7 @@ int RestoreBench() {
     if (backup.LoadParameterList(TestPaths::SourceDir() + QStringLiteral("/data/paralists"),
                                  kProduct, kFirmware) != CParameterArray::FileResult::Ok)
         return 1;
-    CSilentUi ui;
+    CSilentTransferUi ui(CUserInteraction::IdOk);
     if (backup.ReadAllFromController(bus, ui) != 0) return 1;
     const int n = backup.Count();
     int identification = 0;
