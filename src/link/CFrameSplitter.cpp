@@ -10,12 +10,15 @@ bool CFrameSplitter::Append(const QByteArray& bytes)
     m_buffer.append(bytes);
     const qsizetype soh = m_buffer.indexOf(SOH);
     m_buffer.remove(0, soh < 0 ? m_buffer.size() : soh);
-    if (m_buffer.size() <= MaxFrame || m_buffer.indexOf(EOT) >= 0)
-        return true;
-    // No end within a frame's length: resynchronise on the next SOH after the first byte.
-    const qsizetype next = m_buffer.indexOf(SOH, 1);
-    m_buffer.remove(0, next < 0 ? m_buffer.size() : next);
-    return false;
+    bool kept = true;
+    // No end within a frame's length: resynchronise on the next SOH after the first byte, and
+    // again while what is left is still overlong, or a run of SOH bytes would grow the buffer.
+    while (m_buffer.size() > MaxFrame && m_buffer.indexOf(EOT) < 0) {
+        const qsizetype next = m_buffer.indexOf(SOH, 1);
+        m_buffer.remove(0, next < 0 ? m_buffer.size() : next);
+        kept = false;
+    }
+    return kept;
 }
 
 bool CFrameSplitter::Next(QByteArray& frame)

@@ -39,6 +39,8 @@ private Q_SLOTS:
         QTest::newRow("an endless frame is discarded, the next one kept")
             << QList<QByteArray>{QByteArray(1, '\x01') + QByteArray(CFrameSplitter::MaxFrame + 50, '\x31'), kPoll}
             << QList<QByteArray>{kPoll} << 0;
+        QTest::newRow("a run of SOH bytes stays bounded") << QList<QByteArray>(40, QByteArray(64, '\x01'))
+                                                          << QList<QByteArray>{} << CFrameSplitter::MaxFrame;
     }
     void splitsWhateverTheChunks()
     {
