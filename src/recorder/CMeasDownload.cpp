@@ -98,7 +98,11 @@ bool CMeasDownload::DecodeRecord(const QByteArray& text, int inputs, QVector<int
 CMeasDownload::Result CMeasDownload::Run(const State& state, const QString& givenPath,
                                          bool askToShow) {
     CSaveMeasOptions options;
-    if (!m_dialogs || !m_dialogs->AskOptions(options)) return {Outcome::Cancelled};
+    if (!m_dialogs || !m_dialogs->AskOptions(options)) {
+        Result cancelled;
+        cancelled.outcome = Outcome::Cancelled;
+        return cancelled;
+    }
     return Run(state, options, givenPath, askToShow);
 }
 
