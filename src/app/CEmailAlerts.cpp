@@ -105,7 +105,7 @@ qint64 CEmailAlerts::SendingService() const
 {
     if (!m_app.IsConnected() || m_app.simulationMode)
         return 0;
-    return CAlertSenderLock::Holder(CAlertSenderLock::FoldersToCheck(m_app.dataFolder), m_app.serialNumber);
+    return CAlertSenderLock::Holder(CAlertSenderLock::FoldersToCheck(m_app.dataFolder), m_app.SerialNumber());
 }
 
 namespace {
@@ -141,10 +141,10 @@ int CEmailAlerts::RunAlertCycle()
             qCInfo(lcMail).noquote() << QStringLiteral("process %1 sends the alerts of controller %2; this program's "
                                                        "alert cycle stays off")
                                             .arg(service)
-                                            .arg(m_app.serialNumber);
+                                            .arg(m_app.SerialNumber());
         else
             qCInfo(lcMail).noquote() << QStringLiteral("this program sends the alerts of controller %1 again")
-                                            .arg(m_app.serialNumber);
+                                            .arg(m_app.SerialNumber());
         Q_EMIT SenderChanged();
     }
     if (m_serviceSending) {
@@ -275,7 +275,7 @@ void CEmailAlerts::ComposeAlertText(CEmail& rule)
         const QString placeholder = SensorPlaceholder(i);
         if (!text.contains(placeholder))
             continue;
-        CSensor& sensor = m_app.sensors[i];
+        CSensor& sensor = m_app.SensorInput(i);
         QString value = kNoValue;
         if (sensor.type != 0 && read(kSensorTextParameter + i)) {
             const QByteArray bytes = m_app.GetLastText();
@@ -302,7 +302,7 @@ void CEmailAlerts::ComposeAlertText(CEmail& rule)
         if (!read(kLevelParameter))
             return;
         const uint32_t value = static_cast<uint32_t>(static_cast<int64_t>(m_app.GetLastValue()));
-        const bool three = m_app.model && m_app.model->levelChannels == 3;
+        const bool three = m_app.Model() && m_app.Model()->levelChannels == 3;
         text.replace(kLevel, LevelStateText(value, three));
     }
 }

@@ -42,8 +42,8 @@ CKorvalisControlApp::CKorvalisControlApp()
     g_instance = this;
     std::copy(std::begin(kDefaultCurveWords), std::end(kDefaultCurveWords), dimmingCurveWords.begin());
     for (int i = 0; i < 8; ++i) {
-        sensors[i].index = i;
-        sensors[i].controller = this;
+        m_sensors[i].index = i;
+        m_sensors[i].controller = this;
     }
 }
 
@@ -173,18 +173,18 @@ bool CKorvalisControlApp::IsConnected() const
 
 void CKorvalisControlApp::Disconnect()
 {
-    if (model) {
+    if (m_model) {
         // The hook runs first so that edits still held by pages reach the lists saved here.
         if (onDisconnecting)
             onDisconnecting(*this);
-        CDescriptionLists::SaveDescriptions(*this, model, descriptionsLoaded, descriptionLists);
+        CDescriptionLists::SaveDescriptions(*this, m_model, descriptionsLoaded, descriptionLists);
     }
     for (QStringList& names : descriptionLists)
         names.clear();
     descriptionsLoaded = false;
     m_bus.reset();
     m_channel.reset();
-    model = nullptr;
+    m_model = nullptr;
     simulatedConnectionUp = false;
     // The title names the model only while one is connected, however the link went.
     UpdateTitle();
@@ -235,11 +235,12 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
     // A reason belongs to its attempt: a discovery that finds nothing has none of its own.
     m_lastChannelError.clear();
     parameter8 = 0;
-    smsModulePresent = false;
+    m_smsModulePresent = false;
+    m_refusedOldFirmware = false;
     for (int i = 0; i < 8; ++i) {
-        sensors[i] = CSensor();
-        sensors[i].index = i;
-        sensors[i].controller = this;
+        m_sensors[i] = CSensor();
+        m_sensors[i].index = i;
+        m_sensors[i].controller = this;
     }
     if (connection)
         currentConnection = *connection;
@@ -247,20 +248,20 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
         currentConnection = m_connections->GetSelected();
 
     if (simulationMode) {
-        model = ModelInfo::Find(kSimulatedProductCode);
+        m_model = ModelInfo::Find(kSimulatedProductCode);
         QString version = Tr(125);
         version.remove(QLatin1Char('.')).remove(QLatin1Char(';'));
         int digits = 0;
         while (digits < version.size() && version[digits].isDigit())
             ++digits;
-        firmwareVersion = static_cast<int16_t>(version.left(digits).toInt());
-        serialNumber = kSimulatedSerial;
+        m_firmwareVersion = static_cast<int16_t>(version.left(digits).toInt());
+        m_serialNumber = kSimulatedSerial;
         simulatedConnectionUp = true;
-        sensors[0].type = SensorTypeInfo::PH;
-        sensors[1].type = SensorTypeInfo::Temperature;
-        sensors[2].type = SensorTypeInfo::Redox;
-        sensors[3].type = SensorTypeInfo::CondSea;
-        smsModulePresent = currentConnection.smsModule;
+        m_sensors[0].type = SensorTypeInfo::PH;
+        m_sensors[1].type = SensorTypeInfo::Temperature;
+        m_sensors[2].type = SensorTypeInfo::Redox;
+        m_sensors[3].type = SensorTypeInfo::CondSea;
+        m_smsModulePresent = currentConnection.smsModule;
     } else {
         const bool tcp = currentConnection.type == CConnection::Tcp && !m_channelFactory;
         if (tcp && currentConnection.networkAddress.trimmed() == QLatin1String("0.0.0.0")) {
@@ -284,11 +285,11 @@ bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstA
         }
         if (currentConnection.smsModule) {
             if (ReadParameter(2, true) == 0 && GetLastValue() == ModelInfo::SmsModuleProductCode)
-                smsModulePresent = true;
+                m_smsModulePresent = true;
         }
     }
     TitleSensors();
-    descriptionsLoaded = CDescriptionLists::LoadDescriptions(*this, model, descriptionLists);
+    descriptionsLoaded = CDescriptionLists::LoadDescriptions(*this, m_model, descriptionLists);
     if (onConnected)
         onConnected(*this);
     UpdateTitle();
@@ -300,23 +301,24 @@ bool CKorvalisControlApp::Identify()
     if (ReadParameter(2) != 0)
         return false;
     const int productCode = static_cast<int>(static_cast<int64_t>(GetLastValue()) & 0xFF);
-    model = ModelInfo::Find(productCode);
-    if (!model) {
+    m_model = ModelInfo::Find(productCode);
+    if (!m_model) {
         if (m_ui)
             m_ui->ShowMessage(126, CUserInteraction::Icon::Stop, CUserInteraction::Buttons::Ok);
         return false;
     }
     if (ReadParameter(0) != 0)
         return false;
-    firmwareVersion = static_cast<int16_t>(static_cast<int64_t>(GetLastValue()) & 0xFFFF);
-    if (firmwareVersion < 400) {
+    m_firmwareVersion = static_cast<int16_t>(static_cast<int64_t>(GetLastValue()) & 0xFFFF);
+    if (m_firmwareVersion < 400) {
+        m_refusedOldFirmware = true;
         if (m_ui)
             m_ui->ShowMessage(334, CUserInteraction::Icon::Stop, CUserInteraction::Buttons::Ok);
         return false;
     }
     if (ReadParameter(6) != 0)
         return false;
-    serialNumber = static_cast<uint32_t>(static_cast<int64_t>(GetLastValue()) & 0xFFFFFFFF);
+    m_serialNumber = static_cast<uint32_t>(static_cast<int64_t>(GetLastValue()) & 0xFFFFFFFF);
     if (ReadParameter(489) != 0)
         return false;
     password = static_cast<int32_t>(static_cast<int64_t>(GetLastValue()));
@@ -325,7 +327,7 @@ bool CKorvalisControlApp::Identify()
             return false;
         loggedIn = true;
     }
-    if (firmwareVersion >= 401) {
+    if (m_firmwareVersion >= 401) {
         if (ReadParameter(8) != 0)
             return false;
         parameter8 = static_cast<uint8_t>(static_cast<int64_t>(GetLastValue()) & 0xFF);
@@ -342,7 +344,7 @@ bool CKorvalisControlApp::Identify()
 bool CKorvalisControlApp::ReadSensorInputs()
 {
     for (int i = 0; i < 8; ++i) {
-        CSensor& s = sensors[i];
+        CSensor& s = m_sensors[i];
         if (ReadParameter(SensorParameters::Number(i, SensorParameters::Type)) != 0)
             return false;
         s.type = static_cast<uint8_t>(static_cast<int64_t>(GetLastValue()) & 0xFF);
@@ -366,7 +368,7 @@ void CKorvalisControlApp::TitleSensors()
     // unknown kind must not index past the counters.
     std::array<int, SensorTypeInfo::MaxCode + 1> counters{};
     for (int i = 0; i < 8; ++i) {
-        CSensor& s = sensors[i];
+        CSensor& s = m_sensors[i];
         s.title.clear();
         s.bitMask = 0;
         if (s.type == 0 || !SensorTypeInfo::Find(s.type))
@@ -379,7 +381,7 @@ void CKorvalisControlApp::TitleSensors()
 
 QString CKorvalisControlApp::GetModelName() const
 {
-    return model ? QString::fromLatin1(model->displayName) : Tr(127);
+    return m_model ? QString::fromLatin1(m_model->displayName) : Tr(127);
 }
 
 QString CKorvalisControlApp::WindowTitle() const
@@ -395,7 +397,7 @@ void CKorvalisControlApp::UpdateTitle()
 
 uint8_t CKorvalisControlApp::SensorType(int input) const
 {
-    return input >= 0 && input < int(sensors.size()) ? sensors[size_t(input)].type : 0;
+    return input >= 0 && input < int(m_sensors.size()) ? m_sensors[size_t(input)].type : 0;
 }
 
 QString CKorvalisControlApp::ParameterListFolder() const
@@ -409,7 +411,7 @@ bool CKorvalisControlApp::GetControllerFolder(QString& path) const
     // controller's files; a relative or root path must not be made up.
     if (!IsConnected() || dataFolder.isEmpty())
         return false;
-    path = dataFolder + QDir::separator() + QString::number(static_cast<int32_t>(serialNumber));
+    path = dataFolder + QDir::separator() + QString::number(static_cast<int32_t>(m_serialNumber));
     QDir().mkpath(path);
     return true;
 }

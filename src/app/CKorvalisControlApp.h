@@ -96,14 +96,22 @@ public:
     bool IsTransferInProgress() const override { return m_transferInProgress; }
     void SetTransferInProgress(bool on) override { m_transferInProgress = on; }
 
-    // --- the connect sequence's findings, for the layers below ---------------------------
+    // --- the connect sequence's findings (only the connect sets them) -------------------
     bool IsSimulation() const override { return simulationMode; }
+    bool IsServiceMode() const override { return serviceMode; }
     CConnection& CurrentConnection() override { return currentConnection; }
-    const ModelInfo* Model() const override { return model; }
-    int16_t FirmwareVersion() const override { return firmwareVersion; }
-    uint32_t SerialNumber() const override { return serialNumber; }
-    bool HasSmsModule() const override { return smsModulePresent; }
+    const ModelInfo* Model() const override { return m_model; }
+    int16_t FirmwareVersion() const override { return m_firmwareVersion; }
+    uint32_t SerialNumber() const override { return m_serialNumber; }
+    bool HasSmsModule() const override { return m_smsModulePresent; }
+    const std::array<CSensor, 8>& Sensors() const override { return m_sensors; }
     uint8_t SensorType(int input) const override;
+    int DeviceAddress() const override { return currentConnection.deviceAddress; }
+    // The sensor input with its live values and alarm state (what the sensor pages and the
+    // alert cycle update); the input number is taken modulo 8.
+    CSensor& SensorInput(int input) { return m_sensors[static_cast<size_t>(input) & 7]; }
+    // The last connect stopped at a firmware too old for the program (message 334 said so).
+    bool RefusedOldFirmware() const { return m_refusedOldFirmware; }
     // The list folder given (command line, tests) or else the installed one.
     QString ParameterListFolder() const override;
 
@@ -119,18 +127,13 @@ public:
     // Reads "EmailSettings.dat" from the data folder (done by CreateDataFolder at start).
     bool LoadEmailSettings();
 
-    // --- state learned at connect, settings -------------------------------------------------
+    // --- settings and program state -------------------------------------------------------
     int language = 0;
     bool automaticConnect = false;
-    int16_t firmwareVersion = 0;
-    uint32_t serialNumber = 0;
-    std::array<CSensor, 8> sensors{};
     bool loggedIn = false;
     uint16_t currentHelpTopic = 298;
     uint16_t defaultHelpTopic = 298;
-    const ModelInfo* model = nullptr;
     int32_t password = 0;
-    bool smsModulePresent = false;
     bool simulationMode = false;
     bool serviceMode = false;
     bool simulatedConnectionUp = false;
@@ -178,4 +181,10 @@ private:
     uint16_t m_lastTransferStatus = 0;
     std::unique_ptr<CEmailSettings> m_emailSettings;
     std::unique_ptr<CEmailAlerts> m_emailAlerts;
+    const ModelInfo* m_model = nullptr;
+    int16_t m_firmwareVersion = 0;
+    uint32_t m_serialNumber = 0;
+    bool m_smsModulePresent = false;
+    bool m_refusedOldFirmware = false;
+    std::array<CSensor, 8> m_sensors{};
 };

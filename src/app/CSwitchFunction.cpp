@@ -100,5 +100,5 @@ QString CSwitchFunction::Text(int code, int index, bool marker, const std::array
 }
 
 QString SwitchFunctionText(int code, int index, bool marker) {
-    return CSwitchFunction::Text(code, index, marker, CKorvalisControlApp::Instance().sensors);
+    return CSwitchFunction::Text(code, index, marker, CKorvalisControlApp::Instance().Sensors());
 }

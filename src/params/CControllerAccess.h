@@ -8,31 +8,20 @@
 #include <cstdint>
 
 #include "base/CParameterAccess.h"
+#include "params/CControllerView.h"
 
 class CByteChannel;
 class CConnection;
 class CSWMBus;
 class CUserInteraction;
-struct ModelInfo;
 
-class CControllerAccess : public CParameterAccess {
+class CControllerAccess : public CParameterAccess, public CControllerView {
 public:
-    virtual bool IsConnected() const = 0;
-    // Simulation mode: connected to no device.
-    virtual bool IsSimulation() const = 0;
     virtual CSWMBus* Bus() const = 0;
     virtual CByteChannel* Channel() const = 0;
     // The connection in use; a restore that moves the controller to another bus address
     // changes its address.
     virtual CConnection& CurrentConnection() = 0;
-
-    // Learned at connect: the model (null before), firmware version, serial number, whether
-    // an SMS module answered, and the sensor type of each of the eight inputs.
-    virtual const ModelInfo* Model() const = 0;
-    virtual int16_t FirmwareVersion() const = 0;
-    virtual uint32_t SerialNumber() const = 0;
-    virtual bool HasSmsModule() const = 0;
-    virtual uint8_t SensorType(int input) const = 0;
 
     // The folder of the parameter-list files.
     virtual QString ParameterListFolder() const = 0;

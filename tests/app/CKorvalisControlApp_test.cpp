@@ -102,8 +102,8 @@ private Q_SLOTS:
         QVERIFY(r.Connect());
         QVERIFY(r.app.IsConnected());
         QCOMPARE(r.app.GetModelName(), name);
-        QCOMPARE(r.app.firmwareVersion, int16_t(408));
-        QCOMPARE(r.app.serialNumber, 3000000000u);
+        QCOMPARE(r.app.FirmwareVersion(), int16_t(408));
+        QCOMPARE(r.app.SerialNumber(), 3000000000u);
         QCOMPARE(r.ui.title, QStringLiteral("Korvalis Control - ") + name);
         // Identification order: 2, 0, 6, 489, 8, then the sensor kinds.
         QCOMPARE(r.ReadNumbers().mid(0, 6), (QList<int>{2, 0, 6, 489, 8, 25}));
@@ -218,7 +218,7 @@ private Q_SLOTS:
         r.model.Controller().SetValue(27 + 20 * 1, 1);
         r.model.Controller().SetValue(950 + 4 * 3, -125);
         QVERIFY(r.Connect());
-        const auto& s = r.app.sensors;
+        const auto& s = r.app.Sensors();
         QCOMPARE(s[0].title, QStringLiteral("pH-value 1"));
         QCOMPARE(s[2].title, QStringLiteral("pH-value 2"));
         QCOMPARE(s[5].title, QStringLiteral("pH-value 3"));
@@ -241,23 +241,23 @@ private Q_SLOTS:
         Rig present(o);
         present.connection.smsModule = true;
         QVERIFY(present.Connect());
-        QVERIFY(present.app.smsModulePresent);
+        QVERIFY(present.app.HasSmsModule());
         QCOMPARE(present.model.Log().last().address, uint8_t(34));
 
         Rig wrong(o);
         wrong.model.SmsModule()->SetValue(2, 9);
         wrong.connection.smsModule = true;
         QVERIFY(wrong.Connect());
-        QVERIFY(!wrong.app.smsModulePresent);
+        QVERIFY(!wrong.app.HasSmsModule());
 
         Rig absent(Opts(4));
         absent.connection.smsModule = true;
         QVERIFY(absent.Connect());
-        QVERIFY(!absent.app.smsModulePresent);
+        QVERIFY(!absent.app.HasSmsModule());
 
         Rig notAsked(o);
         QVERIFY(notAsked.Connect());
-        QVERIFY(!notAsked.app.smsModulePresent);
+        QVERIFY(!notAsked.app.HasSmsModule());
     }
 
     void simulationMode()
@@ -267,11 +267,11 @@ private Q_SLOTS:
         r.connection.smsModule = true;
         QVERIFY(r.Connect());
         QVERIFY(r.model.Log().isEmpty());
-        QCOMPARE(r.app.firmwareVersion, int16_t(408));
-        QCOMPARE(r.app.serialNumber, 1005092007u);
+        QCOMPARE(r.app.FirmwareVersion(), int16_t(408));
+        QCOMPARE(r.app.SerialNumber(), 1005092007u);
         QCOMPARE(r.app.GetModelName(), QStringLiteral("Korvalis B"));
-        QVERIFY(r.app.smsModulePresent);
-        QCOMPARE(r.app.sensors[3].title, QStringLiteral("Conductivity 1"));
+        QVERIFY(r.app.HasSmsModule());
+        QCOMPARE(r.app.Sensors()[3].title, QStringLiteral("Conductivity 1"));
         QCOMPARE(r.app.ReadParameter(1234), uint16_t(0));
         QCOMPARE(r.app.GetLastValue(), 0.0);
         QVERIFY(r.app.GetLastText().isEmpty());

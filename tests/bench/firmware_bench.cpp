@@ -117,7 +117,7 @@ int main(int argc, char** argv)
     const CFirmwareTransfer::Outcome outcome = transfer.TransferFile(path);
     const double totalSeconds = double(ui.clock.elapsed()) / 1000.0;
     const double sendingSeconds = double(ui.clock.elapsed() - ui.sendingStartedMs) / 1000.0;
-    const bool ok = outcome == CFirmwareTransfer::Outcome::Done && app.Connect(&conn, false) && app.firmwareVersion == 410;
+    const bool ok = outcome == CFirmwareTransfer::Outcome::Done && app.Connect(&conn, false) && app.FirmwareVersion() == 410;
 
     std::printf("firmware file:          %lld bytes, %lld records, %lld data bytes\n",
                 static_cast<long long>(file.FileSize()), static_cast<long long>(file.Records().size()),

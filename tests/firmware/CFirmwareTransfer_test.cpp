@@ -126,7 +126,7 @@ private Q_SLOTS:
 
         // The controller answers the bus protocol again with its new version.
         QVERIFY(r.Connect());
-        QCOMPARE(r.app.firmwareVersion, int16_t(410));
+        QCOMPARE(r.app.FirmwareVersion(), int16_t(410));
     }
 
     void badFileIsRefusedBeforeAnythingIsSent()

@@ -128,7 +128,7 @@ private Q_SLOTS:
 
         // The controller runs the new firmware on the configured speed.
         QVERIFY(app.Connect(&conn, false));
-        QCOMPARE(app.firmwareVersion, int16_t(410));
+        QCOMPARE(app.FirmwareVersion(), int16_t(410));
         QCOMPARE(OutputSpeed(watch), speed_t(B19200));
         app.Disconnect();
         device.server.Stop();
@@ -190,7 +190,7 @@ private Q_SLOTS:
         QCOMPARE(messages.MessageIds(), (QList<int>{192, 129, 132}));
         QCOMPARE(transfer.Retries(), 2);
         QVERIFY(app.Connect(&conn, false));
-        QCOMPARE(app.firmwareVersion, int16_t(410));
+        QCOMPARE(app.FirmwareVersion(), int16_t(410));
         app.Disconnect();
         device.server.Stop();
         QCOMPARE(device.loader.Restarts(), 1);

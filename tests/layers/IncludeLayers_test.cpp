@@ -149,7 +149,7 @@ private Q_SLOTS:
     }
 
     // The program never links the device model; nothing in src/ reaches the tools or tests;
-    // the page framework stands below the pages; the chart is a component of its own.
+    // the page framework stands below the pages and the sheet; the chart is a component of its own.
     void programSideKeepsToItsLayers() {
         QStringList wrong;
         for (const Include& inc : m_includes) {
@@ -162,11 +162,32 @@ private Q_SLOTS:
             const bool bad = top == QLatin1String("tools") || top == QLatin1String("tests") ||
                              top == QLatin1String("support") ||
                              (programSide && top == QLatin1String("device")) ||
-                             (from == QLatin1String("ui/page") && top == QLatin1String("pages")) ||
+                             (from == QLatin1String("ui/page") && (top == QLatin1String("pages") || to == QLatin1String("ui/sheet"))) ||
                              (fromTop == QLatin1String("chart") && (top == QLatin1String("ui") || top == QLatin1String("pages"))) ||
                              (fromTop == QLatin1String("device") && (top == QLatin1String("ui") || top == QLatin1String("pages")));
             if (bad) wrong << inc.file + QLatin1String(" includes ") + inc.target;
         }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
+    }
+
+    // Pages reach the program through the page base alone: what the connect found through
+    // its read-only view, their window through the page host. Only the menu commands that
+    // live beside their pages register with the main sheet.
+    void pagesKnowOnlyThePageBase() {
+        static const QRegularExpression app(QStringLiteral(R"(\bApp\(\)|CKorvalisControlApp)"));
+        QStringList wrong;
+        QDirIterator it(SourceDir() + QLatin1String("/pages"), {QStringLiteral("*.h"), QStringLiteral("*.cpp")},
+                        QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile f(it.next());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            if (const QRegularExpressionMatch m = app.match(QString::fromUtf8(f.readAll())); m.hasMatch())
+                wrong << f.fileName() + QLatin1String(" uses ") + m.captured();
+        }
+        for (const Include& inc : m_includes)
+            if (inc.file.startsWith(QLatin1String("pages/")) && inc.target == QLatin1String("ui/sheet/CMyPropertySheet.h") &&
+                !inc.file.endsWith(QLatin1String("MenuCommands.cpp")))
+                wrong << inc.file + QLatin1String(" includes ") + inc.target;
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
     }
 

@@ -170,7 +170,7 @@ private Q_SLOTS:
         c.smsModule = true;
         QVERIFY(app.Connect(&c, false));
         QCOMPARE(app.GetModelName(), QStringLiteral("Korvalis G"));
-        QVERIFY(app.smsModulePresent);
+        QVERIFY(app.HasSmsModule());
         app.Disconnect();
         tcpServer.Stop();
 

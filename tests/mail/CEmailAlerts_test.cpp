@@ -115,7 +115,7 @@ private Q_SLOTS:
                                            "17- 18- 19- 20- 21- 22- 23- 24X |1X 2- 3X |[SENSOR9]"));
         // Input 2 has no sensor: not read. Alarm, sockets and level: once each.
         QCOMPARE(rig.Reads(), (QList<int>{1228, 1230, 1090, 1188, 1070}));
-        QCOMPARE(rig.app.sensors[2].userName, QStringLiteral("pH tank"));
+        QCOMPARE(rig.app.Sensors()[2].userName, QStringLiteral("pH tank"));
     }
 
     void twoLevelChannelsAndNoAlarm()
@@ -300,7 +300,7 @@ private Q_SLOTS:
         QProcess other;
         other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
         QVERIFY(other.waitForStarted());
-        const QString lockPath = QDir(rig.app.dataFolder).filePath(CAlertSenderLock::FileName(rig.app.serialNumber));
+        const QString lockPath = QDir(rig.app.dataFolder).filePath(CAlertSenderLock::FileName(rig.app.SerialNumber()));
         QByteArray lockBytes;
         {
             QLockFile own(lockPath);

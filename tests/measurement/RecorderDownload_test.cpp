@@ -118,7 +118,7 @@ private Q_SLOTS:
         dialogs.options.decimalSeparator = 0;
         const CMeasDownload::State state = rig.State();
         rig.model.ClearLog();
-        CMeasDownload download(rig.app.sensors, CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
+        CMeasDownload download(rig.app.Sensors(), CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
         const CMeasDownload::Result result = download.Run(state, QString(), false);
         QCOMPARE(result.outcome, CMeasDownload::Outcome::Written);
         QCOMPARE(result.records, qint64(10));
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(array.LoadFile(dialogs.fileName), CMeasuredValueArray::LoadResult::Ok);
         QCOMPARE(array.GetCount(), 10);
         QCOMPARE(array.ValueColumnCount(), 3);
-        QCOMPARE(array.ColumnName(0), rig.app.sensors[0].title);
+        QCOMPARE(array.ColumnName(0), rig.app.Sensors()[0].title);
         QCOMPARE(array.ColumnUnit(2), QStringLiteral("pH"));
         QCOMPARE(array[0].timeStamp, QDateTime(QDate(2024, 5, 1), QTime(9, 45), Qt::UTC));
         QCOMPARE(array[9].timeStamp, QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC));
@@ -178,7 +178,7 @@ private Q_SLOTS:
         rig.Write(781, 0b1111);
         Dialogs dialogs;
         dialogs.fileName = m_dir.filePath(QStringLiteral("never.txt"));
-        CMeasDownload download(rig.app.sensors, CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
+        CMeasDownload download(rig.app.Sensors(), CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
         QCOMPARE(download.Run(rig.State(), QString(), false).outcome,
                  CMeasDownload::Outcome::Failed);
         QCOMPARE(rig.ui.MessageIds(), QList<int>{141});
@@ -199,7 +199,7 @@ private Q_SLOTS:
 
         Dialogs dialogs;
         dialogs.fileName = m_dir.filePath(QStringLiteral("full.txt"));
-        CMeasDownload download(rig.app.sensors, CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
+        CMeasDownload download(rig.app.Sensors(), CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
         QCOMPARE(download.Run(rig.State(), QString(), false).outcome,
                  CMeasDownload::Outcome::Written);
         CMeasuredValueArray array;
@@ -217,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(rig.Read(1163), 9 * 60 + 30);
         Dialogs dialogs;
         dialogs.fileName = m_dir.filePath(QStringLiteral("fill.txt"));
-        CMeasDownload download(rig.app.sensors, CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
+        CMeasDownload download(rig.app.Sensors(), CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
         QCOMPARE(download.Run(rig.State(), QString(), false).records, qint64(7 * 24 * 4));
         CMeasuredValueArray array;
         QCOMPARE(array.LoadFile(dialogs.fileName), CMeasuredValueArray::LoadResult::Ok);
@@ -233,7 +233,7 @@ private Q_SLOTS:
         rig.recorder->Fill(rig.model.Controller(), 7 * 24 * 12);
         Dialogs dialogs;
         dialogs.fileName = m_dir.filePath(QStringLiteral("shot.txt"));
-        CMeasDownload download(rig.app.sensors, CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
+        CMeasDownload download(rig.app.Sensors(), CMeasDownload::AccessOf(rig.app), &rig.ui, &dialogs);
         QCOMPARE(download.Run(rig.State(), QString(), false).records, qint64(7 * 24 * 12));
         CMeasuredValueArray array;
         QCOMPARE(array.LoadFile(dialogs.fileName), CMeasuredValueArray::LoadResult::Ok);

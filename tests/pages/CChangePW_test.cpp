@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "pages/system/CChangePW.h"
+#include "ui/sheet/CChangePW.h"
 #include "support/CSheetRig.h"
 
 namespace {

@@ -70,7 +70,7 @@ private Q_SLOTS:
     void readsAtAnyAddressSignedOrNot() {
         ServiceRig rig(WithSms());
         QVERIFY(rig.Connect());
-        QVERIFY(rig.app.smsModulePresent);
+        QVERIFY(rig.app.HasSmsModule());
         auto* page = rig.Activate<CPropertyPageSWMBus>();
         rig.model.ClearLog();
 

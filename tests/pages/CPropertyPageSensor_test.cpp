@@ -152,7 +152,7 @@ private Q_SLOTS:
             rig.model.ClearLog();
             auto* page = qobject_cast<CPropertyPageSensor*>(
                 rig.Activate(CPageTable::SensorPageClass(type), kInput));
-            QVERIFY2(page, qPrintable(QString::number(type) + QLatin1Char(' ') + rig.Captions().join(QLatin1Char(',')) + QString::number(rig.app.sensors[kInput].type)));
+            QVERIFY2(page, qPrintable(QString::number(type) + QLatin1Char(' ') + rig.Captions().join(QLatin1Char(',')) + QString::number(rig.app.Sensors()[kInput].type)));
             QCOMPARE(page->InstanceIndex(), kInput);
             QCOMPARE(PageReads(rig), Numbers(page->Spec().readOrder));
             rig.model.ClearLog();
@@ -274,7 +274,7 @@ private Q_SLOTS:
         const auto writes = rig.model.Writes();
         QCOMPARE(writes.at(0), (QPair<int, int64_t>{Number(kInput, 15), 250}));
         QVERIFY(writes.contains(QPair<int, int64_t>{Number(kInput, 16), 50}));
-        QCOMPARE(rig.app.sensors[kInput].displayMode, uint8_t(1));
+        QCOMPARE(rig.app.Sensors()[kInput].displayMode, uint8_t(1));
         // Every setpoint of the range typed in Fahrenheit writes its own Celsius step.
         for (int raw = 150; raw <= 350; ++raw) {
             const double f = raw / 10.0 * 1.8 + 32;

@@ -330,7 +330,7 @@ private Q_SLOTS:
         rig.model.ClearLog();
         auto* page = rig.Activate<CPropertyPageDimmCurves>();
         QVERIFY(page);
-        QCOMPARE(page->CurveCount(), int(rig.app.model->illuminationChannels));
+        QCOMPARE(page->CurveCount(), int(rig.app.Model()->illuminationChannels));
         QVERIFY(rig.ReadNumbers().contains(1033 + 2 * (page->CurveCount() - 1)));  // every channel read
         QVERIFY(!Find<QSlider>(page, 1423)->isEnabled());
         rig.model.ClearLog();

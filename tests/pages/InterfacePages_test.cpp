@@ -198,7 +198,7 @@ private Q_SLOTS:
         CSheetRig rig(At(408));
         SeedInterfaces(rig.model.Controller(), 10, {{0, source}});
         QVERIFY(rig.Connect());
-        if (text.startsWith('@')) text = rig.app.sensors[size_t(text.mid(1, 1).toInt())].title + text.mid(2);
+        if (text.startsWith('@')) text = rig.app.Sensors()[size_t(text.mid(1, 1).toInt())].title + text.mid(2);
         auto* page = rig.Activate<V>();
         QCOMPARE(Find<CRecordList>(page, V::IdList)->Text(0, 1), text);
     }
@@ -213,7 +213,7 @@ private Q_SLOTS:
             QCOMPARE(d->windowTitle(), Tr(253) + " 3");
             auto* source = Find<QComboBox>(d, Edit::IdSource);
             auto* index = Find<QComboBox>(d, Edit::IdIndex);
-            QCOMPARE(source->currentText(), rig.app.sensors[2].title);
+            QCOMPARE(source->currentText(), rig.app.Sensors()[2].title);
             QCOMPARE(index->count(), 1);
             QCOMPARE(index->currentText(), Tr(254));
             QVERIFY(index->isVisibleTo(d));

@@ -319,8 +319,8 @@ private Q_SLOTS:
         QCOMPARE(int(system->Modules().size()), 2);
         QCOMPARE(system->Modules()[1].code, 36);
         // The module's inputs are the application's inputs 5 and 6.
-        QCOMPARE(int(r.rig.app.sensors[4].type), 2);
-        QCOMPARE(int(r.rig.app.sensors[5].type), 1);
+        QCOMPARE(int(r.rig.app.Sensors()[4].type), 2);
+        QCOMPARE(int(r.rig.app.Sensors()[5].type), 1);
         auto* maintenance = r.rig.Activate<Maintenance>();
         QVERIFY(maintenance);
         QCOMPARE(Find<CMyListCtrl>(maintenance, Maintenance::IdSockets)->Text(1, 1), Tr(401));

@@ -84,7 +84,7 @@ private Q_SLOTS:
         app.dataFolder = dir.path();
         app.simulationMode = true;
         QVERIFY(app.Connect(nullptr, false));
-        const ModelInfo& m = *app.model;
+        const ModelInfo& m = *app.Model();
         QCOMPARE(app.descriptionLists[CDescriptionLists::Illumination].size(), int(m.illuminationChannels));
         QCOMPARE(app.descriptionLists[CDescriptionLists::Timer].size(), int(m.timers));
         QCOMPARE(app.descriptionLists[CDescriptionLists::Level].size(), int(m.levelChannels));

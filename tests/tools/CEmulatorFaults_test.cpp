@@ -233,8 +233,8 @@ private Q_SLOTS:
         c.smsModule = true;
         app.serialDeviceOverride = emu.TerminalPath();
         QVERIFY(app.Connect(&c, true));
-        QCOMPARE(app.model->productCode, uint8_t(4));
-        QVERIFY(app.smsModulePresent);
+        QCOMPARE(app.Model()->productCode, uint8_t(4));
+        QVERIFY(app.HasSmsModule());
         QCOMPARE(app.WriteTextParameter(1141, "HOME-NET"), uint16_t(0));
         QCOMPARE(app.ReadParameter(1141), uint16_t(0));
         QCOMPARE(app.GetLastText(), QByteArray("HOME-NET"));

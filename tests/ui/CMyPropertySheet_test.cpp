@@ -172,8 +172,8 @@ private Q_SLOTS:
         QCOMPARE(sensors.size(), 2);
         QCOMPARE(sensors[0]->ClassName(), QStringLiteral("CPropertyPageTemperature"));
         QCOMPARE(sensors[0]->InstanceIndex(), 0);
-        QCOMPARE(sensors[0]->Sensor(), &rig.app.sensors[0]);
-        QCOMPARE(sensors[0]->Caption(), rig.app.sensors[0].title);
+        QCOMPARE(sensors[0]->Sensor(), &rig.app.Sensors()[0]);
+        QCOMPARE(sensors[0]->Caption(), rig.app.Sensors()[0].title);
         QCOMPARE(sensors[1]->ClassName(), QStringLiteral("CPropertyPagepHValue"));
         QCOMPARE(sensors[1]->InstanceIndex(), 3);
         QCOMPARE(sensors[1]->GroupText(), QStringLiteral("Sensors"));

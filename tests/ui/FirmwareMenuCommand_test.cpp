@@ -57,7 +57,7 @@ private Q_SLOTS:
         QVERIFY(rig.sheet->findChildren<CProgressDialog*>().isEmpty());
 
         QVERIFY(rig.Connect());
-        QCOMPARE(rig.app.firmwareVersion, int16_t(410));
+        QCOMPARE(rig.app.FirmwareVersion(), int16_t(410));
     }
 };
 

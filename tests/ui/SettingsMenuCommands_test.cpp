@@ -75,7 +75,7 @@ private Q_SLOTS:
         QVERIFY(rig.Connect());
         const QString file = WriteFile(
             dir, QStringLiteral("tank.par"),
-            "0, \"CODE_SOFTWAREVERSION\", " + QByteArray::number(rig.app.firmwareVersion) +
+            "0, \"CODE_SOFTWAREVERSION\", " + QByteArray::number(rig.app.FirmwareVersion()) +
                 "\r\n2, \"CODE_PRODUCTID\", 4\r\n182, \"ILLU_P1_START - 0\", 500\r\n"
                 "500, \"TIMER_FLAGS - 0\", 3\r\n501, \"TIMER_POINTS - 0\", 4\r\n502, \"TIMER_CYCLE_REF - 0\", 9\r\n");
         rig.model.Controller().SetValue(182, 480);
@@ -202,7 +202,7 @@ private Q_SLOTS:
             const QString path = dir.filePath(QStringLiteral("a%1.par").arg(address));
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("0, \"CODE_SOFTWAREVERSION\", " + QByteArray::number(rig.app.firmwareVersion) +
+            f.write("0, \"CODE_SOFTWAREVERSION\", " + QByteArray::number(rig.app.FirmwareVersion()) +
                     "\r\n2, \"CODE_PRODUCTID\", 4\r\n5, \"CODE_BUSADDRESS\", " +
                     QByteArray::number(address) + "\r\n500, \"T\", 2\r\n");
             f.close();

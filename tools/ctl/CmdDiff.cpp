@@ -119,7 +119,7 @@ int Diff(CCtlContext& ctx, const QStringList& args) {
         referenceTitle = QStringLiteral("controller");
         referenceJson = QJsonObject{{"controller", ctx.App().GetModelName()},
                                     {"version", comparison.ReferenceVersion()},
-                                    {"serial", static_cast<qint64>(ctx.App().serialNumber)}};
+                                    {"serial", static_cast<qint64>(ctx.App().SerialNumber())}};
     }
     if (ctx.Json())
         PrintJson(comparison, referenceJson, fileJson);

@@ -43,25 +43,25 @@ int Identify(CCtlContext& ctx, const QStringList& args)
     CKorvalisControlApp& app = ctx.App();
     if (ctx.Json()) {
         QJsonArray sensors;
-        for (const CSensor& s : app.sensors)
+        for (const CSensor& s : app.Sensors())
             if (s.type != 0)
                 sensors.append(QJsonObject{{"input", s.index + 1}, {"type", s.type}, {"title", s.title}});
         CCtlContext::PrintJson(QJsonObject{{"model", app.GetModelName()},
-                                           {"product-code", app.model->productCode},
-                                           {"firmware", app.firmwareVersion},
-                                           {"serial", static_cast<qint64>(app.serialNumber)},
+                                           {"product-code", app.Model()->productCode},
+                                           {"firmware", app.FirmwareVersion()},
+                                           {"serial", static_cast<qint64>(app.SerialNumber())},
                                            {"sensors", sensors},
-                                           {"sms-module", app.smsModulePresent}});
+                                           {"sms-module", app.HasSmsModule()}});
         return CtlOk;
     }
     Out(QStringLiteral("model: %1").arg(app.GetModelName()));
-    Out(QStringLiteral("product-code: %1").arg(app.model->productCode));
-    Out(QStringLiteral("firmware: %1").arg(app.firmwareVersion));
-    Out(QStringLiteral("serial: %1").arg(app.serialNumber));
-    for (const CSensor& s : app.sensors)
+    Out(QStringLiteral("product-code: %1").arg(app.Model()->productCode));
+    Out(QStringLiteral("firmware: %1").arg(app.FirmwareVersion()));
+    Out(QStringLiteral("serial: %1").arg(app.SerialNumber()));
+    for (const CSensor& s : app.Sensors())
         if (s.type != 0)
             Out(QStringLiteral("sensor%1: %2 %3").arg(s.index + 1).arg(s.type).arg(s.title));
-    Out(QStringLiteral("sms-module: %1").arg(app.smsModulePresent ? "yes" : "no"));
+    Out(QStringLiteral("sms-module: %1").arg(app.HasSmsModule() ? "yes" : "no"));
     return CtlOk;
 }
 

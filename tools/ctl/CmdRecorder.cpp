@@ -102,7 +102,7 @@ int Status(CCtlContext& ctx, const QStringList& args) {
     if (!ReadState(ctx, s, capacity)) return CtlFailed;
     if (ctx.Json()) {
         QJsonArray inputs;
-        for (const CSensor& sensor : ctx.App().sensors)
+        for (const CSensor& sensor : ctx.App().Sensors())
             if (s.mask & (1u << sensor.index))
                 inputs.append(QJsonObject{{"input", sensor.index + 1}, {"title", sensor.title}});
         QJsonObject o{{"interval-minutes", s.interval},
@@ -116,7 +116,7 @@ int Status(CCtlContext& ctx, const QStringList& args) {
     }
     Out(QStringLiteral("interval: %1 min").arg(s.interval));
     QStringList inputs;
-    for (const CSensor& sensor : ctx.App().sensors)
+    for (const CSensor& sensor : ctx.App().Sensors())
         if (s.mask & (1u << sensor.index))
             inputs << QStringLiteral("%1 (%2)").arg(sensor.index + 1).arg(sensor.title);
     Out(QStringLiteral("inputs: %1")
@@ -147,12 +147,12 @@ int Download(CCtlContext& ctx, const QStringList& args) {
     if (!ReadState(ctx, state, capacity)) return CtlFailed;
     CCtlRecorderUi ui(ctx);
     const CCtlFileArg file(args[0], CCtlFileArg::Direction::Write);
-    CMeasDownload download(ctx.App().sensors, CMeasDownload::AccessOf(ctx.App()), &ui, &ui);
+    CMeasDownload download(ctx.App().Sensors(), CMeasDownload::AccessOf(ctx.App()), &ui, &ui);
     CMeasDownload::Result r = download.Run(state, file.Path(), false);
     // What was read is gone from the controller: it goes into the history whatever became
     // of the file.
     if (r.history.Count() > 0) {
-        const quint32 serial = ctx.App().serialNumber;
+        const quint32 serial = ctx.App().SerialNumber();
         r.history.sourceName = QString::number(serial);
         const CMeasHistory::Outcome h = CMeasHistory::AddToController(serial, r.history);
         if (!h.damagedCopy.isEmpty())

@@ -61,7 +61,7 @@ int Run(CCtlContext& ctx, const QStringList& args, Action action, const char* us
     if (sms) ctx.Connection().smsModule = true;
     if (!ctx.ConnectDevice()) return CtlFailed;
     CKorvalisControlApp& app = ctx.App();
-    if (sms && !app.smsModulePresent) {
+    if (sms && !app.HasSmsModule()) {
         std::fprintf(stderr, "error: no SMS module answers at bus address 34\n");
         return CtlFailed;
     }

@@ -44,11 +44,11 @@ void CAlertRunner::OnLinkUp()
 
 bool CAlertRunner::TakeLock()
 {
-    if (m_lock.IsHeld() && m_serial == m_app.serialNumber)
+    if (m_lock.IsHeld() && m_serial == m_app.SerialNumber())
         return true;
     if (m_lock.IsHeld())
         Stop();
-    m_serial = m_app.serialNumber;
+    m_serial = m_app.SerialNumber();
     QString error;
     if (!m_lock.Acquire(QStringList{m_app.dataFolder} + m_extraLockFolders, m_serial, &error)) {
         // Said once; the next cycles try again quietly.

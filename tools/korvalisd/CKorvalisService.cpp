@@ -110,8 +110,8 @@ void CKorvalisService::WriteStatus()
                      {QStringLiteral("error"), m_link->LastError()}};
     if (m_link->GetState() == CLinkKeeper::State::Up) {
         link.insert(QStringLiteral("model"), m_app.GetModelName());
-        link.insert(QStringLiteral("firmware"), m_app.firmwareVersion);
-        link.insert(QStringLiteral("serial"), static_cast<qint64>(m_app.serialNumber));
+        link.insert(QStringLiteral("firmware"), m_app.FirmwareVersion());
+        link.insert(QStringLiteral("serial"), static_cast<qint64>(m_app.SerialNumber()));
     }
     QJsonArray clients;
     for (const CBusShare::ClientInfo& c : m_share->Clients())

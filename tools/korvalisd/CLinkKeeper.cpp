@@ -68,8 +68,8 @@ void CLinkKeeper::Attempt()
         m_retryMs = FirstRetryMs;
         const QString what = QStringLiteral("%1, firmware %2, serial number %3")
                                  .arg(m_app.GetModelName())
-                                 .arg(m_app.firmwareVersion)
-                                 .arg(m_app.serialNumber);
+                                 .arg(m_app.FirmwareVersion())
+                                 .arg(m_app.SerialNumber());
         if (m_wasUp)
             qCInfo(lcService).noquote() << "link back after" << downSeconds << "s:" << what << "at" << Where();
         else

@@ -17,7 +17,6 @@
 #include <algorithm>
 
 #include "app/CEmailAlerts.h"
-#include "app/CKorvalisControlApp.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "pages/alerts/CEditEmail.h"
@@ -55,11 +54,11 @@ CPropertyPageEmail::CPropertyPageEmail() = default;
 
 CPropertyPageEmail::~CPropertyPageEmail() {
     // A field still being edited when the window closes is not lost.
-    if (IsInitialised() && CKorvalisControlApp::HasInstance()) CommitFields(true);
+    if (IsInitialised() && HasApplication()) CommitFields(true);
 }
 
 CEmailSettings& CPropertyPageEmail::Settings() {
-    return App().EmailSettings();
+    return EmailSettings();
 }
 
 void CPropertyPageEmail::CreateControls() {
@@ -172,7 +171,7 @@ void CPropertyPageEmail::CreateControls() {
         UpdateControlStates();
     });
 
-    CEmailAlerts& alerts = App().EmailAlerts();
+    CEmailAlerts& alerts = EmailAlerts();
     connect(&alerts, &CEmailAlerts::MailQueued, this, [this](const QString& subject) {
         if (m_saveError.isEmpty()) m_status->setText(TrArg(42315, {subject}));
     });
@@ -309,7 +308,7 @@ void CPropertyPageEmail::TestRule() {
     const CEmail rule = Settings().rules[row];
     // Composing reads the controller; refresh ticks wait meanwhile.
     CTimerStop timerStop;
-    App().EmailAlerts().SendTestMail(rule);
+    EmailAlerts().SendTestMail(rule);
 }
 
 void CPropertyPageEmail::SetDefaultPort() {
@@ -376,11 +375,11 @@ void CPropertyPageEmail::ShowSendStatus() {
         m_status->setText(m_saveError);
         return;
     }
-    if (App().EmailAlerts().SendingService() != 0) {
+    if (EmailAlerts().SendingService() != 0) {
         m_status->setText(Tr(52000));
         return;
     }
-    const CEmailAlerts::SendResult& r = App().EmailAlerts().LastResult();
+    const CEmailAlerts::SendResult& r = EmailAlerts().LastResult();
     if (!r.valid) {
         m_status->setText(Tr(42313));
         return;

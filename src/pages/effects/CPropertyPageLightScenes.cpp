@@ -16,7 +16,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "base/CParameterAccess.h"
+#include "params/CControllerView.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CUpdate.h"
@@ -236,7 +237,7 @@ bool CPropertyPageLightScenes::OnKillActive() {
 
 void CPropertyPageLightScenes::OnRemoving() {
     // The page set goes (disconnect, rebuild): the controller must not stay in test mode.
-    if (m_testMode && App().IsConnected()) App().WriteParameter(kMode, 0);
+    if (m_testMode && Controller().IsConnected()) DirectAccess().WriteParameter(kMode, 0);
     m_testMode = false;
     m_fade.running = false;
 }
@@ -266,10 +267,10 @@ bool CPropertyPageLightScenes::SendLevel(int channel, int level) {
 
 void CPropertyPageLightScenes::OnRefreshTick() {
     if (!m_testMode) {
-        if (App().IsConnected()) ReadLiveLevels();
+        if (Controller().IsConnected()) ReadLiveLevels();
         return;
     }
-    if (!App().model) return;
+    if (!Controller().Model()) return;
     QPointer<CPropertyPageLightScenes> self(this);
     // The user's slider moves first; they end a running fade.
     bool moved = false;

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/effects/CFlashIntensity.h"
@@ -22,7 +22,7 @@ KORVALIS_REGISTER_PAGE(CPropertyPageSpecialLamp);
 CPropertyPageSpecialLamp::CPropertyPageSpecialLamp() = default;
 
 int CPropertyPageSpecialLamp::LampCount() const {
-    return App().model ? std::max(1, int(App().model->illuminationChannels)) : 1;
+    return Controller().Model() ? std::max(1, int(Controller().Model()->illuminationChannels)) : 1;
 }
 
 void CPropertyPageSpecialLamp::DeclareFields() {

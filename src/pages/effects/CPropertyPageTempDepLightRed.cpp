@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/CSensor.h"
 #include "base/SensorTypeInfo.h"
 #include "lang/CLanguage.h"
@@ -43,12 +43,12 @@ void CPropertyPageTempDepLightRed::DeclareFields() {
     Real(kA, m_values[0]).Range(1, 9).Spin(1, 5);
     Real(kB, m_values[1]).Range(2, 10).Spin(2, 10);
 
-    const CKorvalisControlApp& app = App();
+    const CControllerView& app = Controller();
     QStringList titles;
     for (int i = 0; i < 8; ++i)
-        if (IsTemperature(app.sensors[size_t(i)].type)) {
+        if (IsTemperature(app.Sensors()[size_t(i)].type)) {
             m_inputs.push_back(i);
-            titles << app.sensors[size_t(i)].title;
+            titles << app.Sensors()[size_t(i)].title;
         }
     // The list holds input numbers: an input it does not offer shows no choice and is
     // written back as it came.
@@ -105,14 +105,14 @@ int CPropertyPageTempDepLightRed::ChosenInput() const {
 bool CPropertyPageTempDepLightRed::ShowsFahrenheit() const {
     const int input = ChosenInput();
     if (input < 0 || input >= 8) return false;
-    const CSensor& s = App().sensors[size_t(input)];
+    const CSensor& s = Controller().Sensors()[size_t(input)];
     return IsTemperature(s.type) && s.displayMode == 1;
 }
 
 QString CPropertyPageTempDepLightRed::UnitText() const {
     const int input = ChosenInput();
-    if (input >= 0 && input < 8 && IsTemperature(App().sensors[size_t(input)].type)) {
-        const CSensor& s = App().sensors[size_t(input)];
+    if (input >= 0 && input < 8 && IsTemperature(Controller().Sensors()[size_t(input)].type)) {
+        const CSensor& s = Controller().Sensors()[size_t(input)];
         return s.UnitText(s.displayMode);
     }
     return CSensor::UnitText(SensorTypeInfo::Temperature, 0);

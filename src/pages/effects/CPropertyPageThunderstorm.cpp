@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CPageRegistry.h"
@@ -18,7 +18,7 @@ KORVALIS_REGISTER_PAGE(CPropertyPageThunderstorm);
 CPropertyPageThunderstorm::CPropertyPageThunderstorm() = default;
 
 bool CPropertyPageThunderstorm::HasFirmware407() const {
-    return App().firmwareVersion >= 407;
+    return Controller().FirmwareVersion() >= 407;
 }
 
 void CPropertyPageThunderstorm::DeclareFields() {

@@ -11,7 +11,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "lang/CLanguage.h"
 #include "pages/illumination/CPropertyPageIllumination.h"
 #include "pages/illumination/CRunChartView.h"
@@ -19,7 +19,7 @@
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CUpdate.h"
 #include "ui/page/PageConversions.h"
-#include "ui/sheet/CMyPropertySheet.h"
+#include "ui/page/CPageHost.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageDimmCurves);
 
@@ -32,7 +32,7 @@ void CPropertyPageDimmCurves::CreateControls() {
 
     auto* curves = new QGroupBox(Tr(16701), this);
     auto* curveGrid = new QGridLayout(curves);
-    const QStringList& names = App().descriptionLists[CDescriptionLists::Illumination];
+    const QStringList& names = DescriptionNames(CDescriptionLists::Illumination);
     for (int i = 0; i < 8; ++i) {
         const QString name = i < names.size() && !names[i].isEmpty() ? names[i] : TrArg(16702, {QString::number(i + 1)});
         m_show[i] = new QCheckBox(name, curves);
@@ -49,7 +49,7 @@ void CPropertyPageDimmCurves::CreateControls() {
             uint8_t mask = 0;
             for (int c = 0; c < 8; ++c)
                 if (m_show[c]->isChecked()) mask |= uint8_t(1u << c);
-            App().viewState = mask;
+            SetCurveViewState(mask);
             ShowCurves();
         });
         connect(m_colour[i], &QPushButton::clicked, this, [this, i] { ChooseColour(i); });
@@ -96,8 +96,8 @@ void CPropertyPageDimmCurves::CreateControls() {
 
 void CPropertyPageDimmCurves::OnBeforeActivate() {
     m_pages.clear();
-    if (!Sheet()) return;
-    for (CMyPropertyPage* p : Sheet()->CollectPages(QStringLiteral("CPropertyPageIllumination"), 8))
+    if (!Host()) return;
+    for (CMyPropertyPage* p : Host()->CollectPages(QStringLiteral("CPropertyPageIllumination"), 8))
         if (auto* page = qobject_cast<CPropertyPageIllumination*>(p)) m_pages.append(page);
 }
 
@@ -105,7 +105,7 @@ bool CPropertyPageDimmCurves::OnSetActive() {
     const bool ok = CMyPropertyPage::OnSetActive();
     if (!ok) return ok;
     m_updating = true;
-    for (int i = 0; i < 8; ++i) m_show[i]->setChecked(App().viewState & (1u << i));
+    for (int i = 0; i < 8; ++i) m_show[i]->setChecked(CurveViewState() & (1u << i));
     m_updating = false;
     ShowCurves();
     RefreshControlStates();
@@ -122,7 +122,7 @@ void CPropertyPageDimmCurves::ShowCurves() {
     for (int i = 0; i < 8; ++i)
         m_colour[i]->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid #404040;")
                                        .arg(CPropertyPageIllumination::CurveColour(i).name()));
-    m_chart->SetRunsHidden(App().simulationMode);
+    m_chart->SetRunsHidden(Controller().IsSimulation());
     m_chart->SetCurves(std::move(curves));
     m_chart->SetMarker(m_simulating ? m_slider->value() : -1);
 }
@@ -131,7 +131,7 @@ void CPropertyPageDimmCurves::ChooseColour(int curve) {
     const QColor chosen = QColorDialog::getColor(CPropertyPageIllumination::CurveColour(curve), this,
                                                  TrArg(16706, {QString::number(curve + 1)}));
     if (!chosen.isValid()) return;
-    App().SetDimmingCurveColour(curve, uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 |
+    SetDimmingCurveColour(curve, uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 |
                                            uint32_t(chosen.blue()) << 16);
     ShowCurves();
 }

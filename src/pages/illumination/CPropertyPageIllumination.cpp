@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "lang/CLanguage.h"
 #include "pages/illumination/CEditDimmingPoint.h"
 #include "pages/illumination/CRunChartView.h"
@@ -43,7 +43,7 @@ uint16_t Word(double v) {
 CPropertyPageIllumination::CPropertyPageIllumination() = default;
 
 QColor CPropertyPageIllumination::CurveColour(int channel) {
-    const uint32_t c = App().DimmingCurveColour(channel);
+    const uint32_t c = DimmingCurveColour(channel);
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
@@ -53,7 +53,7 @@ QStringList CPropertyPageIllumination::RowTexts(const CIlluminationRunPoint& p, 
 }
 
 bool CPropertyPageIllumination::OptionsApply() const {
-    return App().firmwareVersion >= 407;
+    return Controller().FirmwareVersion() >= 407;
 }
 
 void CPropertyPageIllumination::CreateControls() {
@@ -117,9 +117,8 @@ void CPropertyPageIllumination::CreateControls() {
 }
 
 bool CPropertyPageIllumination::ReadValues() {
-    CKorvalisControlApp& app = App();
     const int k = InstanceIndex();
-    const QStringList& names = app.descriptionLists[CDescriptionLists::Illumination];
+    const QStringList& names = DescriptionNames(CDescriptionLists::Illumination);
     m_name = k < names.size() ? names[k] : QString();
     const int b = Block();
     if (OptionsApply()) {
@@ -159,9 +158,8 @@ bool CPropertyPageIllumination::ReadValues() {
 }
 
 bool CPropertyPageIllumination::WriteValues() {
-    CKorvalisControlApp& app = App();
     const int k = InstanceIndex();
-    QStringList& names = app.descriptionLists[CDescriptionLists::Illumination];
+    QStringList& names = DescriptionNames(CDescriptionLists::Illumination);
     if (k < names.size()) names[k] = m_name;
     if (IsChanged(KeyPoints)) {  // as on leaving the page
         if (const int message = m_run.Validate(Mode())) {
@@ -172,7 +170,7 @@ bool CPropertyPageIllumination::WriteValues() {
     }
     const int b = Block();
     const auto write = [this](int number, double value) { return WriteParam(number, value) == 0; };
-    if (app.firmwareVersion > 406 && IsChanged(KeyOptions) && !write(b, m_options)) return false;
+    if (Controller().FirmwareVersion() > 406 && IsChanged(KeyOptions) && !write(b, m_options)) return false;
     if (IsChanged(KeyPoints)) {
         if (!write(b + 1, m_run.Count())) return false;
         for (int i = 0; i < m_run.Count(); ++i) {
@@ -219,7 +217,7 @@ void CPropertyPageIllumination::RebuildList() {
     std::vector<QStringList> rows;
     for (const CIlluminationRunPoint& p : m_run.points) rows.push_back(RowTexts(p, Mode()));
     m_list->SetRows(rows);
-    m_chart->SetRunsHidden(App().simulationMode);
+    m_chart->SetRunsHidden(Controller().IsSimulation());
     m_chart->SetCurves({{&m_run, Mode(), CurveColour(InstanceIndex())}});
 }
 

@@ -8,7 +8,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CUpdate.h"
@@ -89,7 +90,7 @@ void CEditOneToTenVInt::KeepReadVoltage(CEditSpin* edit, bool& touched, double v
 
 void CEditOneToTenVInt::FillSources() {
     CUpdate update(m_filling);
-    const CKorvalisControlApp& app = CKorvalisControlApp::Instance();
+    const CControllerView& app = CMyPropertyPage::Controller();
     m_source->clear();
     for (const auto& [stringId, data] : {std::pair{StringId(258), int(Para::Illumination)},
                                          std::pair{StringId(366), int(Para::Pump)},
@@ -97,8 +98,8 @@ void CEditOneToTenVInt::FillSources() {
                                          std::pair{StringId(368), int(Para::Single)}})
         m_source->addItem(Tr(stringId), data);
     for (int i = 0; i < 8; ++i)
-        if (app.sensors[static_cast<size_t>(i)].type != 0)
-            m_source->addItem(app.sensors[static_cast<size_t>(i)].title, Para::kSensorData + i);
+        if (app.Sensors()[static_cast<size_t>(i)].type != 0)
+            m_source->addItem(app.Sensors()[static_cast<size_t>(i)].title, Para::kSensorData + i);
     // A byte that names no offered source: no choice, and OK keeps the byte.
     m_source->setPlaceholderText(TrArg(45406, {QString::number(m_rec.source)}));
     m_source->setCurrentIndex(m_source->findData(SelectedData(m_rec.source)));

@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/CKorvalisControlApp.h"
+#include "base/CParameterAccess.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "ui/services/CMessageService.h"
@@ -43,7 +44,7 @@ bool CProgCommandDialog::Validate() {
     if (CMessageService::ShowMessage(m_command.confirmId, CMessageService::Icon::Question,
                                      CMessageService::Buttons::OkCancel, {}, this) != CUserInteraction::IdOk)
         return false;
-    CKorvalisControlApp& app = CKorvalisControlApp::Instance();
+    CParameterAccess& app = CMyPropertyPage::DirectAccess();
     if (app.WriteParameter(m_command.parameter, m_command.values[static_cast<size_t>(m_choice)]) != 0) {
         CMessageService::ShowMessage(354, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {}, this);
         return false;

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "lang/CLanguage.h"
 #include "pages/interfaces/CEditDigitalInput.h"
 #include "params/CDescriptionLists.h"
@@ -50,7 +50,7 @@ void CPropertyPageDigitalInput::CreateControls() {
 }
 
 bool CPropertyPageDigitalInput::ReadValues() {
-    const QStringList& names = App().descriptionLists[CDescriptionLists::DigitalInput];
+    const QStringList& names = DescriptionNames(CDescriptionLists::DigitalInput);
     for (int i = 0; i < kInputs; ++i) {
         const std::optional<double> v = Read(FunctionParameter(i));
         if (!v) return false;
@@ -62,7 +62,7 @@ bool CPropertyPageDigitalInput::ReadValues() {
 }
 
 bool CPropertyPageDigitalInput::WriteValues() {
-    QStringList& names = App().descriptionLists[CDescriptionLists::DigitalInput];
+    QStringList& names = DescriptionNames(CDescriptionLists::DigitalInput);
     for (int i = 0; i < kInputs; ++i) {
         if (!IsChanged(FunctionParameter(i))) continue;
         const CDigitalInputPara& in = m_inputs[static_cast<size_t>(i)];
@@ -95,7 +95,7 @@ void CPropertyPageDigitalInput::ShowStates() {
 }
 
 void CPropertyPageDigitalInput::OnRefreshTick() {
-    if (!App().IsConnected()) return;
+    if (!Controller().IsConnected()) return;
     const std::optional<double> v = Read(kStates);
     if (!v) return;
     m_states = static_cast<uint32_t>(static_cast<int64_t>(std::trunc(*v))) & 0x0Fu;

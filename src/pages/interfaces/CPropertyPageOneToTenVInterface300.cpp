@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/interfaces/CEditOneToTenVInt.h"
@@ -42,7 +42,7 @@ void RunModal(QWidget* page) {
 CPropertyPageOneToTenVInterface300::CPropertyPageOneToTenVInterface300() = default;
 
 int CPropertyPageOneToTenVInterface300::Count() const {
-    const ModelInfo* model = App().model;
+    const ModelInfo* model = Controller().Model();
     return model ? std::clamp(int(model->interfaces110), 0, kMaxInterfaces) : 0;
 }
 
@@ -118,7 +118,7 @@ void CPropertyPageOneToTenVInterface300::FillList() {
     const auto volts = [](double v) { return QString::number(v, 'g', 15); };
     for (int k = 0; k < Count(); ++k) {
         const COneToTenVInterfacePara& in = m_interfaces[static_cast<size_t>(k)];
-        m_list->SetText(k, 1, COneToTenVInterfacePara::SourceText(in.source, App().sensors));
+        m_list->SetText(k, 1, COneToTenVInterfacePara::SourceText(in.source, Controller().Sensors()));
         m_list->SetText(k, 2, volts(in.lowerVoltage));
         m_list->SetText(k, 3, volts(in.upperVoltage));
         m_list->SetText(k, 4, in.name);
@@ -126,7 +126,7 @@ void CPropertyPageOneToTenVInterface300::FillList() {
 }
 
 void CPropertyPageOneToTenVInterface300::UpdateControlStates() {
-    if (m_progPTC) m_progPTC->setEnabled(App().firmwareVersion >= 402);
+    if (m_progPTC) m_progPTC->setEnabled(Controller().FirmwareVersion() >= 402);
 }
 
 bool CPropertyPageOneToTenVInterface300::EditInterface(int k) {
@@ -151,5 +151,5 @@ void CPropertyPageOneToTenVInterface300::ProgramLamp() {
 }
 
 void CPropertyPageOneToTenVInterface300::ProgramHeater() {
-    if (App().firmwareVersion >= 402) RunModal<CProgPTC>(this);
+    if (Controller().FirmwareVersion() >= 402) RunModal<CProgPTC>(this);
 }

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "app/CTimerStop.h"
 #include "app/FieldCodecs.h"
 #include "base/ModelInfo.h"
@@ -33,11 +33,11 @@ constexpr int kModeIds[3] = {CPropertyPageLevel304::IdMode1, CPropertyPageLevel3
 CPropertyPageLevel304::CPropertyPageLevel304() = default;
 
 bool CPropertyPageLevel304::ThreeChannels() const {
-    return App().model && App().model->levelChannels >= 3;
+    return Controller().Model() && Controller().Model()->levelChannels >= 3;
 }
 
 bool CPropertyPageLevel304::Above400() const {
-    return App().firmwareVersion > 400;
+    return Controller().FirmwareVersion() > 400;
 }
 
 int CPropertyPageLevel304::ModeOf(int channel) {

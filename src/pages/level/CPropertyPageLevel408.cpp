@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "app/CTimerStop.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
@@ -36,7 +36,7 @@ QString RowCaption(int i) {
 CPropertyPageLevel408::CPropertyPageLevel408() = default;
 
 int CPropertyPageLevel408::ChannelCount() const {
-    const ModelInfo* model = App().model;
+    const ModelInfo* model = Controller().Model();
     return model ? std::clamp(int(model->levelChannels), 0, kMaxChannels) : 0;
 }
 
@@ -107,7 +107,7 @@ void CPropertyPageLevel408::CreateControls() {
 }
 
 bool CPropertyPageLevel408::ReadValues() {
-    const QStringList& names = App().descriptionLists[kLevelDescriptions];
+    const QStringList& names = DescriptionNames(kLevelDescriptions);
     for (int i = 0; i < ChannelCount(); ++i) {
         LevelChannelRecord& c = m_channels[size_t(i)];
         const std::optional<double> flags = Read(760 + 3 * i);
@@ -126,7 +126,7 @@ bool CPropertyPageLevel408::ReadValues() {
 }
 
 bool CPropertyPageLevel408::WriteValues() {
-    QStringList& names = App().descriptionLists[kLevelDescriptions];
+    QStringList& names = DescriptionNames(kLevelDescriptions);
     for (int i = 0; i < ChannelCount(); ++i) {
         if (!IsChanged(ChannelKey(i))) continue;
         LevelChannelRecord& c = m_channels[size_t(i)];

@@ -15,7 +15,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "app/CKorvalisControlApp.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "app/CTimerStop.h"
 #include "base/CUserInteraction.h"
 #include "chart/CChartGroup.h"
@@ -141,9 +141,7 @@ void CMeasDataDialog::AskAndExport() {
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
     if (ExportImage(path)) return;
-    CUserInteraction* ui = CKorvalisControlApp::HasInstance()
-                               ? CKorvalisControlApp::Instance().UserInteraction()
-                               : nullptr;
+    CUserInteraction* ui = CMyPropertyPage::UserInteraction();
     if (ui) ui->ShowMessage(61805, CUserInteraction::Icon::Stop, CUserInteraction::Buttons::Ok);
 }
 

@@ -19,7 +19,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
@@ -86,7 +86,7 @@ void CPropertyPageMeasurement::CreateControls() {
     m_inputs->setRootIsDecorated(false);
     m_inputs->setUniformRowHeights(true);
     m_inputs->setSelectionMode(QAbstractItemView::SingleSelection);
-    for (const CSensor& sensor : App().sensors) {
+    for (const CSensor& sensor : Controller().Sensors()) {
         if (sensor.type == 0) continue;
         auto* item = new QTreeWidgetItem(m_inputs, {sensor.title});
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -304,12 +304,12 @@ void CPropertyPageMeasurement::DownloadToFile() {
     access.write = [self](int number, double value) -> uint16_t {
         return self ? self->WriteParam(number, value) : uint16_t(CSWMBus::NoChannel);
     };
-    access.lastText = [] { return App().GetLastText(); };
+    access.lastText = [self] { return self ? self->LastText() : QByteArray(); };
 
-    CUserInteraction* ui = App().UserInteraction();
+    CUserInteraction* ui = UserInteraction();
     QWidget* parent = window();
     CGuiMeasDownloadUi dialogs(parent);
-    CMeasDownload download(App().sensors, std::move(access), ui, &dialogs);
+    CMeasDownload download(Controller().Sensors(), std::move(access), ui, &dialogs);
     CMeasDownload::Result result = download.Run(state);
     AddToHistory(result.history);
     if (result.outcome == CMeasDownload::Outcome::Written && result.showViewer)
@@ -319,10 +319,10 @@ void CPropertyPageMeasurement::DownloadToFile() {
 void CPropertyPageMeasurement::AddToHistory(CHistoryBatch& batch) {
     // What was read is gone from the controller: it is kept even when the file failed.
     if (batch.Count() == 0) return;
-    const quint32 serial = App().serialNumber;
+    const quint32 serial = Controller().SerialNumber();
     batch.sourceName = QString::number(serial);
     const CMeasHistory::Outcome h = CMeasHistory::AddToController(serial, batch);
-    CUserInteraction* ui = App().UserInteraction();
+    CUserInteraction* ui = UserInteraction();
     if (!ui) return;
     if (!h.damagedCopy.isEmpty())
         ui->ShowMessage(53015, CUserInteraction::Icon::Warning, CUserInteraction::Buttons::Ok,
@@ -333,5 +333,5 @@ void CPropertyPageMeasurement::AddToHistory(CHistoryBatch& batch) {
 }
 
 void CPropertyPageMeasurement::OpenFile() {
-    CMeasDataDialog::OpenFile(window(), QString(), App().UserInteraction());
+    CMeasDataDialog::OpenFile(window(), QString(), UserInteraction());
 }

@@ -5,11 +5,11 @@
 #include <QFileDialog>
 #include <QInputDialog>
 
-#include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "pages/measurement/CHistoryDialog.h"
 #include "recorder/CMeasHistory.h"
 #include "ui/page/CMyPropertyPage.h"
+#include "params/CControllerView.h"
 #include "ui/services/CFileDialogService.h"
 #include "ui/sheet/CMyPropertySheet.h"
 
@@ -17,7 +17,7 @@ namespace {
 using S = CMyPropertySheet;
 
 quint32 ConnectedSerial() {
-    return S::App().IsConnected() ? S::App().serialNumber : 0;
+    return CMyPropertyPage::Controller().IsConnected() ? CMyPropertyPage::Controller().SerialNumber() : 0;
 }
 
 // The controller the files belong to: the connected one, else asked for among the known
@@ -39,7 +39,7 @@ const S::CommandRegistrar kShowHistory([] {
     c.order = 300;
     c.separatorBefore = true;
     c.textId = StringId(53016);
-    c.run = [](S& sheet) { CHistoryDialog::ShowModal(&sheet, ConnectedSerial(), S::App().UserInteraction()); };
+    c.run = [](S& sheet) { CHistoryDialog::ShowModal(&sheet, ConnectedSerial(), CMyPropertyPage::UserInteraction()); };
     return c;
 }());
 
@@ -59,7 +59,7 @@ const S::CommandRegistrar kImportIntoHistory([] {
         else
             files = QFileDialog::getOpenFileNames(&sheet, Tr(53027), QString(), Tr(53028));
         files.removeAll(QString());
-        CHistoryDialog::ImportFiles(serial, files, S::App().UserInteraction());
+        CHistoryDialog::ImportFiles(serial, files, CMyPropertyPage::UserInteraction());
     };
     return c;
 }());

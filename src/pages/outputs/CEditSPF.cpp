@@ -8,7 +8,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "app/CSwitchFunction.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
@@ -73,20 +74,20 @@ int CEditSPF::SelectedData() const {
 
 void CEditSPF::FillFunctions() {
     CUpdate update(m_filling);
-    const CKorvalisControlApp& app = CKorvalisControlApp::Instance();
-    const int product = app.model ? app.model->productCode : 0;
+    const CControllerView& app = CMyPropertyPage::Controller();
+    const int product = app.Model() ? app.Model()->productCode : 0;
     m_function->clear();
-    for (const CSwitchFunction::Item& item : CSwitchFunction::Offered(product, app.firmwareVersion))
+    for (const CSwitchFunction::Item& item : CSwitchFunction::Offered(product, app.FirmwareVersion()))
         m_function->addItem(Tr(item.stringId), item.data);
     for (int i = 0; i < 8; ++i)
-        if (app.sensors[i].type != 0)
-            m_function->addItem(app.sensors[i].title, CSwitchFunction::kSensorData + i);
+        if (app.Sensors()[i].type != 0)
+            m_function->addItem(app.Sensors()[i].title, CSwitchFunction::kSensorData + i);
     int select = m_function->findData(SelectedData());
     if (select < 0) {
         // A stored function this controller's editor does not offer stays selectable, so OK
         // without a change keeps the word as it was.
         const QString text = CSwitchFunction::IsSensorCode(m_code)
-                                 ? CSwitchFunction::Text(m_code, m_index, false, app.sensors)
+                                 ? CSwitchFunction::Text(m_code, m_index, false, app.Sensors())
                                  : CodeName(m_code);
         m_function->addItem(text, SelectedData());
         select = m_function->count() - 1;
@@ -97,12 +98,12 @@ void CEditSPF::FillFunctions() {
 
 void CEditSPF::FillIndex() {
     CUpdate update(m_filling);
-    const CKorvalisControlApp& app = CKorvalisControlApp::Instance();
+    const CControllerView& app = CMyPropertyPage::Controller();
     m_indexBox->clear();
     const int data = m_function->currentData().toInt();
     if (data >= CSwitchFunction::kSensorData) {
         const int input = data - CSwitchFunction::kSensorData;
-        for (const CSwitchFunction::Item& c : CSwitchFunction::Conditions(app.sensors[input & 7].type))
+        for (const CSwitchFunction::Item& c : CSwitchFunction::Conditions(app.Sensors()[input & 7].type))
             m_indexBox->addItem(Tr(c.stringId), c.data);
         const bool ownInput = CSwitchFunction::IsSensorCode(m_code) && input == m_index;
         int select = m_indexBox->findData(m_code);
@@ -114,7 +115,7 @@ void CEditSPF::FillIndex() {
         ShowIndexBox(true);
         return;
     }
-    const int count = CSwitchFunction::IndexCount(data, app.model);
+    const int count = CSwitchFunction::IndexCount(data, app.Model());
     for (int n = 0; n < count; ++n) m_indexBox->addItem(QString::number(n + 1), n);
     // An index beyond the model's count, kept as read, until the user picks another.
     if (count > 0 && data == m_code && m_index >= count) m_indexBox->addItem(QString::number(m_index + 1), m_index);

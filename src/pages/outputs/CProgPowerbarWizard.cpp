@@ -4,7 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/CKorvalisControlApp.h"
+#include "base/CParameterAccess.h"
+#include "ui/page/CMyPropertyPage.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CProgPowerbarWiz1.h"
 #include "pages/outputs/CProgPowerbarWiz2.h"
@@ -95,7 +96,7 @@ void CProgPowerbarWizard::Program() {
                       : kind == CProgPowerbarWiz1::FourSockets   ? m_four->First()
                                                                  : m_six->First();
     // A command the controller did not take is said so, and the button stays for another try.
-    if (CKorvalisControlApp::Instance().WriteParameter(number, value) != 0) {
+    if (CMyPropertyPage::DirectAccess().WriteParameter(number, value) != 0) {
         CMessageService::ShowMessage(354, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {}, this);
         return;
     }

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "app/CSwitchFunction.h"
 #include "lang/CLanguage.h"
 #include "pages/outputs/CEditProgLogic.h"

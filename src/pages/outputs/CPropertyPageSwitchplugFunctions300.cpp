@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CKorvalisControlApp.h"
+#include "base/CParameterAccess.h"
+#include "params/CControllerView.h"
 #include "app/CSwitchFunction.h"
 #include "app/CTimerStop.h"
 #include "base/ModelInfo.h"
@@ -69,14 +70,14 @@ QPushButton* Button(int id, int text, QWidget* parent) {
 CPropertyPageSwitchplugFunctions300::CPropertyPageSwitchplugFunctions300() = default;
 
 int CPropertyPageSwitchplugFunctions300::SocketCount() const {
-    const ModelInfo* model = App().model;
+    const ModelInfo* model = Controller().Model();
     return model ? std::min<int>(model->switchPlugFunctions, kSockets) : 0;
 }
 
 void CPropertyPageSwitchplugFunctions300::DeclareFields() {
     Check(kOption, IdOption, Tr(36202));
     EnableWhen({IdOption}, [this] {
-        const ModelInfo* model = App().model;
+        const ModelInfo* model = Controller().Model();
         return !model || (model->productCode != 7 && model->productCode != 8);
     });
     PageTopic(100);
@@ -183,7 +184,7 @@ void CPropertyPageSwitchplugFunctions300::ShowStates() {
 }
 
 void CPropertyPageSwitchplugFunctions300::OnRefreshTick() {
-    if (!App().IsConnected() || m_testMode) return;
+    if (!Controller().IsConnected() || m_testMode) return;
     if (ReadParam(kStates) != 0) return;
     m_mask = static_cast<uint32_t>(static_cast<int64_t>(std::trunc(LastValue())));
     if (m_mask != m_lastShown) {
@@ -233,7 +234,7 @@ bool CPropertyPageSwitchplugFunctions300::OnKillActive() {
 
 void CPropertyPageSwitchplugFunctions300::OnRemoving() {
     // The page set goes (disconnect, rebuild): the controller must not stay in test mode.
-    if (m_testMode && App().IsConnected()) App().WriteParameter(kMode, 0);
+    if (m_testMode && Controller().IsConnected()) DirectAccess().WriteParameter(kMode, 0);
     m_testMode = false;
 }
 

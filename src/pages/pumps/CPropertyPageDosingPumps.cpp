@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/pumps/CEditDosingPump.h"
@@ -26,7 +26,7 @@ int First(int i) { return 828 + 3 * i; }
 CPropertyPageDosingPumps::CPropertyPageDosingPumps() = default;
 
 int CPropertyPageDosingPumps::ShownCount() const {
-    const ModelInfo* model = App().model;
+    const ModelInfo* model = Controller().Model();
     return model ? std::clamp(int(model->dosingPumps), 0, kPumps) : 0;
 }
 

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "lang/CLanguage.h"
 #include "pages/pumps/CEditCurrentPump.h"
 #include "ui/page/CEditSpin.h"
@@ -51,7 +51,7 @@ QString PumpModeText(int mode) {
 CPropertyPagePumps306::CPropertyPagePumps306() = default;
 
 bool CPropertyPagePumps306::IntervalHighShown() const {
-    return App().firmwareVersion >= 407;
+    return Controller().FirmwareVersion() >= 407;
 }
 
 int CPropertyPagePumps306::Count(int g) {

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "app/CTimerStop.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
@@ -44,7 +44,7 @@ void CPropertyPageRemote::CreateControls()
 
 void CPropertyPageRemote::OnRefreshTick()
 {
-    CKorvalisControlApp& app = App();
+    const CControllerView& app = Controller();
     if (!app.IsConnected() || !m_front)
         return;
     // A failed read shows its message through the page base and leaves the picture alone.
@@ -58,7 +58,7 @@ void CPropertyPageRemote::OnRefreshTick()
         return;
     const QByteArray attributes = LastText();
     bool lamp = false;
-    const int code = app.model ? app.model->productCode : 0;
+    const int code = app.Model() ? app.Model()->productCode : 0;
     if (code == 3 || code == 4 || code == 8) {
         if (ReadParam(1132) != 0)
             return;
@@ -69,7 +69,7 @@ void CPropertyPageRemote::OnRefreshTick()
 
 void CPropertyPageRemote::PressKey(uint8_t code)
 {
-    if (code == 0 || App().IsTransferInProgress())
+    if (code == 0 || IsTransferInProgress())
         return;
     CTimerStop stop;
     WriteParam(1150, code);

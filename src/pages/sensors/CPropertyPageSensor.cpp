@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/CSensor.h"
 #include "app/FieldCodecs.h"
 #include "base/SensorParameters.h"
@@ -174,7 +174,7 @@ bool CPropertyPageSensor::IsCalibrated() const {
 
 void CPropertyPageSensor::DeclareFields() {
     const SensorSpec& s = *m_spec;
-    const int fw = App().firmwareVersion;
+    const int fw = Controller().FirmwareVersion();
     auto real = [this, &s](const RealSpec& r) -> CPageField& {
         // Only temperatures and their differences follow the Fahrenheit display.
         CEditSpin* c = s.fahrenheit && r.degrees != RealSpec::NotDegrees
@@ -208,7 +208,7 @@ void CPropertyPageSensor::DeclareFields() {
         CPageField& f = real(r);
         // The temperature page's 950 came with firmware 4.03.
         if (r.k == 950 && s.type == 1)
-            EnableWhen({r.control}, [] { return App().firmwareVersion >= 403; });
+            EnableWhen({r.control}, [] { return Controller().FirmwareVersion() >= 403; });
         (void)f;
     }
 
@@ -266,7 +266,7 @@ void CPropertyPageSensor::DeclareFields() {
     EnableWhen({IdFlagThreeWay, s.differenceB.control},
                [this] { return FieldAt(IdThreeWay)->Index() > 0; });
     EnableWhen({IdDuration1, IdDuration2}, [this] { return FieldAt(IdFiveWay)->Index() != 0; });
-    EnableWhen({IdFlagFiveWay}, [] { return App().firmwareVersion >= 402; });
+    EnableWhen({IdFlagFiveWay}, [] { return Controller().FirmwareVersion() >= 402; });
 
     PageTopic(45);
     HelpTopic(46, {1064, 1090});

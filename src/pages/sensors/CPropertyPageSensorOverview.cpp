@@ -5,7 +5,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/CSensor.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CPageRegistry.h"
@@ -39,7 +39,8 @@ void CPropertyPageSensorOverview::CreateControls() {
 bool CPropertyPageSensorOverview::OnSetActive() {
     EnsureInitialised();
     m_list->clear();
-    for (CSensor& s : App().sensors) {
+    for (int input = 0; input < 8; ++input) {
+        CSensor& s = SensorInput(input);
         if (s.type == 0) continue;
         auto* item = new QTreeWidgetItem(m_list);
         item->setText(0, s.title);
@@ -52,15 +53,14 @@ bool CPropertyPageSensorOverview::OnSetActive() {
 }
 
 void CPropertyPageSensorOverview::OnRefreshTick() {
-    auto& sensors = App().sensors;
-    CSensor& s = sensors[size_t(m_input)];
+    CSensor& s = SensorInput(m_input);
     if (s.type != 0) {
         if (QTreeWidgetItem* item = m_list->topLevelItem(m_row); item && s.ReadValue())
             item->setText(1, s.FormatCurrentValue(s.displayMode, s.densityCorrection) +
                                  s.UnitText(s.displayMode));
         ++m_row;
     }
-    if (++m_input >= int(sensors.size())) {
+    if (++m_input >= 8) {
         m_input = 0;
         m_row = 0;
     }

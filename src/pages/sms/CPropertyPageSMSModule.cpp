@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "pages/sms/CEditSMS.h"
@@ -305,7 +305,7 @@ bool CPropertyPageSMSModule::WriteValues() {
         return true;
     }
     // Stopped after the module was switched off: put it back as it was and say so.
-    if (switchedOff && App().IsConnected()) {
+    if (switchedOff && Controller().IsConnected()) {
         const bool restored = WriteParam(86, m_activeOnDevice ? 1 : 0, true, true) == 0;
         const bool active = restored && m_activeOnDevice;
         CMessageService::ShowMessage(active ? 42622 : 42623, CMessageService::Icon::Warning,
@@ -327,7 +327,7 @@ void CPropertyPageSMSModule::ShowModemState(int state) {
 }
 
 void CPropertyPageSMSModule::OnRefreshTick() {
-    if (!App().IsConnected() || !IsRead()) return;
+    if (!Controller().IsConnected() || !IsRead()) return;
     const int numbers[6] = {2058, 2059, 2050, 2051, 2060, 2061};
     const int step = m_liveStep;
     if (step == 4 && IsChanged(2060)) {
@@ -396,7 +396,7 @@ void CPropertyPageSMSModule::UpdateControlStates() {
     m_add->setEnabled(!m_entries.IsFull());
     m_pinEdit->setEnabled(m_pinBox->isChecked());
     m_puk->setEnabled(m_modemState == 6);
-    m_diagnosis->setVisible(App().serviceMode);
+    m_diagnosis->setVisible(Controller().IsServiceMode());
 }
 
 namespace {

@@ -6,15 +6,13 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
 #include "link/CByteChannel.h"
 #include "ui/page/CMyPropertyPage.h"
 
 namespace {
 CByteChannel* Line() {
-    if (!CKorvalisControlApp::HasInstance()) return nullptr;
-    CByteChannel* c = CKorvalisControlApp::Instance().Channel();
+    CByteChannel* c = CMyPropertyPage::Channel();
     return c && c->IsUsable() && c->ChannelKind() == CByteChannel::Kind::Serial ? c : nullptr;
 }
 }  // namespace

@@ -8,7 +8,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CEditSpin.h"
@@ -81,14 +81,14 @@ void CPropertyPageDisplay::FillItems() {
     AddItem(m_first, Tr(326), 9);
     AddItem(m_first, Tr(115), 10);
 
-    CKorvalisControlApp& app = App();
-    for (const CSensor& s : app.sensors) {
+    const CControllerView& app = Controller();
+    for (const CSensor& s : app.Sensors()) {
         if (s.bitMask == 0) continue;
         int bit = 0;
         while (!((s.bitMask >> bit) & 1u)) ++bit;
         AddItem(m_second, s.title, bit);
     }
-    if (app.model && app.model->levelChannels > 0) AddItem(m_second, Tr(181), 8);
+    if (app.Model() && app.Model()->levelChannels > 0) AddItem(m_second, Tr(181), 8);
 }
 
 uint32_t CPropertyPageDisplay::Mask(int number) const {

@@ -20,14 +20,14 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/CKorvalisControlApp.h"
 #include "app/FieldCodecs.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
 #include "ui/sheet/CAboutDlg.h"
 #include "ui/page/CEditSpin.h"
-#include "ui/sheet/CMyPropertySheet.h"
+#include "params/CControllerView.h"
+#include "ui/page/CPageHost.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CUpdate.h"
 #include "ui/page/PageConversions.h"
@@ -71,13 +71,13 @@ QString CPropertyPageGeneral::VersionText(int version) {
 }
 
 bool CPropertyPageGeneral::HasExtraOptions() const {
-    const ModelInfo* m = App().model;
+    const ModelInfo* m = Controller().Model();
     if (!m) return false;
     return m->productCode == 3 || m->productCode == 4 || m->productCode == 8;
 }
 
 bool CPropertyPageGeneral::IsModelF() const {
-    const ModelInfo* m = App().model;
+    const ModelInfo* m = Controller().Model();
     return m && m->productCode == kModelF;
 }
 
@@ -132,13 +132,13 @@ void CPropertyPageGeneral::CreateControls() {
     m_connectionList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_connectionList->setMinimumContentsLength(14);
     connect(m_connectionList, &QComboBox::activated, this, [this](int index) {
-        if (index >= 0) App().Connections().Select(index);
+        if (index >= 0) Connections().Select(index);
     });
     m_connections = new QPushButton(Tr(32631), connectionBox);
     m_connections->setObjectName(QString::number(IdConnections));
     m_connections->setAutoDefault(false);
     connect(m_connections, &QPushButton::clicked, this, [this] {
-        if (Sheet()) Sheet()->OpenConnectionsDialog();
+        if (Host()) Host()->OpenConnectionsDialog();
     });
     m_connect = new QPushButton(Tr(177), connectionBox);
     m_connect->setObjectName(QString::number(IdConnect));
@@ -271,12 +271,6 @@ void CPropertyPageGeneral::CreateControls() {
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(2, 1);
 
-    if (Sheet()) {
-        connect(Sheet(), &CMyPropertySheet::connectionStateChanged, this,
-                &CPropertyPageGeneral::RefreshConnectionDisplay);
-        connect(Sheet(), &CMyPropertySheet::connectionListChanged, this,
-                &CPropertyPageGeneral::FillConnectionList);
-    }
     ShowSplashOnce();
     RefreshConnectionDisplay();
 }
@@ -284,7 +278,7 @@ void CPropertyPageGeneral::CreateControls() {
 void CPropertyPageGeneral::ShowSplashOnce() {
     if (!g_splashEnabled || g_splashShown) return;
     // Only as the main window comes up; a page built for a window nobody sees shows nothing.
-    QWidget* w = Sheet();
+    QWidget* w = Host() ? Host()->HostWindow() : nullptr;
     if (!w || !w->isVisible()) return;
     g_splashShown = true;
     // Modal to the main window but without a nested event loop: start-up (and an automatic
@@ -296,10 +290,10 @@ void CPropertyPageGeneral::ShowSplashOnce() {
 
 void CPropertyPageGeneral::FillConnectionList() {
     if (!m_connectionList) return;
-    const CConnectionArray& list = App().Connections();
+    const CConnectionArray& list = Connections();
     const QSignalBlocker blocker(m_connectionList);
     m_connectionList->clear();
-    if (const CConnection* chosen = Sheet() ? Sheet()->ListedConnectionOverride() : nullptr) {
+    if (const CConnection* chosen = Host() ? Host()->ListedConnectionOverride() : nullptr) {
         // The command line chose the connection: the connect button uses it.
         m_connectionList->addItem(chosen->name);
         m_connectionList->setCurrentIndex(0);
@@ -311,7 +305,7 @@ void CPropertyPageGeneral::FillConnectionList() {
 
 void CPropertyPageGeneral::ShowConnectText() {
     if (!m_connect) return;
-    if (App().IsConnected())
+    if (Controller().IsConnected())
         m_connect->setText(Tr(178));
     else
         m_connect->setText(Tr(m_blink ? 180 : 177));
@@ -319,14 +313,14 @@ void CPropertyPageGeneral::ShowConnectText() {
 
 void CPropertyPageGeneral::RefreshConnectionDisplay() {
     if (!m_connect) return;
-    CKorvalisControlApp& app = App();
-    const bool connected = app.IsConnected();
+    const CControllerView& controller = Controller();
+    const bool connected = controller.IsConnected();
     ShowConnectText();
     if (connected) {
         m_status->setText(Tr(128));
-        m_firmware->setText(VersionText(app.firmwareVersion));
-        m_serial->setText(QString::number(app.serialNumber));
-        m_model->setText(app.GetModelName());
+        m_firmware->setText(VersionText(controller.FirmwareVersion()));
+        m_serial->setText(QString::number(controller.SerialNumber()));
+        m_model->setText(controller.Model() ? QString::fromLatin1(controller.Model()->displayName) : Tr(127));
     } else {
         m_status->setText(Tr(127));
         for (QLabel* l : {m_firmware, m_serial, m_model}) l->setText(Tr(236));
@@ -347,7 +341,7 @@ void CPropertyPageGeneral::ResetValues() {
 
 void CPropertyPageGeneral::UpdateControlStates() {
     if (!m_connect) return;
-    const bool connected = App().IsConnected();
+    const bool connected = Controller().IsConnected();
     const bool extra = connected && HasExtraOptions();
     const bool switchesUsable = connected && !IsModelF();
     const bool a = m_switchABox->isChecked();
@@ -389,9 +383,9 @@ void CPropertyPageGeneral::SetFromPc() {
 }
 
 void CPropertyPageGeneral::ToggleConnection() {
-    CMyPropertySheet* sheet = Sheet();
+    CPageHost* sheet = Host();
     if (!sheet) return;
-    if (!App().IsConnected())
+    if (!Controller().IsConnected())
         sheet->ConnectController(true);
     else
         sheet->DisconnectController(true);
@@ -400,14 +394,14 @@ void CPropertyPageGeneral::ToggleConnection() {
 // --- read and write ----------------------------------------------------------------------------
 
 bool CPropertyPageGeneral::ReadValues() {
-    return App().IsConnected() && CMyPropertyPage::ReadValues();
+    return Controller().IsConnected() && CMyPropertyPage::ReadValues();
 }
 
 // --- refresh tick ------------------------------------------------------------------------------
 
 void CPropertyPageGeneral::OnAnyTick() {
     if (!m_connect) return;
-    const bool connected = App().IsConnected();
+    const bool connected = Controller().IsConnected();
     m_connectionList->setEnabled(!connected);
     m_connections->setEnabled(!connected);
     if (++m_tickCount % 5 == 0) {
@@ -417,14 +411,14 @@ void CPropertyPageGeneral::OnAnyTick() {
 }
 
 void CPropertyPageGeneral::OnRefreshTick() {
-    CMyPropertySheet* sheet = Sheet();
+    CPageHost* sheet = Host();
     if (sheet && sheet->LinkError()) {
         // A read or write failed somewhere: the link is gone, so is the connection.
         sheet->SetLinkError(false);
         sheet->DisconnectController(true);
         return;
     }
-    if (!App().IsConnected()) return;
+    if (!Controller().IsConnected()) return;
     if (!RefreshPicker(170, m_timeEdit, FieldOf(170)->IntRef())) return;
     RefreshPicker(171, m_dateEdit, FieldOf(171)->IntRef());
 }

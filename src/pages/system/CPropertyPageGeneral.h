@@ -79,6 +79,8 @@ protected:
     bool ReadValues() override;
     void UpdateControlStates() override;
     void OnAnyTick() override;
+    void OnConnectionStateChanged() override { RefreshConnectionDisplay(); }
+    void OnConnectionListChanged() override { FillConnectionList(); }
     void OnRefreshTick() override;
 
 private:

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "ui/page/CPageRegistry.h"
@@ -43,12 +43,12 @@ uint32_t BitOf(int row) {
 CPropertyPageMaintenance::CPropertyPageMaintenance() = default;
 
 int CPropertyPageMaintenance::Sockets() const {
-    const ModelInfo* m = App().model;
+    const ModelInfo* m = Controller().Model();
     return m ? std::min<int>(m->switchPlugFunctions, 32) : 0;
 }
 
 int CPropertyPageMaintenance::Interfaces() const {
-    const ModelInfo* m = App().model;
+    const ModelInfo* m = Controller().Model();
     return m ? std::min<int>(m->interfaces110, kMaxInterfaces) : 0;
 }
 
@@ -186,7 +186,7 @@ void CPropertyPageMaintenance::SwitchMaintenance(bool on) {
 }
 
 void CPropertyPageMaintenance::OnReset() {
-    if (!m_maintenance || !App().IsConnected()) return;
+    if (!m_maintenance || !Controller().IsConnected()) return;
     if (CMessageService::ShowMessage(332, CMessageService::Icon::Question, CMessageService::Buttons::YesNo,
                                      {}, this) == CUserInteraction::IdYes &&
         WriteParam(kCommand, 1) == 0)

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "app/CTimerStop.h"
 #include "lang/CLanguage.h"
 #include "link/CSWMBus.h"
@@ -22,8 +22,8 @@
 KORVALIS_REGISTER_PAGE(CPropertyPageSWMBus);
 
 CPropertyPageSWMBus::CPropertyPageSWMBus() {
-    const CKorvalisControlApp& app = App();
-    m_address = app.IsConnected() ? static_cast<uint8_t>(app.currentConnection.deviceAddress) : 0;
+    const CControllerView& app = Controller();
+    m_address = app.IsConnected() ? static_cast<uint8_t>(app.DeviceAddress()) : 0;
 }
 
 QString CPropertyPageSWMBus::FormatValue(double value) {
@@ -119,7 +119,7 @@ void CPropertyPageSWMBus::DoDataExchange(bool saveAndValidate) {
 
 void CPropertyPageSWMBus::ReadOnce() {
     UpdateData(true);
-    CSWMBus* bus = App().Bus();
+    CSWMBus* bus = Bus();
     if (!bus) return;
     CTimerStop timerStop;
     // A refused address leaves the engine at the one it had.
@@ -132,7 +132,7 @@ void CPropertyPageSWMBus::ReadOnce() {
 
 void CPropertyPageSWMBus::WriteOnce() {
     UpdateData(true);
-    CSWMBus* bus = App().Bus();
+    CSWMBus* bus = Bus();
     if (!bus) return;
     CTimerStop timerStop;
     bus->SetDeviceAddress(m_address);

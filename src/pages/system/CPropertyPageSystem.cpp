@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "base/ModelInfo.h"
 #include "lang/CLanguage.h"
 #include "pages/system/CPropertyPageGeneral.h"
@@ -20,7 +20,7 @@
 #include "ui/connections/CConnectionCommands.h"
 #include "ui/page/CPageRegistry.h"
 #include "ui/page/CPageTable.h"
-#include "ui/sheet/CMyPropertySheet.h"
+#include "ui/page/CPageHost.h"
 
 KORVALIS_REGISTER_PAGE(CPropertyPageSystem);
 
@@ -74,7 +74,7 @@ bool CPropertyPageSystem::ReadValues() {
 void CPropertyPageSystem::BuildTree() {
     if (!m_tree) return;
     m_tree->clear();
-    const ModelInfo* model = App().model;
+    const ModelInfo* model = Controller().Model();
     auto* root = new QTreeWidgetItem(m_tree);
     root->setText(0, model ? QString::fromLatin1(model->displayName).trimmed() : Tr(127));
     root->setIcon(0, CSystemIcons::Controller(CSystemIcons::GroupOf(model ? model->productCode : 0)));
@@ -103,12 +103,12 @@ bool CPropertyPageSystem::ControllerSelected() const {
 }
 
 QList<QPair<QString, QString>> CPropertyPageSystem::ControllerProperties() const {
-    CKorvalisControlApp& app = App();
-    const ModelInfo* model = app.model;
+    const CControllerView& app = Controller();
+    const ModelInfo* model = app.Model();
     QList<QPair<QString, QString>> rows;
     rows << qMakePair(Tr(336), model ? QString::fromLatin1(model->displayName).trimmed() : Tr(127));
     rows << qMakePair(Tr(284), Tr(289));
-    rows << qMakePair(Tr(194), CPropertyPageGeneral::VersionText(app.firmwareVersion));
+    rows << qMakePair(Tr(194), CPropertyPageGeneral::VersionText(app.FirmwareVersion()));
     if (m_reported > 0) rows << qMakePair(Tr(416), Count(m_reported));
     if (m_reported > kMaxModules)
         rows << qMakePair(QString(), TrArg(33085, {Count(m_reported), Count(kMaxModules)}));
@@ -132,7 +132,7 @@ QList<QPair<QString, QString>> CPropertyPageSystem::ModuleProperties(const Modul
         const int type = m.info->sensorTypes[s];
         if (!type) continue;
         const int input = 2 * m.index + 2 + s;
-        const int fitted = App().sensors[size_t(input)].type;
+        const int fitted = Controller().Sensors()[size_t(input)].type;
         rows << qMakePair(CPageTable::NumberedCaption(Tr(196), input + 1),
                           CSensor::TypeName(fitted ? fitted : type));
     }
@@ -167,8 +167,8 @@ void CPropertyPageSystem::ConfigureNetworkModule() {
     if (!m || (m->code != ModuleInfo::WlanCode && m->code != ModuleInfo::LanCode)) return;
     // A refused record has closed the link: the sheet reports it and leaves the connected pages.
     if (CConnectionCommands::ConfigureNetworkModule(this, uint8_t(m->index), m->code == ModuleInfo::WlanCode) != 0 &&
-        Sheet())
-        Sheet()->AccessFailed(false);
+        Host())
+        Host()->AccessFailed(false);
 }
 
 void CPropertyPageSystem::CreateControls() {
@@ -195,7 +195,7 @@ void CPropertyPageSystem::CreateControls() {
     m_firmware = new QPushButton(Tr(33082), this);
     m_firmware->setObjectName(QString::number(IdFirmware));
     connect(m_firmware, &QPushButton::clicked, this, [this] {
-        if (Sheet()) Sheet()->RunCommand(kFirmwareCommand);
+        if (Host()) Host()->RunCommand(kFirmwareCommand);
     });
     m_network = new QPushButton(Tr(33083), this);
     m_network->setObjectName(QString::number(IdNetwork));

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/CKorvalisControlApp.h"
+#include "params/CControllerView.h"
 #include "lang/CLanguage.h"
 #include "pages/timers/CEditSwitchingPoint.h"
 #include "pages/timers/CPointList.h"
@@ -101,9 +101,8 @@ void CPropertyPageTimers305::CreateControls() {
 }
 
 bool CPropertyPageTimers305::ReadValues() {
-    CKorvalisControlApp& app = App();
     const int k = InstanceIndex();
-    const QStringList& names = app.descriptionLists[CDescriptionLists::Timer];
+    const QStringList& names = DescriptionNames(CDescriptionLists::Timer);
     m_name = k < names.size() ? names[k] : QString();
     const int base = Base();
     const auto counter = Read(171);
@@ -158,9 +157,8 @@ int CPropertyPageTimers305::ValidationMessage() const {
 }
 
 bool CPropertyPageTimers305::WriteValues() {
-    CKorvalisControlApp& app = App();
     const int k = InstanceIndex();
-    QStringList& names = app.descriptionLists[CDescriptionLists::Timer];
+    QStringList& names = DescriptionNames(CDescriptionLists::Timer);
     if (k < names.size()) names[k] = m_name;
     if (const int message = ValidationMessage()) {
         CMessageService::ShowMessage(message, CMessageService::Icon::Stop, CMessageService::Buttons::Ok, {}, this);

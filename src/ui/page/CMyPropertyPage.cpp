@@ -20,16 +20,21 @@
 #include "app/CTimerStop.h"
 #include "link/CSWMBus.h"
 #include "params/CDescriptionFile.h"
+#include "params/CDescriptionLists.h"
+#include "ui/page/CPageHost.h"
 #include "ui/page/CBindingSet.h"
 #include "ui/page/CEditSpin.h"
 #include "ui/page/CFieldHelp.h"
 #include "ui/services/CHelpViewer.h"
 #include "ui/services/CMessageService.h"
-#include "ui/sheet/CMyPropertySheet.h"
 #include "ui/page/CUpdate.h"
 #include "ui/page/PageConversions.h"
 
 namespace {
+CKorvalisControlApp& App() {
+    return CKorvalisControlApp::Instance();
+}
+
 // The identifier of w or of the numbered control it belongs to; 0 for the page itself.
 int ControlIdOf(const QWidget* w, const QWidget* page) {
     int id = 0;
@@ -67,8 +72,71 @@ CMyPropertyPage::~CMyPropertyPage() {
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
-CKorvalisControlApp& CMyPropertyPage::App() {
-    return CKorvalisControlApp::Instance();
+// --- what the page may use of the program ------------------------------------------------------
+
+const CControllerView& CMyPropertyPage::Controller() {
+    return App();
+}
+
+CSensor& CMyPropertyPage::SensorInput(int input) {
+    return App().SensorInput(input);
+}
+
+QStringList& CMyPropertyPage::DescriptionNames(int list) {
+    auto& lists = App().descriptionLists;
+    return lists[static_cast<size_t>(std::clamp(list, 0, int(lists.size()) - 1))];
+}
+
+CUserInteraction* CMyPropertyPage::UserInteraction() {
+    return HasApplication() ? App().UserInteraction() : nullptr;
+}
+
+bool CMyPropertyPage::HasApplication() {
+    return CKorvalisControlApp::HasInstance();
+}
+
+CConnectionArray& CMyPropertyPage::Connections() {
+    return App().Connections();
+}
+
+CEmailSettings& CMyPropertyPage::EmailSettings() {
+    return App().EmailSettings();
+}
+
+CEmailAlerts& CMyPropertyPage::EmailAlerts() {
+    return App().EmailAlerts();
+}
+
+uint8_t CMyPropertyPage::CurveViewState() {
+    return App().viewState;
+}
+
+void CMyPropertyPage::SetCurveViewState(uint8_t mask) {
+    App().viewState = mask;
+}
+
+uint32_t CMyPropertyPage::DimmingCurveColour(int curve) {
+    return App().DimmingCurveColour(curve);
+}
+
+void CMyPropertyPage::SetDimmingCurveColour(int curve, uint32_t rgb) {
+    App().SetDimmingCurveColour(curve, rgb);
+}
+
+bool CMyPropertyPage::IsTransferInProgress() {
+    return App().IsTransferInProgress();
+}
+
+CSWMBus* CMyPropertyPage::Bus() {
+    return App().Bus();
+}
+
+CByteChannel* CMyPropertyPage::Channel() {
+    return App().Channel();
+}
+
+CParameterAccess& CMyPropertyPage::DirectAccess() {
+    return App();
 }
 
 // --- lifecycle ---------------------------------------------------------------------------------
@@ -123,11 +191,11 @@ void CMyPropertyPage::RefreshControlStates() {
 
 bool CMyPropertyPage::OnSetActive() {
     EnsureInitialised();
-    if (m_sheet) m_sheet->SelectTreeItemOf(this);
+    if (m_host) m_host->SelectTreeItemOf(this);
     UpdateSheetButtons();
     ReadPage(false);
     // A failed read may have moved the sheet to the General page meanwhile.
-    if (m_sheet && m_sheet->ActivePage() != this) return false;
+    if (m_host && m_host->ActivePage() != this) return false;
     StartRefresh();
     m_active = true;
     if (m_everActivated) {
@@ -161,7 +229,7 @@ void CMyPropertyPage::ShowFields() {
 void CMyPropertyPage::ReadPage(bool force) {
     CUpdate update(m_fillingControls);
     CKorvalisControlApp& app = App();
-    if (app.simulationMode || !app.model || (!force && m_read)) return;
+    if (app.simulationMode || !app.Model() || (!force && m_read)) return;
     CTimerStop timerStop;
     CEnableProgressTicking ticking(ReadCount());
     m_read = false;
@@ -191,7 +259,7 @@ void CMyPropertyPage::MarkModified(bool modified) {
         m_allChanged = false;
     }
     m_modified = modified;
-    if (m_sheet) m_sheet->PageChanged(this, modified);
+    if (m_host) m_host->PageChanged(this, modified);
     Q_EMIT modifiedChanged(modified);
 }
 
@@ -201,7 +269,7 @@ void CMyPropertyPage::MarkAllChanged() {
 }
 
 void CMyPropertyPage::UpdateSheetButtons() {
-    if (m_sheet) m_sheet->UpdateSheetButtons(this);
+    if (m_host) m_host->UpdateSheetButtons(this);
 }
 
 // --- refresh tick ------------------------------------------------------------------------------
@@ -225,8 +293,8 @@ void CMyPropertyPage::RefreshTick() {
 
 void CMyPropertyPage::AccessFailed(bool quiet) {
     if (m_inTick) StopRefresh();
-    if (m_sheet) {
-        m_sheet->AccessFailed(quiet);
+    if (m_host) {
+        m_host->AccessFailed(quiet);
         return;
     }
     if (!quiet)

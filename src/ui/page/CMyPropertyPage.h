@@ -30,8 +30,16 @@
 #include "ui/page/CPageField.h"
 
 class CBindingSet;
+class CByteChannel;
+class CConnectionArray;
+class CControllerView;
+class CEmailAlerts;
+class CEmailSettings;
 class CKorvalisControlApp;
-class CMyPropertySheet;
+class CPageHost;
+class CParameterAccess;
+class CSWMBus;
+class CUserInteraction;
 class CSensor;
 class CEditSpin;
 class QCheckBox;
@@ -61,8 +69,9 @@ public:
     void SetSensor(CSensor* sensor) { m_sensor = sensor; }
     QTreeWidgetItem* TreeItem() const { return m_treeItem; }
     void SetTreeItem(QTreeWidgetItem* item) { m_treeItem = item; }
-    CMyPropertySheet* Sheet() const { return m_sheet; }
-    void SetSheet(CMyPropertySheet* sheet) { m_sheet = sheet; }
+    // The window that holds the page (the main sheet, or a test's host); null when none.
+    CPageHost* Host() const { return m_host; }
+    void SetHost(CPageHost* host) { m_host = host; }
     // The table row's class name, for lookups by class.
     QString ClassName() const { return m_className; }
     void SetClassName(const QString& name) { m_className = name; }
@@ -113,6 +122,10 @@ public:
     // Before the sheet switches to this page (the dimming-curves page collects the
     // illumination pages here, CMyPropertySheet::CollectPages).
     virtual void OnBeforeActivate() {}
+    // The connection came up or went down / the list of stored connections changed (the
+    // sheet tells every initialised page; the General page shows them).
+    virtual void OnConnectionStateChanged() {}
+    virtual void OnConnectionListChanged() {}
     // Just before the sheet removes the page (disconnect, rebuild): pages that switched the
     // controller into a test mode switch it off here.
     virtual void OnRemoving() {}
@@ -166,11 +179,40 @@ public:
     void MarkAllChanged();
     int ChangedCount() const { return static_cast<int>(m_changed.size()); }
 
+    // --- what pages, and the dialogs they open, may use of the program ----------------------
+    // What the connect found, read-only: model, firmware, serial number, sensors, SMS module,
+    // simulation and service mode.
+    static const CControllerView& Controller();
+    // Single-parameter access without the page's failure handling: for dialogs that write
+    // at once, and for switching a test mode off while the page goes away.
+    static CParameterAccess& DirectAccess();
+    // The link itself, for the bus-statistics page and the modem terminal.
+    static CSWMBus* Bus();
+    static CByteChannel* Channel();
+    // Null when nobody can be asked (also before and after the program's state exists).
+    static CUserInteraction* UserInteraction();
+    // The program's state exists (pages outlive it while the main window closes).
+    static bool HasApplication();
+    static bool IsTransferInProgress();
+
 Q_SIGNALS:
     void modifiedChanged(bool modified);
 
 protected:
-    static CKorvalisControlApp& App();
+    // --- the program's shared state some pages show ----------------------------------------
+    // A sensor input with its live values (the overview and sensor pages update them).
+    static CSensor& SensorInput(int input);
+    // The names kept on this computer for the connected controller (illumination, timer,
+    // level, digital input: CDescriptionLists), shared by the pages that show them.
+    static QStringList& DescriptionNames(int list);
+    static CConnectionArray& Connections();
+    static CEmailSettings& EmailSettings();
+    static CEmailAlerts& EmailAlerts();
+    // The dimming-curve chart's choices, kept in the program's settings.
+    static uint8_t CurveViewState();
+    static void SetCurveViewState(uint8_t mask);
+    static uint32_t DimmingCurveColour(int curve);
+    static void SetDimmingCurveColour(int curve, uint32_t rgb);
 
     // The page's declaration (called once, before CreateControls): fields, orders, enabling,
     // help. The declared controls exist afterwards; CreateControls lays them out.
@@ -313,7 +355,7 @@ private:
     int m_instanceIndex = 0;
     CSensor* m_sensor = nullptr;
     QTreeWidgetItem* m_treeItem = nullptr;
-    CMyPropertySheet* m_sheet = nullptr;
+    CPageHost* m_host = nullptr;
     bool m_initialised = false;
     bool m_modified = false;
     bool m_active = false;

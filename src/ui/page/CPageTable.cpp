@@ -9,26 +9,26 @@ namespace {
 using F = CPageTable::Family;
 
 bool Firmware402(const CKorvalisControlApp& app) {
-    return app.firmwareVersion >= 402;
+    return app.FirmwareVersion() >= 402;
 }
 bool Firmware405(const CKorvalisControlApp& app) {
-    return app.firmwareVersion >= 405;
+    return app.FirmwareVersion() >= 405;
 }
 bool Firmware408(const CKorvalisControlApp& app) {
-    return app.firmwareVersion >= 408;
+    return app.FirmwareVersion() >= 408;
 }
 bool HasLevelChannels(const CKorvalisControlApp& app) {
-    return app.model && app.model->levelChannels != 0;
+    return app.Model() && app.Model()->levelChannels != 0;
 }
 bool ServiceMode(const CKorvalisControlApp& app) {
     return app.serviceMode;
 }
 bool SmsModule(const CKorvalisControlApp& app) {
-    return app.smsModulePresent;
+    return app.HasSmsModule();
 }
 
 const char* LevelClass(const CKorvalisControlApp& app) {
-    return app.firmwareVersion >= 408 ? "CPropertyPageLevel408" : "CPropertyPageLevel304";
+    return app.FirmwareVersion() >= 408 ? "CPropertyPageLevel408" : "CPropertyPageLevel304";
 }
 }  // namespace
 
@@ -113,14 +113,14 @@ std::vector<CPageTable::Planned> CPageTable::Plan(CKorvalisControlApp& app) {
             case Family::Single:
                 break;
             case Family::PerIllumination:
-                count = app.model ? app.model->illuminationChannels : 0;
+                count = app.Model() ? app.Model()->illuminationChannels : 0;
                 break;
             case Family::PerTimer:
-                count = app.model ? app.model->timers : 0;
+                count = app.Model() ? app.Model()->timers : 0;
                 break;
             case Family::PerSensor:
                 for (int i = 0; i < 8; ++i) {
-                    CSensor& sensor = app.sensors[i];
+                    CSensor& sensor = app.SensorInput(i);
                     const QString sensorClass = SensorPageClass(sensor.type);
                     if (sensorClass.isEmpty()) continue;
                     plan.push_back({sensorClass, sensor.title, group, i, &sensor});

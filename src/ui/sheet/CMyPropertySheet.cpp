@@ -142,9 +142,19 @@ CMyPropertySheet::CMyPropertySheet(QWidget* parent) : QDialog(parent) {
     if (!m_general) m_general = new CMyPropertyPage;
     m_general->SetClassName(QLatin1String(CPageTable::kGeneralClass));
     m_general->SetCaption(Tr(CPageTable::kGeneralCaption));
-    m_general->SetSheet(this);
+    m_general->SetHost(this);
     m_pages.append(m_general);
     m_stack->addWidget(m_general);
+
+    // Pages hear of the connection through their host, not through the sheet's signals.
+    connect(this, &CMyPropertySheet::connectionStateChanged, this, [this] {
+        for (CMyPropertyPage* page : QList<CMyPropertyPage*>(m_pages))
+            if (page->IsInitialised()) page->OnConnectionStateChanged();
+    });
+    connect(this, &CMyPropertySheet::connectionListChanged, this, [this] {
+        for (CMyPropertyPage* page : QList<CMyPropertyPage*>(m_pages))
+            if (page->IsInitialised()) page->OnConnectionListChanged();
+    });
 
     CreateMenu();
     m_alertTimer.setInterval(30000);
@@ -158,7 +168,7 @@ CMyPropertySheet::~CMyPropertySheet() {
     m_alertTimer.stop();
     for (CMyPropertyPage* page : m_pages) {
         page->StopRefresh();
-        page->SetSheet(nullptr);
+        page->SetHost(nullptr);
     }
     CKorvalisControlApp& app = App();
     if (app.UserInteraction() == m_gui.get()) app.SetUserInteraction(nullptr);
@@ -395,7 +405,7 @@ void CMyPropertySheet::RemovePages() {
         if (m_closing && page->IsInitialised()) page->OnReset();
         page->OnRemoving();
         page->StopRefresh();
-        page->SetSheet(nullptr);
+        page->SetHost(nullptr);
         m_stack->removeWidget(page);
         page->hide();
         page->setParent(nullptr);
@@ -416,7 +426,7 @@ void CMyPropertySheet::BuildPageSet() {
         page->SetGroupText(planned.group);
         page->SetInstanceIndex(planned.instance);
         page->SetSensor(planned.sensor);
-        page->SetSheet(this);
+        page->SetHost(this);
         m_pages.append(page);
         m_stack->addWidget(page);
     }
@@ -504,7 +514,6 @@ QList<CMyPropertyPage*> CMyPropertySheet::CollectPages(const QString& className,
 void CMyPropertySheet::ConnectController(bool takeFirstAnswer) {
     CKorvalisControlApp& app = App();
     if (app.IsTransferInProgress()) return;
-    app.firmwareVersion = 1000;
     app.Connect(m_override ? &*m_override : nullptr, takeFirstAnswer);
     if (app.IsConnected()) {
         ConnectedState();
@@ -514,7 +523,7 @@ void CMyPropertySheet::ConnectController(bool takeFirstAnswer) {
     // A failed connect leaves the application disconnected, whatever was shown before.
     SyncPageSet();
     Q_EMIT connectionStateChanged();
-    if (app.firmwareVersion < 400) return;
+    if (app.RefusedOldFirmware()) return;
     // The message names the cause: a port that would not open (permission, busy, missing) or
     // a device that did not answer, with its status.
     const QString why = app.LastChannelError();

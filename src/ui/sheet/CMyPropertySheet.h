@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "link/CConnection.h"
+#include "ui/page/CPageHost.h"
 
 class CBrowser;
 class CKorvalisControlApp;
@@ -26,7 +27,7 @@ class QSplitter;
 class QStackedWidget;
 class CGuiUserInteraction;
 
-class CMyPropertySheet : public QDialog {
+class CMyPropertySheet : public QDialog, public CPageHost {
     Q_OBJECT
 public:
     // Control identifiers of the button row.
@@ -69,7 +70,7 @@ public:
     CMyPropertyPage* Page(int index) const;
     int PageIndex(const CMyPropertyPage* page) const;
     const QList<CMyPropertyPage*>& Pages() const { return m_pages; }
-    CMyPropertyPage* ActivePage() const { return m_active; }
+    CMyPropertyPage* ActivePage() const override { return m_active; }
     CMyPropertyPage* GeneralPage() const { return m_general; }
     // The page of a class (and instance index), or nullptr.
     CMyPropertyPage* FindPage(const QString& className, int instance = 0) const;
@@ -86,21 +87,21 @@ public:
     void BuildTree();
     void RemovePages();
     void InvalidatePages();
-    void UpdateSheetButtons(CMyPropertyPage* page = nullptr);
+    void UpdateSheetButtons(CMyPropertyPage* page = nullptr) override;
     // The page-changed bookkeeping behind the Send button.
-    void PageChanged(CMyPropertyPage* page, bool modified);
+    void PageChanged(CMyPropertyPage* page, bool modified) override;
     bool AnyPageModified() const;
     // Makes sure every page of the class has been read (activating unread ones under the
     // tree-busy flag) and returns them in page order, at most max. Only while connected.
-    QList<CMyPropertyPage*> CollectPages(const QString& className, int max);
-    void SelectTreeItemOf(CMyPropertyPage* page);
+    QList<CMyPropertyPage*> CollectPages(const QString& className, int max) override;
+    void SelectTreeItemOf(CMyPropertyPage* page) override;
 
     // --- connect and disconnect ---------------------------------------------------------------
-    void ConnectController(bool takeFirstAnswer);
+    void ConnectController(bool takeFirstAnswer) override;
     // False only when the user declined (message 179). While a page's modal dialog runs
     // the disconnect (and any page-set rebuild) waits until it closes: the page and its
     // dialog are never deleted under a running dialog.
-    bool DisconnectController(bool ask);
+    bool DisconnectController(bool ask) override;
     // A modal dialog (or message) opened by a page is running.
     bool PageDialogRunning() const;
     // The end of a transfer that leaves the controller unreachable (the firmware transfer):
@@ -114,7 +115,7 @@ public:
         m_override = connection;
         m_overrideListed = listed;
     }
-    const CConnection* ListedConnectionOverride() const {
+    const CConnection* ListedConnectionOverride() const override {
         return m_override && m_overrideListed ? &*m_override : nullptr;
     }
     void ClearConnectionOverride() {
@@ -138,7 +139,7 @@ public:
     void WriteAllPages();
     void RereadActivePage();
     // Runs a menu command as the menu would: refused while a transfer runs or when disabled.
-    bool RunCommand(int id);
+    bool RunCommand(int id) override;
     bool IsCommandEnabled(int id);
     QAction* CommandAction(int id) const;
     // Application commands: restart (40014, message 153), language (40019, message 402),
@@ -153,7 +154,7 @@ public:
     // Hooks the connections part supplies; until then the commands only refresh the General page.
     static void SetConnectionsDialogHandler(std::function<bool(CMyPropertySheet&)> handler);
     static void SetDeviceAddressHandler(std::function<void(CMyPropertySheet&)> handler);
-    void OpenConnectionsDialog();
+    void OpenConnectionsDialog() override;
     void OpenDeviceAddressDialog();
     // The alert cycle of the e-mail alerts, run every 30 s unless a transfer runs. A handler
     // takes the place of the application's cycle (tests count the calls).
@@ -165,8 +166,8 @@ public:
     // --- flags --------------------------------------------------------------------------------
     bool IsTreeBusy() const { return m_treeBusy; }
     void SetTreeBusy(bool busy) { m_treeBusy = busy; }
-    bool LinkError() const { return m_linkError; }
-    void SetLinkError(bool error) { m_linkError = error; }
+    bool LinkError() const override { return m_linkError; }
+    void SetLinkError(bool error) override { m_linkError = error; }
     bool IsInitialised() const { return m_initialised; }
 
     // --- what pages and the General page use --------------------------------------------------
@@ -175,7 +176,8 @@ public:
     uint16_t WriteTextParam(int number, const QByteArray& bytes, bool quiet = false,
                             bool toSmsModule = false);
     // After a failed access: message 354 unless quiet, link-error flag, General page active.
-    void AccessFailed(bool quiet);
+    void AccessFailed(bool quiet) override;
+    QWidget* HostWindow() override { return this; }
 
     CBrowser* Tree() const { return m_tree; }
     QProgressBar* ProgressBar() const { return m_progress; }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pages/system/CChangePW.h"
+#include "ui/sheet/CChangePW.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
