@@ -154,7 +154,7 @@ private Q_SLOTS:
         QCOMPARE(list->topLevelItemCount(), 3);
         const int inputs[3] = {0, 1, 3};
         for (int r = 0; r < 3; ++r) {
-            QCOMPARE(Row(page, r)->text(0), rig.sheet.app.sensors[inputs[r]].title);
+            QCOMPARE(Row(page, r)->text(0), rig.sheet.app.Sensors()[inputs[r]].title);
             QCOMPARE(Row(page, r)->data(0, Qt::UserRole).toUInt(), 1u << inputs[r]);
             QCOMPARE(Row(page, r)->checkState(0), Qt::Checked);
         }
@@ -318,7 +318,7 @@ private Q_SLOTS:
 
         const QStringList lines = ReadLines(path);
         QCOMPARE(lines.size(), 11);
-        const auto& s = rig.sheet.app.sensors;
+        const auto& s = rig.sheet.app.Sensors();
         QCOMPARE(lines[0], Tr(139) + u';' + Tr(138) + u';' + s[0].title + QStringLiteral("[°C];") +
                                s[1].title + QStringLiteral("[mV];") + s[3].title +
                                QStringLiteral("[pH];"));

@@ -97,12 +97,9 @@ void CPropertyPageIllumination::CreateControls() {
     auto* pointsBox = new CPointListBox(Tr(16516), Tr(16517), Tr(16518), Tr(16519), this);
     m_points = pointsBox;
     m_list = pointsBox->List();
-    connect(pointsBox, &CPointListBox::addRequested, this, [this] { AddPoint(); });
-    connect(pointsBox, &CPointListBox::editRequested, this, [this] { EditPoint(); });
-    connect(pointsBox, &CPointListBox::deleteRequested, this, [this] { DeletePoint(); });
-    connect(pointsBox, &CPointListBox::selectionChanged, this, [this] {
-        if (!IsFillingControls()) RefreshControlStates();
-    });
+    pointsBox->Manage(this, m_run.points, CIlluminationRun::kMaxPoints,
+                      [this](CIlluminationRunPoint& point) { return EditRecord(point); }, {},
+                      [this] { PointsEdited(); });
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -239,31 +236,6 @@ bool CPropertyPageIllumination::EditRecord(CIlluminationRunPoint& point) {
     if (dialog.exec() != QDialog::Accepted) return false;
     point = dialog.Record();
     return true;
-}
-
-void CPropertyPageIllumination::AddPoint() {
-    if (m_run.IsFull()) return;
-    CIlluminationRunPoint point;
-    if (!EditRecord(point)) return;
-    const int row = m_list->SelectedRow();
-    m_run.points.insert(row >= 0 ? m_run.points.begin() + row : m_run.points.end(), point);
-    PointsEdited();
-}
-
-void CPropertyPageIllumination::EditPoint() {
-    const int row = m_list->SelectedRow();
-    if (row < 0 || row >= m_run.Count()) return;
-    CIlluminationRunPoint point = m_run.points[row];
-    if (!EditRecord(point)) return;
-    m_run.points[row] = point;
-    PointsEdited();
-}
-
-void CPropertyPageIllumination::DeletePoint() {
-    const int row = m_list->SelectedRow();
-    if (row < 0 || row >= m_run.Count()) return;
-    m_run.points.erase(m_run.points.begin() + row);
-    PointsEdited();
 }
 
 void CPropertyPageIllumination::UpdateControlStates() {

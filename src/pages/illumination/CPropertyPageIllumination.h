@@ -65,9 +65,6 @@ private:
     bool OptionsApply() const;
     void RebuildList();
     void PointsEdited();
-    void AddPoint();
-    void EditPoint();
-    void DeletePoint();
     // Opens the editor of the current mode; false on Cancel.
     bool EditRecord(CIlluminationRunPoint& point);
 

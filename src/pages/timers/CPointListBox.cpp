@@ -39,6 +39,10 @@ CPointListBox::CPointListBox(const QString& title, const QString& add, const QSt
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CPointListBox::selectionChanged);
 }
 
+int CPointListBox::SelectedRow() const {
+    return m_list->SelectedRow();
+}
+
 void CPointListBox::UpdateButtons(bool full) {
     const bool selected = m_list->SelectedRow() >= 0;
     m_add->setEnabled(!full);

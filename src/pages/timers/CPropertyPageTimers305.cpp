@@ -81,12 +81,15 @@ void CPropertyPageTimers305::CreateControls() {
     auto* pointsBox = new CPointListBox(Tr(16613), Tr(16614), Tr(16615), Tr(16616), this);
     m_points = pointsBox;
     m_list = pointsBox->List();
-    connect(pointsBox, &CPointListBox::addRequested, this, [this] { AddPoint(); });
-    connect(pointsBox, &CPointListBox::editRequested, this, [this] { EditPoint(); });
-    connect(pointsBox, &CPointListBox::deleteRequested, this, [this] { DeletePoint(); });
-    connect(pointsBox, &CPointListBox::selectionChanged, this, [this] {
-        if (!IsFillingControls()) RefreshControlStates();
-    });
+    pointsBox->Manage(
+        this, m_timer.points, CTimer::kMaxPoints,
+        [this](CSwitchtime& point) {
+            CEditSwitchingPoint dialog(point, m_timer.pointType, this);
+            if (dialog.exec() != QDialog::Accepted) return false;
+            point = dialog.Record();
+            return true;
+        },
+        [this] { m_timer.Sort(); }, [this] { PointsEdited(); });
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -237,34 +240,6 @@ void CPropertyPageTimers305::PointsEdited() {
     SetChanged(KeyPoints);
     RebuildList();
     RefreshControlStates();
-}
-
-void CPropertyPageTimers305::AddPoint() {
-    if (m_timer.IsFull()) return;
-    CEditSwitchingPoint dialog(CSwitchtime{0, 0}, m_timer.pointType, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const int row = m_list->SelectedRow();
-    const auto at = row >= 0 ? m_timer.points.begin() + row : m_timer.points.end();
-    m_timer.points.insert(at, dialog.Record());
-    m_timer.Sort();
-    PointsEdited();
-}
-
-void CPropertyPageTimers305::EditPoint() {
-    const int row = m_list->SelectedRow();
-    if (row < 0 || row >= m_timer.Count()) return;
-    CEditSwitchingPoint dialog(m_timer.points[row], m_timer.pointType, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    m_timer.points[row] = dialog.Record();
-    m_timer.Sort();
-    PointsEdited();
-}
-
-void CPropertyPageTimers305::DeletePoint() {
-    const int row = m_list->SelectedRow();
-    if (row < 0 || row >= m_timer.Count()) return;
-    m_timer.points.erase(m_timer.points.begin() + row);
-    PointsEdited();
 }
 
 void CPropertyPageTimers305::UpdateControlStates() {

@@ -59,9 +59,6 @@ private:
     // 0, or the message of a failed check of changed points.
     int ValidationMessage() const;
     void RebuildList();
-    void AddPoint();
-    void EditPoint();
-    void DeletePoint();
     void PointsEdited();
 
     CTimer m_timer;
