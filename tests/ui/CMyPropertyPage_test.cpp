@@ -19,7 +19,10 @@
 #include "ui/controls/CInPlaceEdit.h"
 #include "ui/services/CMessageService.h"
 #include "ui/controls/CMyListCtrl.h"
+#include "ui/page/CPageHost.h"
 #include "ui/page/CPageRegistry.h"
+#include "device/CMemoryChannel.h"
+#include "support/CScriptedUserInteraction.h"
 #include "ui/page/PageConversions.h"
 
 namespace {
@@ -64,6 +67,19 @@ protected:
         ++ticks;
         if (onTick) onTick(*this);
     }
+};
+
+// A window of the test's own: what the page reports, nothing shown.
+class CTestHost : public CPageHost {
+public:
+    CMyPropertyPage* active = nullptr;
+    QList<bool> changes;
+    QList<bool> failures;
+    CMyPropertyPage* ActivePage() const override { return active; }
+    void PageChanged(CMyPropertyPage*, bool modified) override { changes << modified; }
+    void SelectTreeItemOf(CMyPropertyPage*) override {}
+    void UpdateSheetButtons(CMyPropertyPage*) override {}
+    void AccessFailed(bool quiet) override { failures << quiet; }
 };
 
 void RegisterTestPages() {
@@ -207,6 +223,51 @@ private Q_SLOTS:
         QCOMPARE(rig.ReadNumbers(), (QList<int>{1351, 1352, 1353, 1354}));
         QVERIFY(page->IsRead());
         QCOMPARE(page->Ph()->value(), 6.5);
+    }
+
+    // The page needs only its host and the connected controller: read, edit, write and a
+    // failed read, without the main window.
+    void pageWithoutTheMainWindow() {
+        CDeviceModel model;
+        model.Controller().SetValue(1351, 650);
+        CScriptedUserInteraction ui;
+        CKorvalisControlApp app;
+        app.SetUserInteraction(&ui);
+        app.SetFramePause(0);
+        app.SetChannelFactory([&model](const CConnection&) { return std::make_unique<CMemoryChannel>(model); });
+        CConnection connection;
+        connection.replyTimeout = 100;
+        QVERIFY(app.Connect(&connection, false));
+        model.ClearLog();
+
+        CTestHost host;
+        CTestPage page;
+        page.SetHost(&host);
+        host.active = &page;
+        QVERIFY(page.OnSetActive());
+        QList<int> read;
+        for (const CDeviceModel::Access& a : model.Log())
+            if (a.kind == CDeviceModel::Access::Read) read << a.number;
+        QCOMPARE(read, (QList<int>{1351, 1352, 1353, 1354}));
+        QCOMPARE(page.ph, 6.5);
+
+        QLineEdit* edit = page.findChild<QLineEdit*>(QStringLiteral("1351"));
+        QVERIFY(edit);
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("7.25"));
+        QTest::keyClick(edit, Qt::Key_Enter);
+        model.ClearLog();
+        page.WritePage();
+        QCOMPARE(model.Writes(), (Writes{{1351, 725}}));
+        // Typing told the host the page changed; the write told it the page is sent.
+        QVERIFY(host.changes.contains(true));
+        QCOMPARE(host.changes.last(), false);
+
+        FailReadsFrom(model, 1352);
+        page.ReadPage(true);
+        QCOMPARE(host.failures, QList<bool>{false});
+        QVERIFY(page.ReadFailed());
+        page.SetHost(nullptr);
     }
 
     void editMarksModifiedAndSendWritesOnlyChanges() {
