@@ -161,32 +161,23 @@ void CPropertyPageLevel408::FillList() {
 
 bool CPropertyPageLevel408::EditChannel(int i) {
     if (i < 0 || i >= ChannelCount()) return false;
-    QPointer<CPropertyPageLevel408> self(this);
-    QPointer<CEditLevelSensor> dialog = new CEditLevelSensor(m_channels[size_t(i)], i == 0, i + 1, this);
-    const bool ok = dialog->exec() == QDialog::Accepted;
-    if (!self || !dialog) return false;
-    if (ok) {
-        const int modeBefore = m_channels[size_t(i)].Mode();
-        m_channels[size_t(i)] = dialog->Record();
-        MarkModified(true);
-        SetChanged(ChannelKey(i));
-        // The two-channel modes take the second channel with them; whichever of the two
-        // was given a mode last wins. An edit of the second channel that leaves its mode
-        // alone (a new name, a delay) keeps the first channel's mode.
-        const int mode = m_channels[size_t(i)].Mode();
-        if (i == 0 && LevelChannelRecord::IsTwoChannelMode(mode) && ChannelCount() > 1) {
-            m_channels[1].SetMode(0);
-            SetChanged(ChannelKey(1));
-        } else if (i == 1 && mode != 0 && mode != modeBefore &&
-                   LevelChannelRecord::IsTwoChannelMode(m_channels[0].Mode())) {
-            m_channels[0].SetMode(0);
-            SetChanged(ChannelKey(0));
-        }
-        FillList();
-        RefreshControlStates();
+    const int modeBefore = m_channels[size_t(i)].Mode();
+    if (!EditInDialog<CEditLevelSensor>(m_channels[size_t(i)], ChannelKey(i), i == 0, i + 1)) return false;
+    // The two-channel modes take the second channel with them; whichever of the two
+    // was given a mode last wins. An edit of the second channel that leaves its mode
+    // alone (a new name, a delay) keeps the first channel's mode.
+    const int mode = m_channels[size_t(i)].Mode();
+    if (i == 0 && LevelChannelRecord::IsTwoChannelMode(mode) && ChannelCount() > 1) {
+        m_channels[1].SetMode(0);
+        SetChanged(ChannelKey(1));
+    } else if (i == 1 && mode != 0 && mode != modeBefore &&
+               LevelChannelRecord::IsTwoChannelMode(m_channels[0].Mode())) {
+        m_channels[0].SetMode(0);
+        SetChanged(ChannelKey(0));
     }
-    delete dialog;
-    return ok;
+    FillList();
+    RefreshControlStates();
+    return true;
 }
 
 void CPropertyPageLevel408::OnRefreshTick() {

@@ -102,16 +102,7 @@ void CPropertyPageDosingPumps::FillList() {
 
 bool CPropertyPageDosingPumps::EditPump(int i) {
     if (i < 0 || i >= ShownCount()) return false;
-    QPointer<CPropertyPageDosingPumps> self(this);
-    QPointer<CEditDosingPump> dialog = new CEditDosingPump(m_pumps[size_t(i)], i + 1, this);
-    const bool ok = dialog->exec() == QDialog::Accepted;
-    if (!self || !dialog) return false;
-    if (ok) {
-        m_pumps[size_t(i)] = dialog->Record();
-        MarkModified(true);
-        SetChanged(PumpKey(i));
-        FillList();
-    }
-    delete dialog;
-    return ok;
+    if (!EditInDialog<CEditDosingPump>(m_pumps[size_t(i)], PumpKey(i), i + 1)) return false;
+    FillList();
+    return true;
 }

@@ -284,18 +284,9 @@ void CPropertyPagePumps306::FillGroupTexts() {
 
 bool CPropertyPagePumps306::EditPump(int k) {
     if (k < 0 || k >= 4) return false;
-    QPointer<CPropertyPagePumps306> self(this);
-    QPointer<CEditCurrentPump> dialog = new CEditCurrentPump(m_pumps[size_t(k)], k + 1, this);
-    const bool ok = dialog->exec() == QDialog::Accepted;
-    if (!self || !dialog) return false;
-    if (ok) {
-        m_pumps[size_t(k)] = dialog->Record();
-        MarkModified(true);
-        SetChanged(PumpKey(k));
-        FillList();
-    }
-    delete dialog;
-    return ok;
+    if (!EditInDialog<CEditCurrentPump>(m_pumps[size_t(k)], PumpKey(k), k + 1)) return false;
+    FillList();
+    return true;
 }
 
 void CPropertyPagePumps306::OnValueEdited(int key) {

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDialog>
 #include <QHash>
 #include <QPointer>
 #include <QSet>
@@ -288,6 +289,24 @@ protected:
     // are no business of the next one).
     void ResetFields();
     CBindingSet& Bindings() { return *m_bindingSet; }
+
+    // A record dialog run modally on record: Dialog(record, args..., page), its Record() taken
+    // on OK, the page then modified with key changed. False when cancelled, or when the page
+    // or the dialog went away while it ran (nothing is touched then).
+    template <class Dialog, class Record, class... Args>
+    bool EditInDialog(Record& record, int key, Args&&... args) {
+        QPointer<CMyPropertyPage> self(this);
+        QPointer<Dialog> dialog = new Dialog(record, std::forward<Args>(args)..., this);
+        const bool ok = dialog->exec() == QDialog::Accepted;
+        if (!self || !dialog) return false;
+        if (ok) {
+            record = dialog->Record();
+            MarkModified(true);
+            SetChanged(key);
+        }
+        delete dialog;
+        return ok;
+    }
 
     // --- names kept on this computer (description files) --------------------------------------
     // Loads count names from fileName in the controller's folder and remembers them as loaded.
