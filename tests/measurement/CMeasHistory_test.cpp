@@ -66,6 +66,17 @@ private Q_SLOTS:
         QCOMPARE(CHistoryCodec::EncodeValues(values + 2, 2).size(), 4);
         QVERIFY(!CHistoryCodec::DecodeValues(bytes, 10, back));
         QVERIFY(!CHistoryCodec::DecodeValues(bytes.left(bytes.size() - 1), 9, back));
+
+        // A chunk: records at 0 and 60 s, and two at 120 s; a step past its span is damage.
+        QByteArray chunk;
+        for (int step : {0, 60, 60, 0}) CHistoryCodec::AppendRecord(chunk, step, bytes.constData(), bytes.size());
+        std::vector<CHistoryCodec::ChunkRecord> split;
+        QVERIFY(CHistoryCodec::SplitChunk(chunk, 9, 86400, split));
+        QCOMPARE(split.size(), size_t(4));
+        QCOMPARE(split[3].offset, 120);
+        QCOMPARE(chunk.mid(split[3].begin, split[3].end - split[3].begin), bytes);
+        QVERIFY(!CHistoryCodec::SplitChunk(chunk, 9, 120, split));
+        QVERIFY(!CHistoryCodec::SplitChunk(chunk.left(chunk.size() - 1), 9, 86400, split));
     }
 
     // Overlapping downloads merge; the pyramid kept up on each insert equals one built
@@ -158,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(csvLines.value(7), QStringLiteral("2026-10-25T01:00:00Z,7"));
     }
 
-    // A database of the first schema: its records stay and get their pyramid.
+    // A database of the first schema: its records stay, packed, and get their pyramid.
     void migratesTheFirstSchema() {
         const QString path = Db("v1.sqlite");
         {
@@ -188,6 +199,11 @@ private Q_SLOTS:
         QCOMPARE(h.Open(path), CMeasHistory::OpenResult::Ok);
         QCOMPARE(h.SchemaVersion(), CMeasHistory::kSchemaVersion);
         QCOMPARE(h.Summarise().count, 600);
+        QCOMPARE(h.Summarise().last, kStart.toSecsSinceEpoch() + 599 * 60);
+        QVector<CMeasHistory::Trace> records;
+        QVERIFY(h.Traces(0, std::numeric_limits<qint32>::max(), 0, {1}, records));
+        QCOMPARE(records[0].y.size(), size_t(600));
+        QCOMPARE(records[0].y[599], 349.0);
         QVector<CMeasHistory::Trace> t;
         QVERIFY(h.Traces(0, std::numeric_limits<qint32>::max(), 1, {1}, t));
         QCOMPARE(t[0].y.size(), size_t(40));  // twenty half hours, lowest and highest each
