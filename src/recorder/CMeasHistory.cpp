@@ -544,25 +544,26 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
     auto before = [&](const Entry& a, const Entry& b) { return a.t != b.t ? a.t < b.t : bytes(a) < bytes(b); };
     if (!std::is_sorted(entries.begin(), entries.end(), before)) std::sort(entries.begin(), entries.end(), before);
 
-    // The records of this layout already stored over the batch's days.
+    // Day by day: the records of this layout already stored that day, then the new ones.
+    QSqlQuery known(Db());
+    known.setForwardOnly(true);
+    known.prepare(QStringLiteral("SELECT data FROM chunks WHERE start = ? AND layout = ?"));
+    known.bindValue(1, layout);
     QSet<QByteArray> stored;
-    if (!entries.empty()) {
-        QSqlQuery q(Db());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT start, data FROM chunks WHERE layout = ? AND start >= ? AND start <= ?"));
-        q.bindValue(0, layout);
-        q.bindValue(1, ChunkFloor(entries.front().t));
-        q.bindValue(2, entries.back().t);
-        if (!Exec(q, "reading the records")) return fail();
-        std::vector<CHistoryCodec::ChunkRecord> split;
-        while (q.next()) {
-            const qint64 start = q.value(0).toLongLong();
-            const QByteArray data = q.value(1).toByteArray();
+    std::vector<CHistoryCodec::ChunkRecord> split;
+    auto readDay = [&](qint64 start) {
+        stored.clear();
+        known.bindValue(0, start);
+        if (!Exec(known, "reading the records")) return false;
+        while (known.next()) {
+            const QByteArray data = known.value(0).toByteArray();
             if (!CHistoryCodec::SplitChunk(data, n, kChunkWidth, split)) continue;
             for (const CHistoryCodec::ChunkRecord& r : split)
                 stored.insert(TimeKey(start + r.offset, data.constData() + r.begin, r.end - r.begin));
         }
-    }
+        known.finish();
+        return true;
+    };
 
     PyramidBuilder pyramid;
     QSqlQuery add(Db());
@@ -570,10 +571,10 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
     add.bindValue(1, layout);
     add.bindValue(2, source);
     QByteArray chunk;
-    qint64 chunkStart = 0, previousT = 0, inChunk = 0;
+    qint64 day = 0, previousT = 0, inChunk = 0;
     auto flush = [&] {
         if (inChunk == 0) return true;
-        add.bindValue(0, chunkStart);
+        add.bindValue(0, day);
         add.bindValue(3, inChunk);
         add.bindValue(4, chunk);
         const bool ok = Exec(add, "adding records");
@@ -583,6 +584,11 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
     };
     const Entry* previous = nullptr;
     for (const Entry& e : entries) {
+        const qint64 start = ChunkFloor(e.t);
+        if (!previous || start != day) {
+            if (!flush() || !readDay(start)) return fail();
+            day = previousT = start;
+        }
         const std::string_view v = bytes(e);
         const bool twice = previous && previous->t == e.t && bytes(*previous) == v;
         previous = &e;
@@ -591,9 +597,6 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
             ++result.known;
             continue;
         }
-        const qint64 start = ChunkFloor(e.t);
-        if (inChunk > 0 && start != chunkStart && !flush()) return fail();
-        if (inChunk == 0) chunkStart = previousT = start;
         CHistoryCodec::AppendRecord(chunk, static_cast<quint64>(e.t - previousT), v.data(), static_cast<qsizetype>(v.size()));
         previousT = e.t;
         ++inChunk;
