@@ -823,6 +823,19 @@ QStringList CMeasHistory::IntegrityProblems() const {
         const QString line = q.value(0).toString();
         if (line != QLatin1String("ok")) problems << line;
     }
+    if (!problems.isEmpty() || !LoadLayouts()) return problems;
+    // SQLite does not look into a row's bytes: records that do not decode are damage too.
+    if (!q.exec(QStringLiteral("SELECT start, layout, data FROM chunks"))) return {q.lastError().text()};
+    std::vector<CHistoryCodec::ChunkRecord> split;
+    while (q.next()) {
+        const int layout = q.value(1).toInt();
+        const auto columns = m_layouts.constFind(layout);
+        if (columns == m_layouts.constEnd() ||
+            !CHistoryCodec::SplitChunk(q.value(2).toByteArray(), static_cast<int>(columns->size()), kChunkWidth, split))
+            problems << QStringLiteral("the records of layout %1 from %2 do not decode")
+                            .arg(layout)
+                            .arg(QDateTime::fromSecsSinceEpoch(q.value(0).toLongLong(), Qt::UTC).toString(Qt::ISODate));
+    }
     return problems;
 }
 

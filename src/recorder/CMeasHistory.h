@@ -107,7 +107,8 @@ public:
     bool Traces(qint64 from, qint64 to, int level, const QVector<int>& columnIds,
                 QVector<Trace>& out) const;
 
-    // PRAGMA integrity_check; its complaints, empty when the database is sound.
+    // PRAGMA integrity_check's complaints and records that do not decode; empty when the
+    // database is sound.
     QStringList IntegrityProblems() const;
     // Stretches longer than twice the usual distance between records.
     struct Gap {

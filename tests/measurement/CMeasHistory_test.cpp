@@ -235,6 +235,12 @@ private Q_SLOTS:
             {"not a database", [](QByteArray& b) { b = "Date;Time;A;\r\n2026-01-01;00:00;1;\r\n"; }, true},
             {"header overwritten", [](QByteArray& b) { b.replace(0, 16, QByteArray(16, 'x')); }, true},
             {"page in the middle", [](QByteArray& b) { b.replace(b.size() / 2, 4096, QByteArray(4096, '\x5a')); }, false},
+            // The first record's values (25 and 8 at step 0) overrun: only decoding finds it.
+            {"records", [](QByteArray& b) {
+                 const double v[2] = {25, 8};
+                 const qsizetype at = b.indexOf('\0' + CHistoryCodec::EncodeValues(v, 2));
+                 if (at > 0) b.replace(at + 1, 10, QByteArray(10, '\xff'));
+             }, false},
         };
         for (const Case& c : cases) {
             const QString path = Db(c.name) + QStringLiteral(".sqlite");
@@ -256,7 +262,9 @@ private Q_SLOTS:
             QString asidePath;
             if (!c.foundAtOpen) {
                 QCOMPARE(first, CMeasHistory::OpenResult::Ok);
-                QVERIFY2(!h.IntegrityProblems().isEmpty(), c.name);
+                const QStringList problems = h.IntegrityProblems();
+                QVERIFY2(!problems.isEmpty(), c.name);
+                if (c.name == QLatin1String("records")) QVERIFY2(problems.first().contains("do not decode"), qPrintable(problems.first()));
                 QVERIFY(h.KeepAside());
                 asidePath = h.DamagedCopy();
                 QCOMPARE(h.Open(path), CMeasHistory::OpenResult::Ok);
