@@ -319,7 +319,11 @@ bool CMeasHistory::Migrate(int from) {
     if (from >= kSchemaVersion) return true;
     // All steps in one transaction: a process killed midway leaves the old schema whole.
     if (!Exec(QStringLiteral("BEGIN IMMEDIATE"))) return false;
-    bool ok = true;
+    // Another process may have brought the file up to date while this one waited for the lock.
+    from = SchemaVersion();
+    if (from == kSchemaVersion) return Exec(QStringLiteral("COMMIT"));
+    bool ok = from >= 0 && from < kSchemaVersion;
+    if (!ok) m_error = QStringLiteral("schema %1 found").arg(from);
     auto run = [&](const auto& statements) {
         for (const char* sql : statements)
             if (ok) ok = Exec(QString::fromLatin1(sql));
