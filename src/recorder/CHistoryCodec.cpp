@@ -87,3 +87,30 @@ bool CHistoryCodec::DecodeValues(const QByteArray& bytes, int count, std::vector
             return false;
     return pos == bytes.size();
 }
+
+void CHistoryCodec::AppendRecord(QByteArray& chunk, quint64 step, const char* values, qsizetype size) {
+    AppendVarint(chunk, step);
+    chunk.append(values, size);
+}
+
+bool CHistoryCodec::SplitChunk(const QByteArray& chunk, int count, qint64 span, std::vector<ChunkRecord>& out) {
+    out.clear();
+    const char* d = chunk.constData();
+    const qsizetype n = chunk.size();
+    qsizetype pos = 0;
+    qint64 offset = 0;
+    while (pos < n) {
+        quint64 step = 0;
+        if (!ReadVarint(d, n, pos, step) || step >= static_cast<quint64>(span - offset)) return false;
+        ChunkRecord r;
+        offset += static_cast<qint64>(step);
+        r.offset = offset;
+        r.begin = pos;
+        double value = 0;
+        for (int k = 0; k < count; ++k)
+            if (!ReadValue(d, n, pos, value)) return false;
+        r.end = pos;
+        out.push_back(r);
+    }
+    return true;
+}

@@ -23,4 +23,17 @@ public:
     static QByteArray EncodeValues(const double* values, int count);
     // False when the bytes do not hold exactly count values.
     static bool DecodeValues(const QByteArray& bytes, int count, std::vector<double>& values);
+
+    // A chunk: the records of one layout and source within one span of time, in time order,
+    // each its seconds after the one before (the first: after the chunk's start) and then its
+    // value bytes as EncodeValues gives them. Records are packed, yet each keeps the bytes
+    // by which a record read again is recognised.
+    static void AppendRecord(QByteArray& chunk, quint64 step, const char* values, qsizetype size);
+    struct ChunkRecord {
+        qint64 offset = 0;  // seconds after the chunk's start
+        qsizetype begin = 0, end = 0;  // its value bytes in the chunk
+    };
+    // False when the bytes are no chunk of records with count values each, spanning less
+    // than span seconds.
+    static bool SplitChunk(const QByteArray& chunk, int count, qint64 span, std::vector<ChunkRecord>& out);
 };

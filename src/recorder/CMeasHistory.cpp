@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,7 +15,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <map>
+#include <string_view>
 
 #include "base/CAppPaths.h"
 #include "recorder/CHistoryCodec.h"
@@ -147,6 +150,25 @@ const char* const kStep2[] = {
     "CREATE TABLE buckets(level INTEGER NOT NULL, start INTEGER NOT NULL, data BLOB NOT NULL, "
     "PRIMARY KEY(level, start)) WITHOUT ROWID",
 };
+// A row per day, layout and source (CHistoryCodec's chunk); the records of schema 1 and 2
+// move into it (PackRecords). A row of a day is some kilobytes: in a table with a row id it
+// stays on its page or fills whole overflow pages, where an index would split it early.
+const char* const kStep3[] = {
+    "CREATE TABLE chunks(start INTEGER NOT NULL, layout INTEGER NOT NULL, source INTEGER NOT NULL, "
+    "n INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(start, layout, source))",
+};
+
+// The lowest start of a chunk that may hold a record at or after t.
+qint64 ChunkFloor(qint64 t) {
+    return t <= std::numeric_limits<qint64>::min() + CMeasHistory::kChunkWidth ? t
+                                                                                : BucketStart(t, CMeasHistory::kChunkWidth);
+}
+
+QByteArray TimeKey(qint64 t, const char* values, qsizetype size) {
+    QByteArray key(reinterpret_cast<const char*>(&t), sizeof t);
+    key.append(values, size);
+    return key;
+}
 }  // namespace
 
 QString CMeasHistory::Folder() {
@@ -294,28 +316,88 @@ int CMeasHistory::SchemaVersion() const {
 }
 
 bool CMeasHistory::Migrate(int from) {
-    for (int step = from + 1; step <= kSchemaVersion; ++step) {
-        if (!Exec(QStringLiteral("BEGIN IMMEDIATE"))) return false;
-        bool ok = true;
-        auto run = [&](const auto& statements) {
-            for (const char* sql : statements)
-                if (ok) ok = Exec(QString::fromLatin1(sql));
-        };
+    if (from >= kSchemaVersion) return true;
+    // All steps in one transaction: a process killed midway leaves the old schema whole.
+    if (!Exec(QStringLiteral("BEGIN IMMEDIATE"))) return false;
+    // Another process may have brought the file up to date while this one waited for the lock.
+    from = SchemaVersion();
+    if (from == kSchemaVersion) return Exec(QStringLiteral("COMMIT"));
+    bool ok = from >= 0 && from < kSchemaVersion;
+    if (!ok) m_error = QStringLiteral("schema %1 found").arg(from);
+    auto run = [&](const auto& statements) {
+        for (const char* sql : statements)
+            if (ok) ok = Exec(QString::fromLatin1(sql));
+    };
+    for (int step = from + 1; step <= kSchemaVersion && ok; ++step) {
         if (step == 1) run(kStep1);
-        if (step == 2) {
-            run(kStep2);
-            if (ok) ok = RebuildPyramid();
-        }
-        if (ok) ok = Exec(QStringLiteral("PRAGMA user_version=%1").arg(step));
-        if (ok) ok = Exec(QStringLiteral("COMMIT"));
-        if (!ok) {
-            const QString error = m_error;
-            Exec(QStringLiteral("ROLLBACK"));
-            m_error = QStringLiteral("updating the history to schema %1: %2").arg(step).arg(error);
-            return false;
+        if (step == 2) run(kStep2);
+        if (step == 3) {
+            run(kStep3);
+            if (ok) ok = PackRecords();
         }
     }
+    // Schema 1 had no pyramid: it is built from the records, once they are packed.
+    if (ok && from == 1) ok = RebuildPyramid();
+    if (ok) ok = Exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion));
+    if (ok) ok = Exec(QStringLiteral("COMMIT"));
+    if (!ok) {
+        const QString error = m_error;
+        Exec(QStringLiteral("ROLLBACK"));
+        m_layouts.clear();
+        m_error = QStringLiteral("updating the history to schema %1: %2").arg(kSchemaVersion).arg(error);
+        return false;
+    }
+    // The pages the unpacked records took are given back; a failure only costs space.
+    if (from > 0) Exec(QStringLiteral("VACUUM"));
     return true;
+}
+
+bool CMeasHistory::PackRecords() {
+    if (!LoadLayouts()) return false;
+    QSqlQuery q(Db());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT t, layout, v, source FROM records ORDER BY t"))) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    struct Packing {
+        QByteArray data;
+        qint64 previous = 0;
+        qint64 n = 0;
+    };
+    std::map<std::pair<int, qint64>, Packing> open;  // by layout and source, for one day
+    qint64 day = 0;
+    QSqlQuery add(Db());
+    add.prepare(QStringLiteral("INSERT INTO chunks(start, layout, source, n, data) VALUES(?, ?, ?, ?, ?)"));
+    auto flush = [&] {
+        for (const auto& [key, packing] : open) {
+            add.bindValue(0, day);
+            add.bindValue(1, key.first);
+            add.bindValue(2, key.second);
+            add.bindValue(3, packing.n);
+            add.bindValue(4, packing.data);
+            if (!Exec(add, "packing the records")) return false;
+        }
+        open.clear();
+        return true;
+    };
+    std::vector<double> values;
+    while (q.next()) {
+        const qint64 t = q.value(0).toLongLong();
+        const qint64 start = ChunkFloor(t);
+        if (start != day && !flush()) return false;
+        day = start;
+        const int layout = q.value(1).toInt();
+        const QByteArray v = q.value(2).toByteArray();
+        // Bytes that do not decode were never readable: they are left behind.
+        if (!CHistoryCodec::DecodeValues(v, static_cast<int>(m_layouts.value(layout).size()), values)) continue;
+        Packing& p = open[{layout, q.value(3).toLongLong()}];
+        if (p.n == 0) p.previous = start;
+        CHistoryCodec::AppendRecord(p.data, static_cast<quint64>(t - p.previous), v.constData(), v.size());
+        p.previous = t;
+        ++p.n;
+    }
+    return flush() && Exec(QStringLiteral("DROP TABLE records"));
 }
 
 bool CMeasHistory::LoadLayouts() const {
@@ -333,18 +415,12 @@ bool CMeasHistory::LoadLayouts() const {
 bool CMeasHistory::RebuildPyramid() {
     if (!LoadLayouts()) return false;
     PyramidBuilder pyramid;
-    QSqlQuery q(Db());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT t, layout, v FROM records"))) {
-        m_error = q.lastError().text();
-        return false;
-    }
-    std::vector<double> values;
-    while (q.next()) {
-        const QVector<int> columns = m_layouts.value(q.value(1).toInt());
-        if (!CHistoryCodec::DecodeValues(q.value(2).toByteArray(), columns.size(), values)) continue;
-        pyramid.Add(q.value(0).toLongLong(), columns, values.data());
-    }
+    const bool read = ForEachRecord(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(),
+                                    [&](qint64 t, const QVector<int>& columns, const std::vector<double>& values) {
+                                        pyramid.Add(t, columns, values.data());
+                                        return true;
+                                    });
+    if (!read) return false;
     if (!Exec(QStringLiteral("DELETE FROM buckets"))) return false;
     QSqlQuery ins(Db());
     ins.prepare(QStringLiteral("INSERT INTO buckets(level, start, data) VALUES(?, ?, ?)"));
@@ -448,26 +524,90 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
     if (!Exec(src, "adding the source")) return fail();
     const qint64 source = src.lastInsertId().toLongLong();
 
-    PyramidBuilder pyramid;
-    QSqlQuery ins(Db());
-    ins.prepare(QStringLiteral("INSERT OR IGNORE INTO records(t, layout, v, source) VALUES(?, ?, ?, ?)"));
-    ins.bindValue(1, layout);
-    ins.bindValue(3, source);
+    // Every record's value bytes in one pool, the records in time order and, at one time,
+    // by their bytes: a record given twice lies next to itself.
     const int n = static_cast<int>(columns.size());
+    struct Entry {
+        qint64 t;
+        qsizetype index, begin, end;
+    };
+    QByteArray pool;
+    pool.reserve(batch.Count() * n * 3);
+    std::vector<Entry> entries;
+    entries.reserve(static_cast<size_t>(batch.Count()));
     for (qsizetype i = 0; i < batch.Count(); ++i) {
         const double* values = batch.Values(i);
         if (std::all_of(values, values + n, [](double v) { return std::isnan(v); })) continue;
-        ins.bindValue(0, batch.Time(i));
-        ins.bindValue(2, CHistoryCodec::EncodeValues(values, n));
-        if (!Exec(ins, "adding a record")) return fail();
-        // A record already there is in the stored buckets already.
-        if (ins.numRowsAffected() > 0) {
-            ++result.added;
-            pyramid.Add(batch.Time(i), columns, values);
-        } else {
-            ++result.known;
-        }
+        const qsizetype begin = pool.size();
+        for (int k = 0; k < n; ++k) CHistoryCodec::AppendValue(pool, values[k]);
+        entries.push_back({batch.Time(i), i, begin, pool.size()});
     }
+    auto bytes = [&](const Entry& e) {
+        return std::string_view(pool.constData() + e.begin, static_cast<size_t>(e.end - e.begin));
+    };
+    auto before = [&](const Entry& a, const Entry& b) { return a.t != b.t ? a.t < b.t : bytes(a) < bytes(b); };
+    if (!std::is_sorted(entries.begin(), entries.end(), before)) std::sort(entries.begin(), entries.end(), before);
+
+    // Day by day: the records of this layout already stored that day, then the new ones.
+    QSqlQuery known(Db());
+    known.setForwardOnly(true);
+    known.prepare(QStringLiteral("SELECT data FROM chunks WHERE start = ? AND layout = ?"));
+    known.bindValue(1, layout);
+    QSet<QByteArray> stored;
+    std::vector<CHistoryCodec::ChunkRecord> split;
+    auto readDay = [&](qint64 start) {
+        stored.clear();
+        known.bindValue(0, start);
+        if (!Exec(known, "reading the records")) return false;
+        while (known.next()) {
+            const QByteArray data = known.value(0).toByteArray();
+            if (!CHistoryCodec::SplitChunk(data, n, kChunkWidth, split)) continue;
+            for (const CHistoryCodec::ChunkRecord& r : split)
+                stored.insert(TimeKey(start + r.offset, data.constData() + r.begin, r.end - r.begin));
+        }
+        known.finish();
+        return true;
+    };
+
+    PyramidBuilder pyramid;
+    QSqlQuery add(Db());
+    add.prepare(QStringLiteral("INSERT INTO chunks(start, layout, source, n, data) VALUES(?, ?, ?, ?, ?)"));
+    add.bindValue(1, layout);
+    add.bindValue(2, source);
+    QByteArray chunk;
+    qint64 day = 0, previousT = 0, inChunk = 0;
+    auto flush = [&] {
+        if (inChunk == 0) return true;
+        add.bindValue(0, day);
+        add.bindValue(3, inChunk);
+        add.bindValue(4, chunk);
+        const bool ok = Exec(add, "adding records");
+        chunk.truncate(0);
+        inChunk = 0;
+        return ok;
+    };
+    const Entry* previous = nullptr;
+    for (const Entry& e : entries) {
+        const qint64 start = ChunkFloor(e.t);
+        if (!previous || start != day) {
+            if (!flush() || !readDay(start)) return fail();
+            day = previousT = start;
+        }
+        const std::string_view v = bytes(e);
+        const bool twice = previous && previous->t == e.t && bytes(*previous) == v;
+        previous = &e;
+        // A record already there is in the stored buckets already.
+        if (twice || (!stored.isEmpty() && stored.contains(TimeKey(e.t, v.data(), static_cast<qsizetype>(v.size()))))) {
+            ++result.known;
+            continue;
+        }
+        CHistoryCodec::AppendRecord(chunk, static_cast<quint64>(e.t - previousT), v.data(), static_cast<qsizetype>(v.size()));
+        previousT = e.t;
+        ++inChunk;
+        ++result.added;
+        pyramid.Add(e.t, columns, batch.Values(e.index));
+    }
+    if (!flush()) return fail();
 
     // Records are only ever added: a bucket's new extremes are the old ones merged with
     // those of the batch.
@@ -531,30 +671,76 @@ QVector<CMeasHistory::Column> CMeasHistory::Columns() const {
 CMeasHistory::Summary CMeasHistory::Summarise() const {
     Summary s;
     QSqlQuery q(Db());
-    if (q.exec(QStringLiteral("SELECT count(*), min(t), max(t) FROM records")) && q.next()) {
-        s.count = q.value(0).toLongLong();
-        s.first = q.value(1).toLongLong();
-        s.last = q.value(2).toLongLong();
-    } else {
+    if (!q.exec(QStringLiteral("SELECT total(n), min(start), max(start) FROM chunks")) || !q.next()) {
         m_error = q.lastError().text();
+        return s;
     }
+    s.count = q.value(0).toLongLong();
+    if (s.count <= 0) return s;
+    // The first and last day's rows hold the first and last record.
+    const qint64 firstDay = q.value(1).toLongLong(), lastDay = q.value(2).toLongLong();
+    bool seen = false;
+    ForEachRecord(firstDay, firstDay + kChunkWidth - 1, [&](qint64 t, const QVector<int>&, const std::vector<double>&) {
+        s.first = t;
+        seen = true;
+        return false;
+    });
+    ForEachRecord(lastDay, lastDay + kChunkWidth - 1, [&](qint64 t, const QVector<int>&, const std::vector<double>&) {
+        s.last = t;
+        return true;
+    });
+    if (!seen) s.first = s.last = firstDay;
     return s;
 }
 
 bool CMeasHistory::ForEachRecord(qint64 from, qint64 to, const RecordFn& fn) const {
     if (!LoadLayouts()) return false;
+    if (from > to) return true;
     QSqlQuery q(Db());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT t, layout, v FROM records WHERE t >= ? AND t <= ? ORDER BY t"));
-    q.bindValue(0, from);
+    q.prepare(QStringLiteral("SELECT start, layout, data FROM chunks WHERE start >= ? AND start <= ? ORDER BY start"));
+    q.bindValue(0, ChunkFloor(from));
     q.bindValue(1, to);
     if (!Exec(q, "reading the records")) return false;
+    // The rows of one day (other layouts, other sources) give their records together, in
+    // time order.
+    struct Entry {
+        qint64 t;
+        size_t row;
+        qsizetype begin, end;
+    };
+    std::vector<Entry> entries;
+    std::vector<std::pair<QByteArray, QVector<int>>> rows;
+    std::vector<CHistoryCodec::ChunkRecord> split;
     std::vector<double> values;
+    qint64 day = 0;
+    auto give = [&] {
+        std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.t < b.t; });
+        for (const Entry& e : entries) {
+            if (e.t < from || e.t > to) continue;
+            const auto& [data, columns] = rows[e.row];
+            values.assign(static_cast<size_t>(columns.size()), 0.0);
+            qsizetype pos = e.begin;
+            for (double& v : values) CHistoryCodec::ReadValue(data.constData(), e.end, pos, v);
+            if (!fn(e.t, columns, values)) return false;
+        }
+        entries.clear();
+        rows.clear();
+        return true;
+    };
     while (q.next()) {
-        const QVector<int> columns = m_layouts.value(q.value(1).toInt());
-        if (!CHistoryCodec::DecodeValues(q.value(2).toByteArray(), columns.size(), values)) continue;
-        if (!fn(q.value(0).toLongLong(), columns, values)) break;
+        const qint64 start = q.value(0).toLongLong();
+        if (start != day && !give()) return true;
+        day = start;
+        const auto layout = m_layouts.constFind(q.value(1).toInt());
+        const QByteArray data = q.value(2).toByteArray();
+        // A row that does not decode is left out; the integrity check does not see into it.
+        if (layout == m_layouts.constEnd() || !CHistoryCodec::SplitChunk(data, static_cast<int>(layout->size()), kChunkWidth, split))
+            continue;
+        rows.emplace_back(data, *layout);
+        for (const CHistoryCodec::ChunkRecord& r : split) entries.push_back({start + r.offset, rows.size() - 1, r.begin, r.end});
     }
+    give();
     return true;
 }
 
@@ -641,15 +827,29 @@ QStringList CMeasHistory::IntegrityProblems() const {
         const QString line = q.value(0).toString();
         if (line != QLatin1String("ok")) problems << line;
     }
+    if (!problems.isEmpty() || !LoadLayouts()) return problems;
+    // SQLite does not look into a row's bytes: records that do not decode are damage too.
+    if (!q.exec(QStringLiteral("SELECT start, layout, data FROM chunks"))) return {q.lastError().text()};
+    std::vector<CHistoryCodec::ChunkRecord> split;
+    while (q.next()) {
+        const int layout = q.value(1).toInt();
+        const auto columns = m_layouts.constFind(layout);
+        if (columns == m_layouts.constEnd() ||
+            !CHistoryCodec::SplitChunk(q.value(2).toByteArray(), static_cast<int>(columns->size()), kChunkWidth, split))
+            problems << QStringLiteral("the records of layout %1 from %2 do not decode")
+                            .arg(layout)
+                            .arg(QDateTime::fromSecsSinceEpoch(q.value(0).toLongLong(), Qt::UTC).toString(Qt::ISODate));
+    }
     return problems;
 }
 
 QVector<CMeasHistory::Gap> CMeasHistory::Gaps(qint64* usualStep) const {
     QVector<qint64> times;
-    QSqlQuery q(Db());
-    q.setForwardOnly(true);
-    if (q.exec(QStringLiteral("SELECT DISTINCT t FROM records ORDER BY t")))
-        while (q.next()) times.append(q.value(0).toLongLong());
+    ForEachRecord(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(),
+                  [&](qint64 t, const QVector<int>&, const std::vector<double>&) {
+                      if (times.isEmpty() || times.last() != t) times.append(t);
+                      return true;
+                  });
     QHash<qint64, qint64> steps;
     for (qsizetype i = 1; i < times.size(); ++i) ++steps[times[i] - times[i - 1]];
     qint64 usual = 0, most = 0;

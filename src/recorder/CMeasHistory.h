@@ -2,7 +2,9 @@
 // The measured-value history of one controller: an SQLite database (Qt SQL) in the data
 // folder, named after the controller's serial number, that every download and every
 // imported measured-value file adds to. A record is kept once: the same time with the same
-// values is not stored again, so overlapping downloads and files merge. Beside the records
+// values is not stored again, so overlapping downloads and files merge. The records are kept
+// packed, a day of one layout and source to a row: a year of one-minute records takes 365
+// rows instead of half a million, which keeps both the import and the file small. Beside them
 // a pyramid of lowest and highest values per time bucket (half an hour, three hours, a day)
 // is kept up to date on every insert, so that a chart of a year reads a few thousand rows.
 #pragma once
@@ -21,7 +23,9 @@ class QSqlQuery;
 
 class CMeasHistory {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
+    // The span of time, in seconds, whose records of one layout and source share a row.
+    static constexpr qint64 kChunkWidth = 86400;
     // Bucket widths in seconds of the pyramid's levels 1 to 3; level 0 is the records.
     static constexpr qint64 kLevelWidth[4] = {0, 1800, 3 * 3600, 86400};
     static constexpr int kLevels = 4;
@@ -103,7 +107,8 @@ public:
     bool Traces(qint64 from, qint64 to, int level, const QVector<int>& columnIds,
                 QVector<Trace>& out) const;
 
-    // PRAGMA integrity_check; its complaints, empty when the database is sound.
+    // PRAGMA integrity_check's complaints and records that do not decode; empty when the
+    // database is sound.
     QStringList IntegrityProblems() const;
     // Stretches longer than twice the usual distance between records.
     struct Gap {
@@ -120,6 +125,7 @@ private:
     bool Migrate(int from);
     int ProbeVersion(bool& damaged) const;
     bool RebuildPyramid();
+    bool PackRecords();
     bool LoadLayouts() const;
     int ColumnId(const CHistoryBatch::Column& column);
     int LayoutId(const QVector<int>& columns);

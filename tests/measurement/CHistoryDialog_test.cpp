@@ -62,6 +62,15 @@ private Q_SLOTS:
             QCOMPARE(dialog.LoadedLevel(), s.level);
             QCOMPARE(group->To(), group->FullTo());
         }
+        // About one bucket per pixel column: 2.88 million seconds take the half hours at 1280
+        // pixels, the records when the window is twice as wide, and the half hours again back.
+        const double range = 1600 * 1800 * 1000.0;
+        group->SetRange(group->FullTo() - range, group->FullTo());
+        QCOMPARE(dialog.LoadedLevel(), 1);
+        for (const auto& [width, level] : {std::pair{2600, 0}, std::pair{1280, 1}}) {
+            dialog.resize(width, 600);
+            QTRY_COMPARE(dialog.LoadedLevel(), level);
+        }
         // A pan within what was read reads nothing.
         dialog.ShowSpan(CHistoryDialog::Week);
         const int loads = dialog.Loads();

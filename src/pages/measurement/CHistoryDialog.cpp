@@ -6,6 +6,7 @@
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -77,6 +78,7 @@ CHistoryDialog::CHistoryDialog(QWidget* parent, quint32 serial, CUserInteraction
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setWordWrap(true);
     m_strips->addWidget(m_empty);
+    m_chartArea->installEventFilter(this);
 
     m_readout = new QLabel(this);
     m_readout->setObjectName(QStringLiteral("readout"));
@@ -119,6 +121,13 @@ CHistoryDialog::CHistoryDialog(QWidget* parent, quint32 serial, CUserInteraction
 }
 
 CHistoryDialog::~CHistoryDialog() = default;
+
+bool CHistoryDialog::eventFilter(QObject* watched, QEvent* event) {
+    // The pixel columns changed: Feed reads again only when the level does.
+    if (watched == m_chartArea && event->type() == QEvent::Resize && !m_charts.isEmpty())
+        Feed(m_group->From(), m_group->To());
+    return QDialog::eventFilter(watched, event);
+}
 
 int CHistoryDialog::PixelColumns() const {
     // The plot areas, about: the value axis takes some 70 pixels. Before the first show the

@@ -3,7 +3,8 @@
 // a controller, a span (day, week, month, year, all, or dates) and the same zoom and pan
 // as the file viewer. The views get only what the visible range needs: the records when a
 // pixel column spans less than the pyramid's finest bucket, else that level's buckets,
-// loaded for the range and as much again on either side so that panning rarely reads.
+// loaded for the range and as much again on either side so that panning rarely reads. A
+// resize that changes the seconds per pixel column reads the level that fits as a zoom does.
 #pragma once
 
 #include <QDialog>
@@ -45,6 +46,9 @@ public:
     int Loads() const { return m_loads; }
     // The visible range into a file (measured-value format, or CSV for a name ending .csv).
     bool ExportRange(const QString& path, QString* error = nullptr) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Opens a controller's history, telling ui when it failed or a damaged one was kept aside.
