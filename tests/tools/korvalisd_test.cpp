@@ -296,6 +296,52 @@ private Q_SLOTS:
         QCOMPARE(history.Summarise().count, 30);
     }
 
+    void unusableConfigurationIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("why");
+        const QByteArray one = "[controller-1]\nconnection = Tank\nserve = 127.0.0.1:0\n";
+        QTest::newRow("no controller") << QByteArray("[service]\ndownload-interval = 1\n") << QStringList() << "names no controller";
+        QTest::newRow("unknown connection") << QByteArray("[controller-1]\nconnection = Pond\nserve = 127.0.0.1:0\n")
+                                            << QStringList() << "no stored connection is named \"Pond\"";
+        QTest::newRow("no endpoint") << QByteArray("[controller-1]\nconnection = Tank\n") << QStringList() << "needs serve";
+        QTest::newRow("two senders") << one + "alerts = yes\n[controller-2]\nconnection = Tank\nserve = 127.0.0.1:0\nalerts = yes\n"
+                                     << QStringList() << "more than one controller";
+        QTest::newRow("interval") << one + "[service]\ndownload-interval = -1\n" << QStringList() << "download-interval";
+        QTest::newRow("interval option") << one << QStringList{"--download-interval", "x"} << "--download-interval";
+        QTest::newRow("with --tcp") << one << QStringList{"--tcp", "127.0.0.1:1"} << "exclude each other";
+        QTest::newRow("with --serve") << one << QStringList{"--serve", "127.0.0.1:0"} << "the endpoints are those of";
+    }
+
+    void unusableConfigurationIsRefused()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, args);
+        QFETCH(QString, why);
+        const QString home = m_dir.filePath("config");
+        QDir().mkpath(home + "/KorvalisControl");
+        CConnectionArray stored(home + "/KorvalisControl");
+        if (stored.IndexOf("Tank") < 0) {
+            QVERIFY(stored.Add(StoredTcp("Tank", 1)));
+            QVERIFY(stored.Save());
+        }
+        QFile f(home + "/korvalisd.ini");  // the default file
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(file);
+        f.close();
+        QProcess service;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KORVALIS_HOME", home);
+        service.setProcessEnvironment(env);
+        service.start(TestPaths::Program("korvalisd"),
+                      args.contains("--tcp") ? QStringList{"--config", home + "/korvalisd.ini"} + args : args);
+        QVERIFY(service.waitForFinished(30000));
+        QCOMPARE(service.exitCode(), 2);
+        const QString err = QString::fromLocal8Bit(service.readAllStandardError());
+        QVERIFY2(err.contains(why), qPrintable(err));
+    }
+
     void failedSendsAreRetriedThenGivenUp()
     {
         CEmulatorProcess emulator;
