@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
 
 #include "ServiceLog.h"
 #include "app/CKorvalisControlApp.h"
@@ -56,10 +57,10 @@ CDownloadRunner::CDownloadRunner(CKorvalisControlApp& app, QObject* parent) : QO
     connect(&m_timer, &QTimer::timeout, this, &CDownloadRunner::Download);
 }
 
-void CDownloadRunner::Start()
+void CDownloadRunner::OnLinkUp()
 {
-    if (m_intervalMs > 0)
-        m_timer.start(static_cast<int>(m_intervalMs));
+    if (m_intervalMs > 0 && !m_last.isValid() && !m_running && !m_timer.isActive())
+        m_timer.start(static_cast<int>(std::min<qint64>(m_intervalMs, FirstDelayMs)));
 }
 
 void CDownloadRunner::WaitForLine()

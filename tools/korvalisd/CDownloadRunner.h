@@ -23,12 +23,16 @@ public:
     // Milliseconds between downloads; 0 switches them off.
     void SetInterval(qint64 msecs) { m_intervalMs = msecs; }
     void SetLineCheck(std::function<bool()> isFree) { m_lineFree = std::move(isFree); }
-    // The first download is due one interval from now.
-    void Start();
+    // The first download after the first link up: a minute later, or one interval when that
+    // is shorter. A service restarted more often than the interval still downloads.
+    static constexpr int FirstDelayMs = 60000;
     // For the status file: interval, last download, next due.
     QJsonObject Status() const;
     // The measured-value file each download replaces, beside the history (data folder).
     static QString FileName(quint32 serial) { return QStringLiteral("RecorderDownload-%1.txt").arg(serial); }
+
+public Q_SLOTS:
+    void OnLinkUp();
 
 Q_SIGNALS:
     void Changed();

@@ -55,6 +55,7 @@ CKorvalisService::CKorvalisService(CKorvalisControlApp& app, const CConnection& 
     m_download->SetInterval(options.downloadIntervalMs);
     m_download->SetLineCheck([this] { return m_share->IsLineFree(); });
     connect(m_download.get(), &CDownloadRunner::Changed, this, &CKorvalisService::ScheduleStatus);
+    connect(m_link.get(), &CLinkKeeper::LinkUp, m_download.get(), &CDownloadRunner::OnLinkUp);
 }
 
 CKorvalisService::~CKorvalisService()
@@ -81,7 +82,6 @@ bool CKorvalisService::Start(QString& error)
     WriteStatus();
     // The link comes up from the event loop, so the caller can announce the port first.
     QTimer::singleShot(0, m_link.get(), &CLinkKeeper::Start);
-    m_download->Start();
     return true;
 }
 
