@@ -79,7 +79,9 @@ void CDownloadRunner::Download()
         m_timer.start(kLineBusyRetryMs);
         return;
     }
-    m_timer.start(static_cast<int>(m_intervalMs));
+    // The next one is timed from the end of this one: a download that outlasts the interval
+    // is not started again from within its own waits.
+    m_timer.stop();
     const quint32 serial = m_app.serialNumber;
     if (!m_app.IsConnected()) {
         Finish(false, QStringLiteral("recorder download not done: the link is down"));
@@ -138,6 +140,7 @@ void CDownloadRunner::Download()
 
 void CDownloadRunner::Finish(bool ok, const QString& line)
 {
+    m_timer.start(static_cast<int>(m_intervalMs));
     m_last = QDateTime::currentDateTime();
     m_lastOk = ok;
     m_lastText = line;
