@@ -318,7 +318,10 @@ private Q_SLOTS:
         QTest::newRow("interval") << one + "[service]\ndownload-interval = -1\n" << QStringList() << "download-interval";
         QTest::newRow("interval option") << one << QStringList{"--download-interval", "x"} << "--download-interval";
         QTest::newRow("with --tcp") << one << QStringList{"--tcp", "127.0.0.1:1"} << "exclude each other";
-        QTest::newRow("with --serve") << one << QStringList{"--serve", "127.0.0.1:0"} << "the endpoints are those of";
+        QTest::newRow("with --serve") << one << QStringList{"--serve", "127.0.0.1:0"} << "belong to one controller";
+        QTest::newRow("with --address") << one << QStringList{"--address", "3"} << "belong to one controller";
+        QTest::newRow("one connection twice") << one + "[controller-2]\nconnection = Tank\nserve = 127.0.0.1:0\n" << QStringList()
+                                              << "name the same connection";
     }
 
     void unusableConfigurationIsRefused()

@@ -113,6 +113,14 @@ bool CServiceConfig::Read(const QString& path, QString& error)
         error = QStringLiteral("%1: alerts = yes for more than one controller; the e-mail rules are sent for one").arg(path);
         return false;
     }
+    // Two links to one controller would fight over its one line.
+    for (qsizetype i = 1; i < controllers.size(); ++i)
+        for (qsizetype j = 0; j < i; ++j)
+            if (controllers[i].connection == controllers[j].connection) {
+                error = QStringLiteral("%1: [%2] and [%3] name the same connection \"%4\"")
+                            .arg(path, controllers[j].section, controllers[i].section, controllers[i].connection);
+                return false;
+            }
     if (senders == 0)
         controllers.first().alerts = true;
     return true;

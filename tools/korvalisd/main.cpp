@@ -124,9 +124,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "korvalisd: --config and connection options exclude each other\n");
         return kUsage;
     }
-    if (fromFile && (!config.Read(configPath, error) || ctx.HasOption(QStringLiteral("--serve")))) {
+    bool tuned = false;
+    for (const char* name : {"--serve", "--address", "--timeout", "--baud", "--sms"})
+        tuned = tuned || ctx.HasOption(QLatin1String(name));
+    if (fromFile && (!config.Read(configPath, error) || tuned)) {
         if (error.isEmpty())
-            error = QStringLiteral("--serve: the endpoints are those of %1").arg(configPath);
+            error = QStringLiteral("--serve, --address, --timeout, --baud and --sms belong to one controller; those of %1 "
+                                   "are its stored connections with the endpoints the file gives")
+                        .arg(configPath);
         std::fprintf(stderr, "korvalisd: %s\n", error.toLocal8Bit().constData());
         return kUsage;
     }
