@@ -163,7 +163,7 @@ int CEmailAlerts::RunAlertCycle()
         return 0;
     }
     const bool catchUp = std::exchange(m_heldByTransfer, false);
-    CTimerStop timerStop;
+    CTimerStop timerStop(m_app);
     const int minute = MinuteOfDay(Now());
     // The alarm is read once per cycle, and only when an alarm rule needs it, so every
     // alarm rule sees the same state.

@@ -3,12 +3,14 @@
 
 #include "app/CKorvalisControlApp.h"
 
-CEnableProgressTicking::CEnableProgressTicking(int steps)
+CEnableProgressTicking::CEnableProgressTicking(int steps) : CEnableProgressTicking(CKorvalisControlApp::Instance(), steps) {}
+
+CEnableProgressTicking::CEnableProgressTicking(CKorvalisControlApp& app, int steps) : m_app(app)
 {
-    CKorvalisControlApp::Instance().EnableProgressTicking(steps);
+    m_app.EnableProgressTicking(steps);
 }
 
 CEnableProgressTicking::~CEnableProgressTicking()
 {
-    CKorvalisControlApp::Instance().DisableProgressTicking();
+    m_app.DisableProgressTicking();
 }

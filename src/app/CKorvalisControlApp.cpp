@@ -228,8 +228,8 @@ bool CKorvalisControlApp::OpenChannel()
 
 bool CKorvalisControlApp::Connect(const CConnection* connection, bool takeFirstAnswer)
 {
-    CEnableProgressTicking ticking(20);
-    CTimerStop timerStop;
+    CEnableProgressTicking ticking(*this, 20);
+    CTimerStop timerStop(*this);
 
     Disconnect();
     // A reason belongs to its attempt: a discovery that finds nothing has none of its own.

@@ -74,8 +74,11 @@ QList<QJsonObject> CServiceStatus::ReadAll(const QStringList& folders)
 QString CServiceStatus::Format(const QJsonObject& s)
 {
     QStringList lines;
-    lines << QStringLiteral("korvalisd (process %1, since %2) serves %3")
-                 .arg(Field(s, "pid"), Field(s, "started"), Field(s, "serve"));
+    QString head = QStringLiteral("korvalisd (process %1, since %2) serves %3")
+                       .arg(Field(s, "pid"), Field(s, "started"), Field(s, "serve"));
+    if (!Field(s, "connection").isEmpty())
+        head += QStringLiteral(" for \"%1\"").arg(Field(s, "connection"));
+    lines << head;
     const QJsonObject link = s.value(QStringLiteral("link")).toObject();
     QString l = QStringLiteral("  link: %1: %2 since %3").arg(Field(link, "where"), Field(link, "state"), Field(link, "since"));
     if (Field(link, "state") == QLatin1String("up"))
@@ -109,6 +112,14 @@ QString CServiceStatus::Format(const QJsonObject& s)
                                  : QStringLiteral("  next due: %1 \"%2\"").arg(Field(next, "time"), Field(next, "subject")));
         if (alerts.value(QStringLiteral("retries")).toInt() > 0)
             lines << QStringLiteral("  failed sends waiting to be tried again: %1").arg(Field(alerts, "retries"));
+    }
+    const QJsonObject download = s.value(QStringLiteral("download")).toObject();
+    if (download.value(QStringLiteral("interval-hours")).toDouble() > 0) {
+        const QJsonObject last = download.value(QStringLiteral("last")).toObject();
+        lines << QStringLiteral("  recorder download: every %1 h; last: %2; next due: %3")
+                     .arg(Field(download, "interval-hours"),
+                          last.isEmpty() ? QStringLiteral("none yet") : Field(last, "time") + QStringLiteral(", ") + Field(last, "what"),
+                          Field(download, "next"));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

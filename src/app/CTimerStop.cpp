@@ -3,13 +3,15 @@
 
 #include "app/CKorvalisControlApp.h"
 
+CTimerStop::CTimerStop() : CTimerStop(CKorvalisControlApp::Instance()) {}
+
 // Nested guards restore the outer state instead of clearing it early.
-CTimerStop::CTimerStop() : m_previous(CKorvalisControlApp::Instance().IsTransferInProgress())
+CTimerStop::CTimerStop(CKorvalisControlApp& app) : m_app(app), m_previous(app.IsTransferInProgress())
 {
-    CKorvalisControlApp::Instance().SetTransferInProgress(true);
+    m_app.SetTransferInProgress(true);
 }
 
 CTimerStop::~CTimerStop()
 {
-    CKorvalisControlApp::Instance().SetTransferInProgress(m_previous);
+    m_app.SetTransferInProgress(m_previous);
 }

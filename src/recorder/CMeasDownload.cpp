@@ -32,12 +32,34 @@ CMeasDownload::Access CMeasDownload::AccessOf(CParameterAccess& controller) {
     a.read = [&controller](int number) { return controller.ReadParameter(number); };
     a.write = [&controller](int number, double value) { return controller.WriteParameter(number, value); };
     a.lastText = [&controller] { return controller.GetLastText(); };
+    a.value = [&controller] { return controller.GetLastValue(); };
     return a;
 }
 
 CMeasDownload::CMeasDownload(const std::array<CSensor, 8>& sensors, Access access,
                              CUserInteraction* ui, CMeasDownloadUi* dialogs)
     : m_sensors(sensors), m_access(std::move(access)), m_ui(ui), m_dialogs(dialogs) {}
+
+uint16_t CMeasDownload::ReadState(const Access& access, State& state, qint64& capacity, int& failedNumber) {
+    int64_t v[6] = {};
+    const int numbers[6] = {780, 781, 1160, 1162, 1163, 1164};
+    for (int i = 0; i < 6; ++i) {
+        const uint16_t status = access.read(numbers[i]);
+        if (status != 0) {
+            failedNumber = numbers[i];
+            return status;
+        }
+        v[i] = static_cast<int64_t>(access.value());
+    }
+    state.interval = static_cast<int>(v[0]);
+    state.mask = static_cast<uint8_t>(v[1]);
+    state.storedValues = v[2];
+    capacity = v[3];
+    state.newestTime = QTime(0, 0).addSecs(static_cast<int>(v[4] % 1440) * 60);
+    state.newestDate = QDate(2000, 1, 1).addDays(v[5]);
+    failedNumber = 0;
+    return 0;
+}
 
 int CMeasDownload::RecordedInputs(uint8_t mask) {
     return std::popcount(mask);

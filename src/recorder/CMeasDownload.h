@@ -27,6 +27,7 @@ public:
         std::function<uint16_t(int number)> read;
         std::function<uint16_t(int number, double value)> write;
         std::function<QByteArray()> lastText;
+        std::function<double()> value;
     };
     // Reads and writes through the controller given, without messages.
     static Access AccessOf(CParameterAccess& controller);
@@ -50,6 +51,11 @@ public:
         // in UTC: what the caller adds to the controller's history.
         CHistoryBatch history;
     };
+
+    // Reads what the recorder holds (parameters 780, 781, 1160, 1162-1164) and its capacity in
+    // values. The status of the first read that failed (0 when all succeeded), its number in
+    // failedNumber.
+    static uint16_t ReadState(const Access& access, State& state, qint64& capacity, int& failedNumber);
 
     CMeasDownload(const std::array<CSensor, 8>& sensors, Access access, CUserInteraction* ui,
                   CMeasDownloadUi* dialogs);

@@ -134,6 +134,10 @@ private:
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
+    // A download adds to the history in the data folder: the test's own, never the user's
+    // (other test runs would share the database).
+    void initTestCase() { qputenv("KORVALIS_HOME", m_dir.path().toLocal8Bit()); }
+
     void readsListsInputsAndWritesInOrder() {
         Rig rig;
         rig.Device().SetValue(781, 0b1111);  // input 2 has no sensor

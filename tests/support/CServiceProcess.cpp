@@ -22,6 +22,16 @@ CServiceProcess::~CServiceProcess()
 
 bool CServiceProcess::Start(const QStringList& args)
 {
+    return Launch(QStringList{QStringLiteral("--serve"), QStringLiteral("127.0.0.1:0")} + args, 1);
+}
+
+bool CServiceProcess::StartWithConfig(const QString& config, int controllers, const QStringList& args)
+{
+    return Launch(QStringList{QStringLiteral("--config"), config} + args, controllers);
+}
+
+bool CServiceProcess::Launch(const QStringList& args, int ports)
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KORVALIS_HOME"), m_home);
     env.remove(QStringLiteral("JOURNAL_STREAM"));
@@ -30,19 +40,22 @@ bool CServiceProcess::Start(const QStringList& args)
     // Each start logs into a file of its own, so a test can tell the runs apart.
     m_logPath = m_home + QStringLiteral("/korvalisd-%1.log").arg(++m_starts);
     m_process.setStandardErrorFile(m_logPath);
-    m_process.start(TestPaths::Program("korvalisd"),
-                    QStringList{QStringLiteral("--serve"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--status-dir"),
-                                StatusFolder()} +
-                        args);
+    m_process.start(TestPaths::Program("korvalisd"), QStringList{QStringLiteral("--status-dir"), StatusFolder()} + args);
     if (!m_process.waitForStarted(10000))
         return false;
-    while (!m_process.canReadLine()) {
-        if (!m_process.waitForReadyRead(20000))
+    m_ports.clear();
+    while (m_ports.size() < ports) {
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(20000))
+                return false;
+        }
+        bool ok = false;
+        const uint port = QString::fromLocal8Bit(m_process.readLine()).trimmed().toUInt(&ok);
+        if (!ok || port == 0 || port > 65535)
             return false;
+        m_ports.append(static_cast<quint16>(port));
     }
-    bool ok = false;
-    m_port = static_cast<quint16>(QString::fromLocal8Bit(m_process.readLine()).trimmed().toUInt(&ok));
-    return ok && m_port != 0;
+    return true;
 }
 
 QString CServiceProcess::Log() const
@@ -73,11 +86,12 @@ int CServiceProcess::Stop()
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }
 
-QJsonObject CServiceProcess::Status() const
+QJsonObject CServiceProcess::Status(quint16 port) const
 {
     const QList<QJsonObject> all = CServiceStatus::ReadAll({StatusFolder()});
     for (const QJsonObject& o : all)
-        if (o.value(QStringLiteral("pid")).toInteger() == m_process.processId())
+        if (o.value(QStringLiteral("pid")).toInteger() == m_process.processId() &&
+            (port == 0 || o.value(QStringLiteral("serve")).toString().endsWith(QStringLiteral(":%1").arg(port))))
             return o;
     return {};
 }

@@ -18,8 +18,11 @@ public:
 
     // Starts it with the connection options in args; waits for the port line.
     bool Start(const QStringList& args);
-    quint16 Port() const { return m_port; }
-    QString Address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    // Starts it with a configuration file whose controllers serve on port 0; waits for
+    // their port lines.
+    bool StartWithConfig(const QString& config, int controllers, const QStringList& args = {});
+    quint16 Port(int controller = 0) const { return m_ports.value(controller); }
+    QString Address(int controller = 0) const { return QStringLiteral("127.0.0.1:%1").arg(Port(controller)); }
     QString StatusFolder() const { return m_home + QStringLiteral("/run"); }
     qint64 Pid() const { return m_process.processId(); }
     // What it logged so far.
@@ -28,15 +31,18 @@ public:
     int CountLog(const QString& text) const;
     // SIGTERM and wait; the exit code, -1 when it crashed or hung.
     int Stop();
-    // The status file's content (empty while there is none).
-    QJsonObject Status() const;
+    // The status file's content (empty while there is none); with several controllers the
+    // one serving on port.
+    QJsonObject Status(quint16 port = 0) const;
     // Polls the status (and the event loop) until ready(status) or msecs passed.
     bool WaitFor(const std::function<bool(const QJsonObject&)>& ready, int msecs = 30000) const;
 
 private:
+    bool Launch(const QStringList& args, int ports);
+
     QString m_home;
     QString m_logPath;
     QProcess m_process;
-    quint16 m_port = 0;
+    QList<quint16> m_ports;
     int m_starts = 0;
 };

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // korvalisd as a process against the emulator: clients through it at the same time, a
-// link that drops and comes back, work that needs the raw line refused with a reason, and
-// alert e-mails to a real SMTP server sent by the service alone, once, across a restart.
+// link that drops and comes back, work that needs the raw line refused with a reason,
+// alert e-mails to a real SMTP server sent by the service alone, once, across a restart,
+// and two controllers of a configuration file in one process with their recorders
+// downloaded into the history on schedule.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -15,6 +18,8 @@
 #include "app/CEmailAlerts.h"
 #include "app/CKorvalisControlApp.h"
 #include "lang/CLanguage.h"
+#include "link/CConnectionArray.h"
+#include "recorder/CMeasHistory.h"
 #include "support/CEmulatorProcess.h"
 #include "support/CServiceProcess.h"
 #include "support/CSmtpTestServer.h"
@@ -62,6 +67,17 @@ void WriteSettings(const QString& dataFolder, int smtpPort, const CEmailArray& r
     s.smtpServer = "127.0.0.1";
     s.port = static_cast<uint16_t>(smtpPort);
     QVERIFY(s.Save());
+}
+
+CConnection StoredTcp(const QString& name, quint16 port)
+{
+    CConnection c;
+    c.name = name;
+    c.type = CConnection::Tcp;
+    c.networkAddress = "127.0.0.1";
+    c.tcpPort = port;
+    c.deviceAddress = 1;
+    return c;
 }
 
 int ClosedPort()
@@ -126,7 +142,7 @@ private Q_SLOTS:
     void rawLineWorkIsRefusedWithAReason()
     {
         CEmulatorProcess emulator;
-        QVERIFY(emulator.Start({"--verbose"}));
+        QVERIFY(emulator.Start({"--verbose", "--sms"}));
         const QString home = m_dir.filePath("raw");
         CServiceProcess service(home);
         QVERIFY(service.Start({"--tcp", emulator.TcpAddress(), "--no-alerts"}));
@@ -142,6 +158,12 @@ private Q_SLOTS:
         QVERIFY2(fw.err.contains("korvalisd service") && fw.err.contains("systemctl stop korvalisd"), qPrintable(fw.err));
         QCOMPARE(emulator.CountAccesses("write", 5003), 0);
         QCOMPARE(service.CountLog("refused"), 1);
+        // The modem diagnosis' start, written by hand, is refused with the same reason.
+        const CtlResult modem = Ctl(home, {"--tcp", service.Address(), "--sms", "set", "2056", "1"});
+        QVERIFY(modem.exitCode != 0);
+        QVERIFY2(modem.err.contains("korvalisd service refused it") && modem.err.contains("connect to the controller directly"),
+                 qPrintable(modem.err));
+        QCOMPARE(service.CountLog("refused"), 2);
         // The line is still the service's: the next client is served as before.
         QCOMPARE(Ctl(home, {"--tcp", service.Address(), "identify"}).exitCode, 0);
     }
@@ -225,6 +247,109 @@ private Q_SLOTS:
         QCOMPARE(desktop.EmailAlerts().RunAlertCycle(), 1);
         QVERIFY(desktop.EmailAlerts().WaitForIdle(30000));
         QCOMPARE(smtp.TakeMessage().value("subject").toString(), QStringLiteral("Tank alarm"));
+    }
+
+    void twoControllersInOneProcessAndTheirScheduledDownloads()
+    {
+        // Told apart by their serial numbers; only the first has records.
+        CEmulatorProcess tank, terrarium;
+        QVERIFY(tank.Start({"--serial", "1111", "--history", "100"}));
+        QVERIFY(terrarium.Start({"--serial", "2222", "--model", "D", "--history", "0"}));
+        const QString home = m_dir.filePath("two");
+        const CtlResult tankDirect = Ctl(home, {"--tcp", tank.TcpAddress(), "--json", "identify"});
+        const CtlResult terrariumDirect = Ctl(home, {"--tcp", terrarium.TcpAddress(), "--json", "identify"});
+        QVERIFY(tankDirect.out.contains("1111") && terrariumDirect.out.contains("2222"));
+        CServiceProcess service(home);
+        CConnectionArray stored(home + "/KorvalisControl");
+        QVERIFY(stored.Add(StoredTcp("Tank", tank.Port())) && stored.Add(StoredTcp("Terrarium", terrarium.Port())));
+        QVERIFY(stored.Save());
+        // Listed out of order: the ports come in the order of the sections' numbers.
+        const QString config = home + "/two.ini";
+        QFile f(config);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[controller-2]\nconnection = Terrarium\nserve = 127.0.0.1:0\n\n"
+                "[controller-1]\nconnection = Tank\nserve = 127.0.0.1:0\n\n"
+                "[service]\ndownload-interval = 0.0005\n");
+        f.close();
+        QVERIFY2(service.StartWithConfig(config, 2), qPrintable(service.Log()));
+        for (int i = 0; i < 2; ++i)
+            QVERIFY2(service.WaitFor([&](const QJsonObject&) { return LinkState(service.Status(service.Port(i))) == "up"; }),
+                     qPrintable(service.Log()));
+        QCOMPARE(Ctl(home, {"--tcp", service.Address(0), "--json", "identify"}).out, tankDirect.out);
+        QCOMPARE(Ctl(home, {"--tcp", service.Address(1), "--json", "identify"}).out, terrariumDirect.out);
+
+        // The first controller sends the alerts, the other does not; the status lists both.
+        QVERIFY(service.Status(service.Port(0)).value("alerts").toObject().value("sender").toBool());
+        QVERIFY(!service.Status(service.Port(1)).value("alerts").toObject().value("sender").toBool());
+        const CtlResult status = Ctl(home, {"service", "status", "--status-dir", service.StatusFolder()});
+        QVERIFY2(status.out.contains("link: " + tank.TcpAddress() + ", bus address 1: up") &&
+                     status.out.contains("link: " + terrarium.TcpAddress() + ", bus address 1: up") &&
+                     status.out.contains("for \"Terrarium\""),
+                 qPrintable(status.out));
+
+        // The recorder's records land in the history once, however often they are read, and
+        // clients are served between the records without a frame of theirs mixed in.
+        QTRY_VERIFY2_WITH_TIMEOUT(service.CountLog("recorder download of controller 1111:") >= 1, qPrintable(service.Log()),
+                                  60000);
+        QElapsedTimer clock;
+        clock.start();
+        while (service.CountLog("recorder download of controller 1111:") < 2 && clock.elapsed() < 60000)
+            QCOMPARE(Ctl(home, {"--tcp", service.Address(0), "--json", "identify"}).out, tankDirect.out);
+        QVERIFY2(service.CountLog("recorder download of controller 1111:") >= 2, qPrintable(service.Log()));
+        QCOMPARE(service.CountLog("recorder download of controller 1111: 100 records, 100 added to the history"), 1);
+        QCOMPARE(service.CountLog("failed"), 0);
+        CMeasHistory history;
+        QCOMPARE(history.Open(home + "/KorvalisControl/History/1111.sqlite"), CMeasHistory::OpenResult::Ok);
+        QCOMPARE(history.Summarise().count, 100);
+    }
+
+    void unusableConfigurationIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("why");
+        const QByteArray one = "[controller-1]\nconnection = Tank\nserve = 127.0.0.1:0\n";
+        QTest::newRow("no controller") << QByteArray("[service]\ndownload-interval = 1\n") << QStringList() << "names no controller";
+        QTest::newRow("unknown connection") << QByteArray("[controller-1]\nconnection = Pond\nserve = 127.0.0.1:0\n")
+                                            << QStringList() << "no stored connection is named \"Pond\"";
+        QTest::newRow("no endpoint") << QByteArray("[controller-1]\nconnection = Tank\n") << QStringList() << "needs serve";
+        QTest::newRow("two senders") << one + "alerts = yes\n[controller-2]\nconnection = Tank\nserve = 127.0.0.1:0\nalerts = yes\n"
+                                     << QStringList() << "more than one controller";
+        QTest::newRow("interval") << one + "[service]\ndownload-interval = -1\n" << QStringList() << "download-interval";
+        QTest::newRow("interval option") << one << QStringList{"--download-interval", "x"} << "--download-interval";
+        QTest::newRow("with --tcp") << one << QStringList{"--tcp", "127.0.0.1:1"} << "exclude each other";
+        QTest::newRow("with --serve") << one << QStringList{"--serve", "127.0.0.1:0"} << "belong to one controller";
+        QTest::newRow("with --address") << one << QStringList{"--address", "3"} << "belong to one controller";
+        QTest::newRow("one connection twice") << one + "[controller-2]\nconnection = Tank\nserve = 127.0.0.1:0\n" << QStringList()
+                                              << "name the same connection";
+    }
+
+    void unusableConfigurationIsRefused()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, args);
+        QFETCH(QString, why);
+        const QString home = m_dir.filePath("config");
+        QDir().mkpath(home + "/KorvalisControl");
+        CConnectionArray stored(home + "/KorvalisControl");
+        if (stored.IndexOf("Tank") < 0) {
+            QVERIFY(stored.Add(StoredTcp("Tank", 1)));
+            QVERIFY(stored.Save());
+        }
+        QFile f(home + "/korvalisd.ini");  // the default file
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(file);
+        f.close();
+        QProcess service;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KORVALIS_HOME", home);
+        service.setProcessEnvironment(env);
+        service.start(TestPaths::Program("korvalisd"),
+                      args.contains("--tcp") ? QStringList{"--config", home + "/korvalisd.ini"} + args : args);
+        QVERIFY(service.waitForFinished(30000));
+        QCOMPARE(service.exitCode(), 2);
+        const QString err = QString::fromLocal8Bit(service.readAllStandardError());
+        QVERIFY2(err.contains(why), qPrintable(err));
     }
 
     void failedSendsAreRetriedThenGivenUp()

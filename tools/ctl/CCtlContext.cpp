@@ -8,6 +8,7 @@
 
 #include "lang/CLanguage.h"
 #include "link/CConnectionArray.h"
+#include "link/CFrameCodec.h"
 #include "link/CSWMBus.h"
 
 namespace {
@@ -155,7 +156,11 @@ void CCtlContext::PrintStatusError(const QString& what, uint16_t status) const
 {
     QString text = QStringLiteral("error: %1: status %2 (%3)").arg(what).arg(status).arg(QLatin1String(CSWMBus::StatusText(status)));
     uint8_t code = 0;
-    if (status == CSWMBus::NotAcknowledged && m_app->Bus() && !m_app->Bus()->GetAcknowledge(code) && code != 0)
+    const bool refused = status == CSWMBus::NotAcknowledged && m_app->Bus() && !m_app->Bus()->GetAcknowledge(code) && code != 0;
+    if (refused && code == BusByte::SharedLineRefusal)
+        text += QStringLiteral(": the korvalisd service refused it, because it needs the line to itself; stop the service "
+                               "(systemctl stop korvalisd, or systemctl --user stop korvalisd) and connect to the controller directly");
+    else if (refused)
         text += QStringLiteral(": the device refused it with code %1 (0x%2)").arg(code).arg(code, 2, 16, QLatin1Char('0'));
     Err(text);
 }

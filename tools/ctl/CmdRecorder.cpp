@@ -74,23 +74,12 @@ bool ValidOptions(CCtlContext& ctx) {
 
 // Reads what the page would show: interval, mask, stored values, newest record.
 bool ReadState(CCtlContext& ctx, CMeasDownload::State& state, qint64& capacity) {
-    CKorvalisControlApp& app = ctx.App();
-    int64_t v[6] = {};
-    const int numbers[6] = {780, 781, 1160, 1162, 1163, 1164};
-    for (int i = 0; i < 6; ++i) {
-        const uint16_t status = app.ReadParameter(numbers[i]);
-        if (status != 0) {
-            ctx.PrintStatusError(QStringLiteral("reading parameter %1").arg(numbers[i]), status);
-            return false;
-        }
-        v[i] = static_cast<int64_t>(app.GetLastValue());
+    int failed = 0;
+    const uint16_t status = CMeasDownload::ReadState(CMeasDownload::AccessOf(ctx.App()), state, capacity, failed);
+    if (status != 0) {
+        ctx.PrintStatusError(QStringLiteral("reading parameter %1").arg(failed), status);
+        return false;
     }
-    state.interval = static_cast<int>(v[0]);
-    state.mask = static_cast<uint8_t>(v[1]);
-    state.storedValues = v[2];
-    capacity = v[3];
-    state.newestTime = QTime(0, 0).addSecs(static_cast<int>(v[4] % 1440) * 60);
-    state.newestDate = QDate(2000, 1, 1).addDays(v[5]);
     return true;
 }
 

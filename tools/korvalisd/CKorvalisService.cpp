@@ -10,6 +10,7 @@
 
 #include "CAlertRunner.h"
 #include "CBusShare.h"
+#include "CDownloadRunner.h"
 #include "CLinkKeeper.h"
 #include "ServiceLog.h"
 #include "app/CKorvalisControlApp.h"
@@ -29,6 +30,7 @@ CKorvalisService::CKorvalisService(CKorvalisControlApp& app, const CConnection& 
       m_link(std::make_unique<CLinkKeeper>(app, connection)),
       m_share(std::make_unique<CBusShare>(app)),
       m_alerts(std::make_unique<CAlertRunner>(app)),
+      m_download(std::make_unique<CDownloadRunner>(app)),
       m_started(QDateTime::currentDateTime().toString(Qt::ISODate))
 {
     m_statusTimer.setSingleShot(true);
@@ -49,6 +51,11 @@ CKorvalisService::CKorvalisService(CKorvalisControlApp& app, const CConnection& 
     if (options.alerts)
         connect(m_link.get(), &CLinkKeeper::LinkUp, m_alerts.get(), &CAlertRunner::OnLinkUp);
     connect(m_alerts.get(), &CAlertRunner::Changed, this, &CKorvalisService::ScheduleStatus);
+
+    m_download->SetInterval(options.downloadIntervalMs);
+    m_download->SetLineCheck([this] { return m_share->IsLineFree(); });
+    connect(m_download.get(), &CDownloadRunner::Changed, this, &CKorvalisService::ScheduleStatus);
+    connect(m_link.get(), &CLinkKeeper::LinkUp, m_download.get(), &CDownloadRunner::OnLinkUp);
 }
 
 CKorvalisService::~CKorvalisService()
@@ -67,8 +74,10 @@ bool CKorvalisService::Start(QString& error)
     }
     const QString folder = m_options.statusFolder.isEmpty() ? CServiceStatus::OwnFolder() : m_options.statusFolder;
     m_statusPath = QDir(folder).filePath(CServiceStatus::FileName(Port()));
-    qCInfo(lcService).noquote() << QStringLiteral("serving the bus on %1 for %2%3")
-                                       .arg(m_share->Endpoint(), m_link->Where(),
+    qCInfo(lcService).noquote() << QStringLiteral("serving the bus on %1 for %2%3%4")
+                                       .arg(m_share->Endpoint(),
+                                            m_options.name.isEmpty() ? QString() : QStringLiteral("\"%1\" (").arg(m_options.name),
+                                            m_link->Where() + (m_options.name.isEmpty() ? QString() : QStringLiteral(")")),
                                             m_options.alerts ? QString() : QStringLiteral(" (alerts off)"));
     WriteStatus();
     // The link comes up from the event loop, so the caller can announce the port first.
@@ -121,7 +130,7 @@ void CKorvalisService::WriteStatus()
     QJsonObject alerts = m_options.alerts ? m_alerts->Status()
                                           : QJsonObject{{QStringLiteral("sender"), false},
                                                         {QStringLiteral("why"), QStringLiteral("switched off (--no-alerts)")}};
-    const QJsonObject status{{QStringLiteral("pid"), QCoreApplication::applicationPid()},
+    QJsonObject status{{QStringLiteral("pid"), QCoreApplication::applicationPid()},
                              {QStringLiteral("started"), m_started},
                              {QStringLiteral("updated"), QDateTime::currentDateTime().toString(Qt::ISODate)},
                              {QStringLiteral("serve"), m_share->Endpoint()},
@@ -129,7 +138,10 @@ void CKorvalisService::WriteStatus()
                              {QStringLiteral("clients"), clients},
                              {QStringLiteral("transactions"), m_share->Transactions()},
                              {QStringLiteral("refused"), m_share->Refusals()},
-                             {QStringLiteral("alerts"), alerts}};
+                             {QStringLiteral("alerts"), alerts},
+                             {QStringLiteral("download"), m_download->Status()}};
+    if (!m_options.name.isEmpty())
+        status.insert(QStringLiteral("connection"), m_options.name);
     QString error;
     if (!CServiceStatus::Write(m_statusPath, status, &error))
         qCWarning(lcService).noquote() << QStringLiteral("cannot write the status file %1: %2").arg(m_statusPath, error);

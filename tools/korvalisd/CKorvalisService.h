@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The service for one controller: the link (CLinkKeeper), the shared bus endpoint
-// (CBusShare), the alert cycle (CAlertRunner) and the status file that describes them.
+// (CBusShare), the alert cycle (CAlertRunner), the scheduled recorder download
+// (CDownloadRunner) and the status file that describes them. One process holds one per
+// controller, each with an application object of its own.
 #pragma once
 
 #include <QHostAddress>
@@ -13,6 +15,7 @@
 
 class CAlertRunner;
 class CBusShare;
+class CDownloadRunner;
 class CKorvalisControlApp;
 class CLinkKeeper;
 
@@ -27,6 +30,8 @@ public:
         int alertIntervalMs = 30000;
         int retryDelayMs = 60000;
         int probeIntervalMs = 15000;
+        qint64 downloadIntervalMs = 24 * 3600 * 1000;  // 0: no scheduled download
+        QString name;  // the stored connection's name, when it came from one
     };
 
     CKorvalisService(CKorvalisControlApp& app, const CConnection& connection, const Options& options,
@@ -48,6 +53,7 @@ private:
     std::unique_ptr<CLinkKeeper> m_link;
     std::unique_ptr<CBusShare> m_share;
     std::unique_ptr<CAlertRunner> m_alerts;
+    std::unique_ptr<CDownloadRunner> m_download;
     QTimer m_statusTimer;
     QString m_statusPath;
     QString m_started;

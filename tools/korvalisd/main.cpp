@@ -2,12 +2,15 @@
 // korvalisd: watches a controller around the clock. It holds the link, shares the bus with
 // the desktop program and korvalisctl, and sends the alert e-mails without a window.
 #include <QCoreApplication>
-#include <QHostAddress>
+#include <QFileInfo>
 #include <csignal>
+#include <memory>
+#include <vector>
 #include <cstdio>
 
 #include "CCtlContext.h"
 #include "CKorvalisService.h"
+#include "CServiceConfig.h"
 #include "ServiceLog.h"
 #include "app/CAppVersion.h"
 #include "app/CServiceStatus.h"
@@ -20,10 +23,12 @@ constexpr int kUsage = 2;
 void Usage(FILE* out)
 {
     std::fputs("usage: korvalisd [connection options] [--serve ADDRESS:PORT] [options]\n"
+               "       korvalisd [--config FILE] [options]\n"
                "       korvalisd --status [--json] [--status-dir DIR]\n\n"
-               "Holds the link to one controller, serves the bus protocol to the desktop program and\n"
-               "korvalisctl on a TCP endpoint (whole transactions, one client at a time) and sends the\n"
-               "alert e-mails of EmailSettings.dat every 30 s.\n\n"
+               "Holds the link to a controller, serves the bus protocol to the desktop program and\n"
+               "korvalisctl on a TCP endpoint (whole transactions, one client at a time), sends the\n"
+               "alert e-mails of EmailSettings.dat every 30 s and downloads the recorder into the\n"
+               "history daily. Several controllers: list them in the configuration file.\n\n"
                "connection options (as korvalisctl; without them the selected stored connection):\n"
                "  --tcp HOST[:PORT]      network module (default port 10001)\n"
                "  --serial DEVICE        serial port, e.g. /dev/ttyUSB0 (with --baud N, default 9600)\n"
@@ -35,6 +40,11 @@ void Usage(FILE* out)
                "service options:\n"
                "  --serve ADDRESS:PORT   the endpoint clients connect to (default 127.0.0.1:10101);\n"
                "                         port 0 takes a free one and prints it as the first line\n"
+               "  --config FILE          the controllers to watch, each a stored connection with its\n"
+               "                         endpoint (default $KORVALIS_HOME/korvalisd.ini or\n"
+               "                         ~/.config/korvalisd/korvalisd.ini, when it exists; see the man page)\n"
+               "  --download-interval HOURS  download the recorder into the history this often\n"
+               "                         (default 24; 0 never; fractions allowed)\n"
                "  --no-alerts            share the bus only; the desktop program keeps sending alerts\n"
                "  --status               print the status of the running services and end\n"
                "  --json                 with --status: one JSON document\n"
@@ -47,22 +57,6 @@ void Usage(FILE* out)
                "exit status: 0 stopped by a signal, 1 the endpoint could not be opened,\n"
                "2 unusable command line.\n",
                out);
-}
-
-bool ParseEndpoint(const QString& text, QHostAddress& address, quint16& port)
-{
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0)
-        return false;
-    QString host = text.left(colon);
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
-        host = host.mid(1, host.size() - 2);
-    bool ok = false;
-    const uint p = text.mid(colon + 1).toUInt(&ok);
-    if (!ok || p > 65535 || !address.setAddress(host))
-        return false;
-    port = static_cast<quint16>(p);
-    return true;
 }
 
 int PrintStatus(const QString& folder, bool json)
@@ -86,7 +80,8 @@ int main(int argc, char** argv)
         std::fputs(CAppVersion::VersionBlurb(QStringLiteral("korvalisd")).toLocal8Bit().constData(), stdout);
         return 0;
     }
-    for (const char* name : {"--serve", "--status-dir", "--alert-interval", "--retry-delay", "--probe-interval"})
+    for (const char* name :
+         {"--serve", "--status-dir", "--alert-interval", "--retry-delay", "--probe-interval", "--config", "--download-interval"})
         CCtlContext::DeclareOption(QLatin1String(name), true);
     for (const char* name : {"--status", "--no-alerts"})
         CCtlContext::DeclareOption(QLatin1String(name), false);
@@ -107,7 +102,7 @@ int main(int argc, char** argv)
     options.statusFolder = ctx.Option(QStringLiteral("--status-dir"));
     options.alerts = !ctx.HasOption(QStringLiteral("--no-alerts"));
     if (ctx.HasOption(QStringLiteral("--serve")) &&
-        !ParseEndpoint(ctx.Option(QStringLiteral("--serve")), options.serveAddress, options.servePort)) {
+        !CServiceConfig::ParseEndpoint(ctx.Option(QStringLiteral("--serve")), options.serveAddress, options.servePort)) {
         std::fprintf(stderr, "korvalisd: --serve needs ADDRESS:PORT, e.g. 127.0.0.1:10101\n");
         return kUsage;
     }
@@ -117,27 +112,104 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "korvalisd: %s\n", error.toLocal8Bit().constData());
         return kUsage;
     }
-    CConnection connection = ctx.Connection();
+
+    // The controllers: the one of the command line, else those of the configuration file,
+    // else the selected stored connection.
     const bool given = ctx.HasOption(QStringLiteral("--tcp")) || ctx.HasOption(QStringLiteral("--serial")) ||
                        ctx.HasOption(QStringLiteral("--connection"));
-    if (!given) {
+    const QString configPath = ctx.Option(QStringLiteral("--config"), CServiceConfig::DefaultPath());
+    CServiceConfig config;
+    const bool fromFile = !given && (ctx.HasOption(QStringLiteral("--config")) || QFileInfo::exists(configPath));
+    if (given && ctx.HasOption(QStringLiteral("--config"))) {
+        std::fprintf(stderr, "korvalisd: --config and connection options exclude each other\n");
+        return kUsage;
+    }
+    bool tuned = false;
+    for (const char* name : {"--serve", "--address", "--timeout", "--baud", "--sms"})
+        tuned = tuned || ctx.HasOption(QLatin1String(name));
+    if (fromFile && (!config.Read(configPath, error) || tuned)) {
+        if (error.isEmpty())
+            error = QStringLiteral("--serve, --address, --timeout, --baud and --sms belong to one controller; those of %1 "
+                                   "are its stored connections with the endpoints the file gives")
+                        .arg(configPath);
+        std::fprintf(stderr, "korvalisd: %s\n", error.toLocal8Bit().constData());
+        return kUsage;
+    }
+    double hours = config.downloadHours;
+    if (ctx.HasOption(QStringLiteral("--download-interval")) &&
+        !CServiceConfig::ParseHours(ctx.Option(QStringLiteral("--download-interval")), hours)) {
+        std::fprintf(stderr, "korvalisd: --download-interval takes hours from 0 to %g\n", CServiceConfig::MaxDownloadHours);
+        return kUsage;
+    }
+    options.downloadIntervalMs = static_cast<qint64>(hours * 3600000.0);
+    if (hours > 0 && options.downloadIntervalMs < 1000)
+        options.downloadIntervalMs = 1000;
+
+    // Each controller has an application object (link, connect findings, alert cycle) and a
+    // service of its own; the first uses the one the options were parsed into.
+    struct Watched {
+        std::unique_ptr<CCtlContext> ownContext;
+        CCtlContext* context = nullptr;
+        CConnection connection;
+        CKorvalisService::Options options;
+    };
+    std::vector<Watched> watched;
+    if (fromFile) {
         CConnectionArray stored;
         stored.ReadOnly(ctx.App().dataFolder);
-        connection = stored.GetSelected();
-        qCInfo(lcService).noquote() << "no connection given: using the selected stored connection" << connection.name;
+        for (const CServiceConfig::Controller& c : config.controllers) {
+            const int i = stored.IndexOf(c.connection);
+            if (i < 0) {
+                std::fprintf(stderr, "korvalisd: %s: [%s] no stored connection is named \"%s\" (see: korvalisctl connections)\n",
+                             configPath.toLocal8Bit().constData(), c.section.toLocal8Bit().constData(),
+                             c.connection.toLocal8Bit().constData());
+                return kUsage;
+            }
+            Watched w;
+            if (!watched.empty())
+                w.ownContext = std::make_unique<CCtlContext>();
+            w.context = w.ownContext ? w.ownContext.get() : &ctx;
+            w.connection = stored.GetAt(i);
+            w.options = options;
+            w.options.serveAddress = c.address;
+            w.options.servePort = c.port;
+            w.options.alerts = options.alerts && c.alerts;
+            w.options.name = c.connection;
+            watched.push_back(std::move(w));
+        }
+    } else {
+        Watched w;
+        w.context = &ctx;
+        w.connection = ctx.Connection();
+        w.options = options;
+        if (!given) {
+            CConnectionArray stored;
+            stored.ReadOnly(ctx.App().dataFolder);
+            w.connection = stored.GetSelected();
+            qCInfo(lcService).noquote() << "no connection given: using the selected stored connection" << w.connection.name;
+        }
+        watched.push_back(std::move(w));
     }
 
     CTerminationSignals::Catch();
-    CKorvalisService service(ctx.App(), connection, options);
-    if (!service.Start(error)) {
-        qCCritical(lcService).noquote() << error;
-        return 1;
+    std::vector<std::unique_ptr<CKorvalisService>> services;
+    bool announce = false;
+    for (Watched& w : watched) {
+        services.push_back(std::make_unique<CKorvalisService>(w.context->App(), w.connection, w.options));
+        if (!services.back()->Start(error)) {
+            qCCritical(lcService).noquote() << error;
+            return 1;
+        }
+        announce = announce || w.options.servePort == 0;
     }
-    if (options.servePort == 0) {
-        std::printf("%u\n", service.Port());
+    // Scripts and tests learn the ports chosen: one line per controller, in order.
+    if (announce) {
+        for (const auto& service : services)
+            std::printf("%u\n", service->Port());
         std::fflush(stdout);
     }
     const int rc = app.exec();
-    service.Stop();
+    for (const auto& service : services)
+        service->Stop();
     return rc;
 }
