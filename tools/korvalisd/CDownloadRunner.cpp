@@ -82,7 +82,7 @@ void CDownloadRunner::Download()
     // The next one is timed from the end of this one: a download that outlasts the interval
     // is not started again from within its own waits.
     m_timer.stop();
-    const quint32 serial = m_app.serialNumber;
+    const quint32 serial = m_app.SerialNumber();
     if (!m_app.IsConnected()) {
         Finish(false, QStringLiteral("recorder download not done: the link is down"));
         return;
@@ -113,7 +113,7 @@ void CDownloadRunner::Download()
         return;
     }
     CLoggedDownloadUi ui(m_app.UserInteraction());
-    CMeasDownload download(m_app.sensors, access, &ui, &ui);
+    CMeasDownload download(m_app.Sensors(), access, &ui, &ui);
     const QString file = QDir(m_app.dataFolder).filePath(FileName(serial));
     CMeasDownload::Result r = download.Run(state, CSaveMeasOptions(), file, false);
     m_running = false;
