@@ -23,7 +23,6 @@
 #include "recorder/CHistoryExport.h"
 #include "recorder/CMeasuredValueArray.h"
 #include "ui/services/CFileDialogService.h"
-#include "ui/sheet/CBanner.h"
 
 namespace {
 constexpr double kMinWidthMs = 10 * 60000.0;
@@ -42,7 +41,6 @@ CHistoryDialog::CHistoryDialog(QWidget* parent, quint32 serial, CUserInteraction
     : QDialog(parent), m_ui(ui) {
     setObjectName(QStringLiteral("history"));
     setWindowTitle(Tr(53000));
-    setWindowIcon(CBanner::AppIcon());
     setSizeGripEnabled(true);
 
     m_controller = new QComboBox(this);

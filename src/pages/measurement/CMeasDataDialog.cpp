@@ -22,7 +22,6 @@
 #include "chart/CTimeChartView.h"
 #include "lang/CLanguage.h"
 #include "recorder/CMeasuredValueArray.h"
-#include "ui/sheet/CBanner.h"
 #include "ui/services/CFileDialogService.h"
 
 namespace {
@@ -39,7 +38,6 @@ CMeasDataDialog::CMeasDataDialog(QWidget* parent, const CMeasuredValueArray& arr
     : QDialog(parent), m_group(new CChartGroup(this)) {
     setObjectName(QStringLiteral("219"));
     setWindowTitle(Tr(61800));
-    setWindowIcon(CBanner::AppIcon());
     setSizeGripEnabled(true);
 
     // Records are drawn in time order; a file with appended older downloads may not be.

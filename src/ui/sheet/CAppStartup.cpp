@@ -25,6 +25,7 @@
 #include "lang/CLanguage.h"
 #include "ui/settings/CCompareDialog.h"
 #include "ui/sheet/CAboutDlg.h"
+#include "ui/sheet/CBanner.h"
 #include "ui/sheet/CLanguageDlg.h"
 #include "ui/services/CHelpViewer.h"
 #include "ui/services/CMessageService.h"
@@ -231,6 +232,8 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
     }
     if (!InitInstance(app, options)) return 0;
 
+    // Every window of the program, the viewers the pages open among them, carries its icon.
+    QApplication::setWindowIcon(CBanner::AppIcon());
     CMyPropertySheet sheet;
     QObject::connect(&instance, &CSingleInstance::raiseRequested, &sheet, [&sheet] {
         sheet.setWindowState(sheet.windowState() & ~Qt::WindowMinimized);
