@@ -641,7 +641,8 @@ CMeasHistory::AddResult CMeasHistory::Add(const CHistoryBatch& batch) {
     return result;
 }
 
-CMeasHistory::Outcome CMeasHistory::AddToController(quint32 serial, const CHistoryBatch& batch) {
+CMeasHistory::Outcome CMeasHistory::AddToController(quint32 serial, CHistoryBatch& batch) {
+    batch.sourceName = QString::number(serial);
     Outcome outcome;
     CMeasHistory history;
     outcome.open = history.Open(PathFor(serial));

@@ -66,14 +66,15 @@ public:
     AddResult Add(const CHistoryBatch& batch);
 
     // What a download (desktop, command line or service) does with what it read: opens the
-    // controller's history, adds the records and closes it again.
+    // controller's history, adds the records (their source named by the serial number) and
+    // closes it again.
     struct Outcome {
         OpenResult open = OpenResult::Failed;
         AddResult add;
         QString error;        // when open failed or add did not succeed
         QString damagedCopy;  // when open replaced a damaged database
     };
-    static Outcome AddToController(quint32 serial, const CHistoryBatch& batch);
+    static Outcome AddToController(quint32 serial, CHistoryBatch& batch);
 
     struct Column {
         int id = 0;

@@ -142,7 +142,6 @@ int Download(CCtlContext& ctx, const QStringList& args) {
     // of the file.
     if (r.history.Count() > 0) {
         const quint32 serial = ctx.App().SerialNumber();
-        r.history.sourceName = QString::number(serial);
         const CMeasHistory::Outcome h = CMeasHistory::AddToController(serial, r.history);
         if (!h.damagedCopy.isEmpty())
             Err(QStringLiteral("warning: the history of controller %1 was damaged; it is kept as %2").arg(serial).arg(h.damagedCopy));

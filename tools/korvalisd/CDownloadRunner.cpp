@@ -122,7 +122,6 @@ void CDownloadRunner::Download()
     QString history;
     bool historyOk = true;
     if (r.history.Count() > 0) {
-        r.history.sourceName = QString::number(serial);
         const CMeasHistory::Outcome h = CMeasHistory::AddToController(serial, r.history);
         if (!h.damagedCopy.isEmpty())
             qCWarning(lcService).noquote() << QStringLiteral("the history of controller %1 was damaged; it is kept as %2").arg(serial).arg(h.damagedCopy);

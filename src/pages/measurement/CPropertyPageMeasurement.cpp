@@ -320,7 +320,6 @@ void CPropertyPageMeasurement::AddToHistory(CHistoryBatch& batch) {
     // What was read is gone from the controller: it is kept even when the file failed.
     if (batch.Count() == 0) return;
     const quint32 serial = Controller().SerialNumber();
-    batch.sourceName = QString::number(serial);
     const CMeasHistory::Outcome h = CMeasHistory::AddToController(serial, batch);
     CUserInteraction* ui = UserInteraction();
     if (!ui) return;
