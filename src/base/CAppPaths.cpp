@@ -48,6 +48,15 @@ QString CAppPaths::UserSettingsFile()
                               QStringLiteral("/Qen/KorvalisControl.ini"));
 }
 
+QString CAppPaths::ServiceConfigFile()
+{
+    const QString home = HomeOverride();
+    if (!home.isEmpty())
+        return home + QStringLiteral("/korvalisd.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/korvalisd/korvalisd.ini");
+}
+
 QString CAppPaths::SystemSettingsFile()
 {
     const QByteArray env = qgetenv("KORVALIS_SYSTEM_SETTINGS");

@@ -11,6 +11,9 @@ class CAppPaths {
 public:
     // The per-user profile (INI): sections "Settings", "Dimmcurves", "SerialPorts".
     static QString UserSettingsFile();
+    // The service's list of controllers (korvalisd.ini): in KORVALIS_HOME when set, else in
+    // korvalisd/ of the user's configuration folder.
+    static QString ServiceConfigFile();
     // The machine-wide settings that name the parameter-list folder ("BinDir").
     static QString SystemSettingsFile();
     // Application-data folder + "KorvalisControl" (not created here).

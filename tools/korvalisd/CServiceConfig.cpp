@@ -4,17 +4,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cmath>
-
-QString CServiceConfig::DefaultPath()
-{
-    const QString home = qEnvironmentVariable("KORVALIS_HOME");
-    if (!home.isEmpty())
-        return home + QStringLiteral("/korvalisd.ini");
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/korvalisd/korvalisd.ini");
-}
 
 bool CServiceConfig::ParseEndpoint(const QString& text, QHostAddress& address, quint16& port)
 {

@@ -26,8 +26,6 @@ public:
     static constexpr int MaxControllers = 32;
     static constexpr double MaxDownloadHours = 500;
 
-    // $KORVALIS_HOME/korvalisd.ini, else korvalisd/korvalisd.ini in the user's config folder.
-    static QString DefaultPath();
     // "ADDRESS:PORT", an IPv6 address in brackets; false when it is not one.
     static bool ParseEndpoint(const QString& text, QHostAddress& address, quint16& port);
     // Hours as a decimal number from 0 to MaxDownloadHours; false otherwise.

@@ -13,6 +13,7 @@
 #include "CServiceConfig.h"
 #include "ServiceLog.h"
 #include "app/CAppVersion.h"
+#include "base/CAppPaths.h"
 #include "app/CServiceStatus.h"
 #include "app/CTerminationSignals.h"
 #include "link/CConnectionArray.h"
@@ -117,7 +118,7 @@ int main(int argc, char** argv)
     // else the selected stored connection.
     const bool given = ctx.HasOption(QStringLiteral("--tcp")) || ctx.HasOption(QStringLiteral("--serial")) ||
                        ctx.HasOption(QStringLiteral("--connection"));
-    const QString configPath = ctx.Option(QStringLiteral("--config"), CServiceConfig::DefaultPath());
+    const QString configPath = ctx.Option(QStringLiteral("--config"), CAppPaths::ServiceConfigFile());
     CServiceConfig config;
     const bool fromFile = !given && (ctx.HasOption(QStringLiteral("--config")) || QFileInfo::exists(configPath));
     if (given && ctx.HasOption(QStringLiteral("--config"))) {
