@@ -25,7 +25,6 @@
 #include "lang/CLanguage.h"
 #include "ui/settings/CCompareDialog.h"
 #include "ui/sheet/CAboutDlg.h"
-#include "ui/sheet/CBanner.h"
 #include "ui/sheet/CLanguageDlg.h"
 #include "ui/services/CHelpViewer.h"
 #include "ui/services/CMessageService.h"
@@ -232,9 +231,10 @@ int CAppStartup::Main(CKorvalisControlApp& app, const QStringList& arguments) {
     }
     if (!InitInstance(app, options)) return 0;
 
-    // Every window of the program, the viewers the pages open among them, carries its icon.
-    QApplication::setWindowIcon(CBanner::AppIcon());
     CMyPropertySheet sheet;
+    // Every window of the program, the viewers the pages open among them, carries the main
+    // window's icon (made once, by the sheet).
+    QApplication::setWindowIcon(sheet.windowIcon());
     QObject::connect(&instance, &CSingleInstance::raiseRequested, &sheet, [&sheet] {
         sheet.setWindowState(sheet.windowState() & ~Qt::WindowMinimized);
         sheet.raise();
