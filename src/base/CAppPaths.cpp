@@ -18,6 +18,15 @@ QString HomeOverride()
 {
     return QString::fromLocal8Bit(qgetenv("KORVALIS_HOME"));
 }
+
+// homeName in KORVALIS_HOME when it is set, else standardName in the standard location.
+QString InHome(const QString& homeName, QStandardPaths::StandardLocation location, const QString& standardName)
+{
+    const QString home = HomeOverride();
+    if (!home.isEmpty())
+        return home + QLatin1Char('/') + homeName;
+    return QStandardPaths::writableLocation(location) + QLatin1Char('/') + standardName;
+}
 }  // namespace
 
 namespace {
@@ -41,20 +50,14 @@ QString UsableSettingsPath(const QString& path)
 
 QString CAppPaths::UserSettingsFile()
 {
-    const QString home = HomeOverride();
-    if (!home.isEmpty())
-        return UsableSettingsPath(home + QStringLiteral("/KorvalisControl.ini"));
-    return UsableSettingsPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                              QStringLiteral("/Qen/KorvalisControl.ini"));
+    return UsableSettingsPath(InHome(QStringLiteral("KorvalisControl.ini"), QStandardPaths::GenericConfigLocation,
+                                     QStringLiteral("Qen/KorvalisControl.ini")));
 }
 
 QString CAppPaths::ServiceConfigFile()
 {
-    const QString home = HomeOverride();
-    if (!home.isEmpty())
-        return home + QStringLiteral("/korvalisd.ini");
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/korvalisd/korvalisd.ini");
+    return InHome(QStringLiteral("korvalisd.ini"), QStandardPaths::GenericConfigLocation,
+                  QStringLiteral("korvalisd/korvalisd.ini"));
 }
 
 QString CAppPaths::SystemSettingsFile()
@@ -67,11 +70,8 @@ QString CAppPaths::SystemSettingsFile()
 
 QString CAppPaths::DataFolder()
 {
-    const QString home = HomeOverride();
-    if (!home.isEmpty())
-        return home + QStringLiteral("/KorvalisControl");
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/KorvalisControl");
+    return InHome(QStringLiteral("KorvalisControl"), QStandardPaths::GenericDataLocation,
+                  QStringLiteral("KorvalisControl"));
 }
 
 QString CAppPaths::ShareFolder()
